@@ -1,0 +1,46 @@
+# Developer entry points. Each target first makes sure the build dependencies are installed.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+ARGS       ?=
+CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+.PHONY: all deps build run test sanitize-test bench fuzz-smoke clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_GEN)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/vellum $(ARGS)
+
+test: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+sanitize-test: deps
+	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DVELLUM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest -j $(JOBS) --output-on-failure -L core
+
+bench: deps
+	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@set -e; for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+
+fuzz-smoke: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVELLUM_FUZZ=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@set -e; for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do [ -x "$$f" ] || continue; \
+	  name=$$(basename $$f _fuzz); echo "== $$name"; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
+	  "$$f" -max_total_time=$${FUZZ_SECONDS:-10} -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs with apt whatever a fresh Debian 12 machine lacks to build, test, benchmark and fuzz
+# Vellum. Quick and silent when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libpng-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  clang libclang-rt-14-dev
+  python3 python3-pefile icoutils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "install-deps: installing ${missing[*]}" >&2
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+  sudo=(sudo -n)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq </dev/null
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
