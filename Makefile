@@ -40,7 +40,8 @@ fuzz-smoke: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@set -e; for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do [ -x "$$f" ] || continue; \
 	  name=$$(basename $$f _fuzz); echo "== $$name"; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
-	  "$$f" -max_total_time=$${FUZZ_SECONDS:-10} -print_final_stats=1 $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name; done
+	  "$$f" -max_total_time=$${FUZZ_SECONDS:-10} -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ \
+	    $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
