@@ -34,6 +34,7 @@ bench: deps
 	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+	bench/decompile.sh $(BENCH_BUILD)/vellum
 
 fuzz-smoke: deps
 	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVELLUM_FUZZ=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,30 +1,29 @@
-// Entry point: batch modes run on the engine alone; without one, the usage is printed until the
-// window program exists.
-#include <cstdio>
-#include <cstring>
-
+// Entry point: the command line is parsed first; batch modes run on the engine alone and never
+// need a display. Without one, the usage is printed until the window program exists.
+#include "app/BatchDriver.h"
+#include "app/CommandLine.h"
 #include "app/Version.h"
+#include "common/Prompter.h"
 
-namespace {
-
-const char kUsage[] =
-    "Usage:\n"
-    "  vellum -h | --help      show this text\n"
-    "  vellum --version        show the version\n";
-
-} // namespace
+#include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("%s\n", vellum::VersionString().c_str());
-            return 0;
-        }
-        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
+    std::vector<std::string> args(argv + 1, argv + argc);
+    vellum::CVelCommandLineInfo info = vellum::ParseCommandLine(args);
+    if (info.showHelp) {
+        std::fputs(vellum::kUsageText, stdout);
+        return vellum::kExitSuccess;
     }
-    std::fputs(kUsage, argc > 1 ? stderr : stdout);
-    return argc > 1 ? 2 : 0;
+    if (info.showVersion) {
+        std::printf("%s\n", vellum::VersionString().c_str());
+        return vellum::kExitSuccess;
+    }
+    if (info.batch || !info.unknownFlags.empty()) {
+        vellum::ConsolePrompter prompter;
+        return vellum::RunBatch(info, prompter);
+    }
+    std::fputs(vellum::kUsageText, stdout);
+    return vellum::kExitSuccess;
 }

@@ -7,3 +7,25 @@ execute_process(COMMAND ${VELLUM} --version OUTPUT_VARIABLE out RESULT_VARIABLE 
 if(NOT rc EQUAL 0 OR NOT out MATCHES "^Vellum Version [0-9]+\\.[0-9][0-9]\n$")
   message(FATAL_ERROR "--version: exit ${rc}, output: ${out}")
 endif()
+
+# A failed decompile: the message and the error trail on stderr, exit status 1.
+set(work ${CMAKE_CURRENT_BINARY_DIR}/cli_usage)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(WRITE ${work}/notes.txt "not an executable")
+execute_process(COMMAND ${VELLUM} -Decompile ${work}/notes.txt -Output:${work}/p
+  ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "Failed to decompile the file\n.*notes.txt\n\nError 0x80004005"
+   OR NOT err MATCHES "is not unrecognized")
+  message(FATAL_ERROR "failed decompile: exit ${rc}, stderr: ${err}")
+endif()
+
+# Usage errors exit with 2.
+execute_process(COMMAND ${VELLUM} -Decompile ${work}/notes.txt ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 2)
+  message(FATAL_ERROR "Decompile without -Output: exit ${rc}")
+endif()
+execute_process(COMMAND ${VELLUM} -Bogus ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 2 OR NOT err MATCHES "unknown option -Bogus")
+  message(FATAL_ERROR "unknown option: exit ${rc}, stderr: ${err}")
+endif()

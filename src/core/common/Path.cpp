@@ -1,9 +1,9 @@
 #include "Path.h"
 
+#include "Strings.h"
+
 #include <filesystem>
 #include <system_error>
-
-#include "Strings.h"
 
 namespace vellum {
 
@@ -66,6 +66,20 @@ std::string ToHostPath(std::string_view path) {
 
 namespace {
 
+bool IsForbiddenInFileName(unsigned char c) {
+    return c < 0x20 || std::string_view("\\/:*?\"<>|").find(char(c)) != std::string_view::npos;
+}
+
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, alone or before an extension.
+bool IsDeviceName(std::string_view name) {
+    std::string_view stem = name.substr(0, name.find('.'));
+    std::string upper = ToUpperAscii(stem);
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL")
+        return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
 // The entry of `dir` whose name equals `component` ignoring case, preferring an exact match.
 std::string MatchComponent(const std::string& dir, std::string_view component) {
     std::error_code ec;
@@ -82,6 +96,18 @@ std::string MatchComponent(const std::string& dir, std::string_view component) {
 }
 
 } // namespace
+
+std::string MakeSafeFileName(std::string_view name) {
+    std::string safe(name);
+    for (char& c : safe)
+        if (IsForbiddenInFileName(static_cast<unsigned char>(c)))
+            c = '_';
+    if (!safe.empty() && (safe.back() == '.' || safe.back() == ' '))
+        safe.back() = '_';
+    if (safe.empty() || safe == "." || IsDeviceName(safe))
+        safe.insert(0, 1, '_');
+    return safe;
+}
 
 std::optional<std::string> ResolveInFolder(std::string_view folder, std::string_view relative) {
     if (relative.empty() || IsPathSeparator(relative.front()) ||

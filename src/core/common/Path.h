@@ -17,7 +17,9 @@ constexpr char kPathSeparator = '\\';
 constexpr char kPathSeparator = '/';
 #endif
 
-constexpr bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+constexpr bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // The four parts _splitpath yields: "C:", "\dir\sub\", "name", ".ext". The directory keeps its
 // trailing separator; the extension starts at the last full stop of the final component.
@@ -41,6 +43,12 @@ std::string_view FileNameOf(std::string_view path);
 
 // Backslashes and slashes turned into the host separator.
 std::string ToHostPath(std::string_view path);
+
+// A name that is safe as one file-name component on Windows and POSIX: separators, ':', the
+// other characters Windows refuses and control bytes become '_'; a trailing full stop or space
+// becomes '_'; an empty name, "." and "..", and device names such as CON or LPT1 get a leading
+// '_'. Ordinary names come back unchanged.
+std::string MakeSafeFileName(std::string_view name);
 
 // Resolves a relative name (either separator, any case) inside `folder`. Each component that
 // exists with another case takes the case found on disk; components that do not exist are kept

@@ -1,0 +1,22 @@
+// Runs the program from its command line: usage, version and the batch modes, none of which
+// needs a window.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "common/Prompter.h"
+
+#include <string>
+#include <vector>
+
+namespace vellum {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+extern const char* const kUsageText;
+
+// Carries out the batch mode the command line selects; returns the process exit status.
+int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter);
+
+} // namespace vellum

@@ -1,0 +1,48 @@
+// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot) and their
+// options. Flags start with "-" or "/"; option names ignore case; options that take a value are
+// prefixes ("-Output:folder"). A "/" argument is a flag only when it names an option, so absolute
+// paths stay file names.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vellum {
+
+// Windows resource type numbers the command line can name.
+enum CommandLineType { kTypeCursor = 1, kTypeIcon = 3, kTypeCursorGroup = 12, kTypeIconGroup = 14 };
+
+struct CVelCommandLineInfo {
+    bool compile = false;
+    bool decompile = false;
+    bool outputGiven = false;
+    bool extract = false;
+    bool insert = false;
+    bool snapshot = false;
+    bool batch = false; // any of snapshot, insert, extract, decompile, compile
+    int resourceType = 0;
+    int resourceId = 0;
+    int language = 1033;
+    std::string sourcePath;
+    std::string secondPath;
+    std::string outputPath;
+    std::string resourceName;
+
+    std::string fileName;                 // the first plain parameter
+    std::vector<std::string> extraParams; // further plain parameters
+    std::vector<std::string> unknownFlags;
+    bool showHelp = false;
+    bool showVersion = false;
+
+    // One argument: a flag without its leading character, or a plain parameter.
+    void ParseParam(const std::string& param, bool flag);
+};
+
+// Parses argv[1..]. "-h", "--help" and "--version" are recognised as whole arguments.
+CVelCommandLineInfo ParseCommandLine(const std::vector<std::string>& args);
+
+// The conversion the options use: leading blanks and a sign accepted, digits up to the first
+// other character, 0 when there are none.
+int ParseNumber(const std::string& text);
+
+} // namespace vellum

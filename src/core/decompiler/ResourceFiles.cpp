@@ -1,0 +1,166 @@
+#include "decompiler/ResourceFiles.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vellum {
+
+namespace {
+
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kBitFields = 3;
+
+void Put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    Put16(p, v);
+    Put16(p + 2, v >> 16);
+}
+void Append16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    Append16(out, v);
+    Append16(out, v >> 16);
+}
+std::uint32_t BigEndian32(ByteView b, std::uint64_t at) {
+    return std::uint32_t(b.U8(at)) << 24 | std::uint32_t(b.U8(at + 1)) << 16 |
+           std::uint32_t(b.U8(at + 2)) << 8 | b.U8(at + 3);
+}
+
+bool IsCoreHeader(ByteView dib) {
+    return dib.U32(0) == kCoreHeaderSize;
+}
+
+// Colours in the palette of an icon image: the used count, or 2 to the bit count, and 0 when
+// there are 256 or more (the directory entry's byte cannot say more).
+std::uint8_t ColourCount(ByteView dib) {
+    std::uint32_t used = IsCoreHeader(dib) ? 0 : dib.U32(32);
+    std::uint16_t bits = BitmapBitCount(dib);
+    std::uint32_t colours = used ? used : bits < 8 ? (1u << bits) : 256;
+    return colours >= 256 ? 0 : std::uint8_t(colours);
+}
+
+} // namespace
+
+std::uint32_t BitmapCompression(ByteView dib) {
+    return IsCoreHeader(dib) ? 0 : dib.U32(16);
+}
+
+std::uint16_t BitmapBitCount(ByteView dib) {
+    return IsCoreHeader(dib) ? dib.U16(10) : dib.U16(14);
+}
+
+std::uint32_t BitmapPaletteBytes(ByteView dib) {
+    std::uint16_t bits = BitmapBitCount(dib);
+    if (IsCoreHeader(dib))
+        return bits <= 8 ? 3u << bits : 0;
+    if (std::uint32_t used = dib.U32(32))
+        return 4 * std::min<std::uint32_t>(used, 1u << 24);
+    switch (bits) {
+    case 8:
+        return 1024;
+    case 4:
+        return 64;
+    case 2:
+        return 16;
+    case 1:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+std::array<std::uint8_t, 14> BitmapFileHeader(ByteView dib) {
+    std::uint32_t headerSize = dib.Size() >= 4 ? dib.U32(0) : 40;
+    std::uint32_t masks = (headerSize == 40 && BitmapCompression(dib) == kBitFields) ? 12 : 0;
+    std::array<std::uint8_t, 14> header{};
+    header[0] = 'B';
+    header[1] = 'M';
+    Put32(&header[2], std::uint32_t(dib.Size() + 14));
+    Put32(&header[10], 14 + headerSize + masks + BitmapPaletteBytes(dib));
+    return header;
+}
+
+bool PngDimensions(ByteView bytes, std::uint32_t& width, std::uint32_t& height) {
+    static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (!bytes.Has(0, 24) || std::memcmp(bytes.Data(), kSignature, 8) != 0 ||
+        std::memcmp(bytes.Data() + 12, "IHDR", 4) != 0)
+        return false;
+    width = BigEndian32(bytes, 16);
+    height = BigEndian32(bytes, 20);
+    return true;
+}
+
+std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor) {
+    ByteView image = cursor ? resource.From(4) : resource;
+    std::uint32_t width = 0, height = 0;
+    std::uint8_t colours = 0;
+    if (!PngDimensions(image, width, height)) {
+        bool core = IsCoreHeader(image);
+        width = core ? image.U16(4) : image.U32(4);
+        height = std::uint32_t(core ? std::int32_t(image.U16(6)) : std::int32_t(image.U32(8))) / 2;
+        colours = ColourCount(image);
+    }
+    std::vector<std::uint8_t> file;
+    file.reserve(22 + image.Size());
+    Append16(file, 0);
+    Append16(file, cursor ? 2 : 1);
+    Append16(file, 1);
+    file.push_back(std::uint8_t(width));
+    file.push_back(std::uint8_t(height));
+    file.push_back(colours);
+    file.push_back(0);
+    Append16(file, cursor ? resource.U16(0) : 0);
+    Append16(file, cursor ? resource.U16(2) : 0);
+    Append32(file, std::uint32_t(image.Size()));
+    Append32(file, 22);
+    file.insert(file.end(), image.Data(), image.Data() + image.Size());
+    return file;
+}
+
+std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t bytes) {
+    std::vector<std::uint8_t> image(bytes, 0);
+    ByteView stored = file.From(file.U32(18));
+    std::memcpy(image.data(), stored.Data(), std::min<std::size_t>(bytes, stored.Size()));
+    return image;
+}
+
+std::optional<std::vector<std::uint8_t>>
+GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& lastImage) {
+    std::uint32_t count = group.U16(4);
+    std::uint32_t present = group.Size() >= 6 ? std::uint32_t((group.Size() - 6) / 14) : 0;
+    count = std::min(count, present);
+    std::uint64_t total = 6 + 16ull * count;
+    for (std::uint32_t i = 0; i < count; ++i)
+        total += group.U32(6 + 14 * i + 8);
+    if (total > kMaxGroupFileSize)
+        return std::nullopt;
+    std::vector<std::uint8_t> file;
+    file.reserve(std::size_t(total));
+    Append16(file, group.U16(0));
+    Append16(file, group.U16(2));
+    Append16(file, count);
+    std::uint32_t offset = 6 + 16 * count;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ByteView entry = group.Sub(6 + 14 * i, 14);
+        file.insert(file.end(), entry.Data(), entry.Data() + 12);
+        Append32(file, offset);
+        offset += entry.U32(8);
+    }
+    lastImage = 0;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        ByteView entry = group.Sub(6 + 14 * i, 14);
+        std::uint32_t bytes = entry.U32(8);
+        std::vector<std::uint8_t> image = memberImage(entry.U16(12), bytes);
+        image.resize(bytes, 0);
+        file.insert(file.end(), image.begin(), image.end());
+        lastImage = bytes;
+    }
+    return file;
+}
+
+} // namespace vellum

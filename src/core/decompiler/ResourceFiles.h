@@ -1,0 +1,55 @@
+// The files a project keeps for image resources: bitmap files, single-image icon and cursor
+// files, and icon or cursor group files.
+//
+//   BITMAPFILEHEADER  "BM", u32 file size, u16 0, u16 0, u32 offset of the pixels  (14 bytes)
+//   ICONDIR           u16 0, u16 type (1 icon, 2 cursor), u16 count               (6 bytes)
+//   ICONDIRENTRY      u8 width, u8 height, u8 colours, u8 0, u16 planes or hot-spot x,
+//                     u16 bit count or hot-spot y, u32 bytes, u32 offset           (16 bytes)
+//   GRPICONDIRENTRY   the first 12 bytes of ICONDIRENTRY and a u16 resource ID      (14 bytes)
+//   cursor resource   u16 hot-spot x, u16 hot-spot y, then the image
+#pragma once
+
+#include "common/ByteView.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vellum {
+
+// Header fields of a packed DIB (core or info header); 0 when the header is too short.
+std::uint32_t BitmapCompression(ByteView dib);
+std::uint16_t BitmapBitCount(ByteView dib);
+// Bytes of colour table that follow the header: 4 per used colour, or for a used count of 0
+// 8, 16, 64 or 1024 for 1, 2, 4 or 8 bits per pixel (3-byte entries for core headers).
+std::uint32_t BitmapPaletteBytes(ByteView dib);
+
+// The 14-byte file header in front of a packed DIB: the pixels start after the info header, the
+// colour masks of a bit-field bitmap and the colour table.
+std::array<std::uint8_t, 14> BitmapFileHeader(ByteView dib);
+
+// An icon (or cursor) file holding one image of a resource. For cursors the resource starts
+// with the hot spot, which goes into the directory entry.
+std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor);
+
+// `bytes` bytes of the image in a single-image file, from the offset its directory entry gives;
+// what the file lacks is zero-filled.
+std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t bytes);
+
+// An .ico or .cur file assembled from a group resource: its header, one directory entry per
+// group entry (the group entry's first 12 bytes and the image offset), then the images.
+// `memberImage(id, bytes)` supplies each member's image; a missing one is zero-filled so that
+// the offsets of the later images stay right. `lastImage` receives the last image's byte count.
+// Nothing when the entries claim more than kMaxGroupFileSize bytes in all.
+using MemberImageSource =
+    std::function<std::vector<std::uint8_t>(unsigned id, std::uint32_t bytes)>;
+constexpr std::uint64_t kMaxGroupFileSize = 256ull << 20;
+std::optional<std::vector<std::uint8_t>>
+GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& lastImage);
+
+// Width and height of a PNG stream (from IHDR), when the bytes are one.
+bool PngDimensions(ByteView bytes, std::uint32_t& width, std::uint32_t& height);
+
+} // namespace vellum

@@ -1,0 +1,353 @@
+#include "decompiler/ExeDumper.h"
+
+#include "common/ErrorTrail.h"
+#include "common/MappedFile.h"
+#include "common/TestSupport.h"
+#include "decompiler/PeBuilder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vellum;
+using namespace vellum::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 40-byte BITMAPINFOHEADER followed by `pixelBytes` bytes of 0xAB.
+Bytes Dib(std::int32_t width, std::int32_t height, std::uint16_t bits, std::size_t pixelBytes,
+          std::uint32_t compression = 0, std::uint32_t colorsUsed = 0) {
+    Bytes b(40, 0);
+    Put32(b, 0, 40);
+    Put32(b, 4, std::uint32_t(width));
+    Put32(b, 8, std::uint32_t(height));
+    Put16(b, 12, 1);
+    Put16(b, 14, bits);
+    Put32(b, 16, compression);
+    Put32(b, 32, colorsUsed);
+    b.resize(40 + pixelBytes, 0xAB);
+    return b;
+}
+
+Bytes Text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+struct Dump {
+    ScratchDir dir;
+    ScriptedPrompter prompter;
+    HRESULT result = E_FAIL;
+    std::string trail;
+
+    Dump(const Bytes& image, bool visualStyle = false) {
+        ClearErrorTrail();
+        ExeDumper dumper(prompter);
+        dumper.options.visualStyleNaming = visualStyle;
+        dumper.options.convertPng = true;
+        dumper.SetTextOutput(nullptr);
+        result = dumper.DumpExe(ByteView(image.data(), image.size()), dir.Path(), "pe.xml");
+        trail = TakeErrorTrail().value_or("");
+    }
+    std::string Manifest() const { return ReadFileText(dir / "pe.xml"); }
+    bool Has(const std::string& name) const { return fs::exists(dir / name); }
+};
+
+Bytes ImageOf(const std::vector<TestResource>& resources) {
+    return BuildPe({{".rsrc", BuildResourceSection(resources, 0x1000)}});
+}
+
+const char kHeaderEntries[] =
+    "   <Entry Name=\"DOSHEADER\" Directory=\"1\" Ignore=\"1\">\r\n"
+    "      <Directory Type=\"0\" Name=\"DOSHEADER\" Named_Entries=\"10\" ID_Entries=\"0\">\r\n"
+    "         <Entry Name=\"DosHeader\" Directory=\"1\">\r\n"
+    "            <Directory Type=\"0\" Name=\"DosHeader\" Named_Entries=\"0\" ID_Entries=\"1\">\r\n"
+    "               <Entry ID=\"1033\" Directory=\"0\">\r\n"
+    "                  <File Name=\"DosHeader.hdr\"/>\r\n"
+    "               </Entry>\r\n"
+    "            </Directory>\r\n"
+    "         </Entry>\r\n"
+    "      </Directory>\r\n"
+    "   </Entry>\r\n"
+    "   <Entry Name=\"NTHEADER\" Directory=\"1\" Ignore=\"1\">\r\n"
+    "      <Directory Type=\"0\" Name=\"NTHEADER\" Named_Entries=\"10\" ID_Entries=\"0\">\r\n"
+    "         <Entry Name=\"NTHeader\" Directory=\"1\">\r\n"
+    "            <Directory Type=\"0\" Name=\"NT Header\" Named_Entries=\"0\" ID_Entries=\"1\">\r\n"
+    "               <Entry ID=\"1033\" Directory=\"0\">\r\n"
+    "                  <File Name=\"NTHeader.hdr\"/>\r\n"
+    "               </Entry>\r\n"
+    "            </Directory>\r\n"
+    "         </Entry>\r\n"
+    "      </Directory>\r\n"
+    "   </Entry>\r\n";
+
+} // namespace
+
+TEST(ExeDumper, WritesTheManifestLineByLine) {
+    Dump dump(ImageOf({
+        {u"MY'TYPE", 7, 0, Text("abc")},
+        {2, u"LOGO", 1033, Dib(1, 1, 24, 4)},
+        {3, 1, 1033, Dib(1, 2, 32, 8)},
+        {16, 1, 1033, Text("VS_VERSI")},
+    }));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    // Data RVAs: the section sits at 0x1000; its directories, names and data entries take the
+    // first 330 bytes, and each datum starts on a 4-byte boundary.
+    std::string expected =
+        std::string("<Directory Type='0' Named_Entries='3' ID_Entries='3'>\n") + kHeaderEntries +
+        "     <Entry Name='MY&apos;TYPE' Directory='1' StripExt='0' >\r\n"
+        "     <Directory Type='0' Name='MY&apos;TYPE' Named_Entries='0' ID_Entries='1'>\n"
+        "          <Entry ID='7' Directory='1'>\r\n"
+        "          <Directory Type='7' Named_Entries='0' ID_Entries='1'>\n"
+        "               <Entry ID='0' Directory='0'>\r\n"
+        "               <File Name='MY&amp;apos;TYPE00007' Size='3' Start='0000114c' "
+        "End='0000114f' />\r\n"
+        "               </Entry>\r\n"
+        "          </Directory>\n"
+        "          </Entry>\r\n"
+        "     </Directory>\n"
+        "     </Entry>\r\n"
+        "     <Entry ID='2' Directory='1'>\r\n"
+        "     <Directory Type='2' Named_Entries='1' ID_Entries='0'>\n"
+        "          <Entry Name='LOGO.BMP' Directory='1' StripExt='1' >\r\n"
+        "          <Directory Type='0' Name='LOGO.BMP' Named_Entries='0' ID_Entries='1'>\n"
+        "               <Entry ID='1033' Directory='0'>\r\n"
+        "               <File Name='LOGO.BMP' Size='44' Png='0' StripExt='1' Start='00001150' "
+        "End='0000117c'/>\r\n"
+        "               </Entry>\r\n"
+        "          </Directory>\n"
+        "          </Entry>\r\n"
+        "     </Directory>\n"
+        "     </Entry>\r\n"
+        "     <Entry ID='3' Directory='1'>\r\n"
+        "     <Directory Type='3' Named_Entries='0' ID_Entries='1'>\n"
+        "          <Entry ID='1' Directory='1'>\r\n"
+        "          <Directory Type='1' Named_Entries='0' ID_Entries='1'>\n"
+        "               <Entry ID='1033' Directory='0'>\r\n"
+        "               <File Name='Icon00001.ICO' Size='48' Start='0000117c' End='000011ac' />\r\n"
+        "               </Entry>\r\n"
+        "          </Directory>\n"
+        "          </Entry>\r\n"
+        "     </Directory>\n"
+        "     </Entry>\r\n"
+        "     <Entry ID='16' Directory='1'>\r\n"
+        "     <Directory Type='16' Named_Entries='0' ID_Entries='1'>\n"
+        "          <Entry ID='1' Directory='1'>\r\n"
+        "          <Directory Type='1' Named_Entries='0' ID_Entries='1'>\n"
+        "               <Entry ID='1033' Directory='0'>\r\n"
+        "               <File Name='VERSION' Size='8' Start='000011ac' End='000011b4' />\r\n"
+        "               </Entry>\r\n"
+        "          </Directory>\n"
+        "          </Entry>\r\n"
+        "     </Directory>\n"
+        "     </Entry>\r\n"
+        "</Directory>\n";
+    EXPECT_EQ(dump.Manifest(), expected);
+    EXPECT_EQ(ReadFileText(dump.dir / "MY&apos;TYPE00007"), "abc");
+    EXPECT_EQ(ReadFileText(dump.dir / "VERSION"), "VS_VERSI");
+    EXPECT_TRUE(dump.Has("DosHeader.hdr") && dump.Has("NTHeader.hdr"));
+    EXPECT_TRUE(dump.Has("DOSHEADER.BIN") && dump.Has("NTHEADER.BIN"));
+    EXPECT_FALSE(dump.Has("rsrc.BIN")) << ".rsrc never gets a section file";
+}
+
+TEST(ExeDumper, BitmapAndIconFilesGetTheirHeaders) {
+    Bytes icon = Dib(16, 32, 4, 8, 0, 0);
+    Bytes cursor = {5, 0, 9, 0};
+    Bytes cursorDib = Dib(32, 64, 1, 4);
+    cursor.insert(cursor.end(), cursorDib.begin(), cursorDib.end());
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D',
+                 'R',  0,   0,   1,   0,    0,    0,    1,    0, 8, 6, 0,  0,   0};
+    Dump dump(ImageOf({
+        {1, 2, 1033, cursor},
+        {2, 9, 1033, Dib(2, 2, 8, 8, 0, 3)},
+        {3, 1, 1033, icon},
+        {3, 2, 1033, png},
+    }));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+
+    Bytes bmp = ReadFileBytes(dump.dir / "Bitmap00009.BMP");
+    Bytes bmpHeader(bmp.begin(), bmp.begin() + 14);
+    // "BM", file size 48 + 14 = 62, reserved, pixels after 14 + 40 + 3 * 4 palette bytes.
+    EXPECT_EQ(bmpHeader, (Bytes{'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0}));
+
+    Bytes ico = ReadFileBytes(dump.dir / "Icon00001.ICO");
+    ASSERT_EQ(ico.size(), 22u + 48u);
+    // 16 wide, 32 / 2 high, 16 colours (4 bits, none listed as used), two zero words, 48 bytes
+    // at offset 22.
+    EXPECT_EQ(Bytes(ico.begin(), ico.begin() + 22),
+              (Bytes{0, 0, 1, 0, 1, 0, 16, 16, 16, 0, 0, 0, 0, 0, 48, 0, 0, 0, 22, 0, 0, 0}));
+
+    Bytes big = ReadFileBytes(dump.dir / "Icon00002.ICO");
+    EXPECT_EQ(Bytes(big.begin() + 6, big.begin() + 10), (Bytes{0, 0, 0, 0}))
+        << "a 256x256 PNG image is recorded as width and height 0";
+
+    Bytes cur = ReadFileBytes(dump.dir / "Cursor00002.CUR");
+    ASSERT_EQ(cur.size(), 22u + 44u);
+    // Type 2, 32 wide, 64 / 2 high, 2 colours, hot spot (5, 9), the image without the hot spot.
+    EXPECT_EQ(Bytes(cur.begin(), cur.begin() + 22),
+              (Bytes{0, 0, 2, 0, 1, 0, 32, 32, 2, 0, 5, 0, 9, 0, 44, 0, 0, 0, 22, 0, 0, 0}));
+    EXPECT_EQ(Bytes(cur.begin() + 22, cur.end()), cursorDib);
+}
+
+TEST(ExeDumper, ThirtyTwoBitBitmapsBecomePngUnlessConversionFails) {
+    Dump dump(ImageOf({
+        {2, 1, 1033, Dib(2, 2, 32, 16)},
+        {2, 2, 1033, Dib(2, 2, 32, 16, 3)}, // bit fields: the converter refuses it
+        {2, 3, 1033, Dib(2, 2, 24, 16)},
+    }));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    std::string m = dump.Manifest();
+    EXPECT_NE(m.find("<File Name='Bitmap00001.BMP' Size='56' Png='1'"), std::string::npos);
+    EXPECT_TRUE(dump.Has("Bitmap00001.png"));
+    EXPECT_FALSE(dump.Has("Bitmap00001.BMP"));
+    EXPECT_NE(m.find("<File Name='Bitmap00002.BMP' Size='56' Png='0'"), std::string::npos);
+    EXPECT_TRUE(dump.Has("Bitmap00002.BMP"));
+    EXPECT_NE(m.find("<File Name='Bitmap00003.BMP' Size='56' Png='0'"), std::string::npos);
+    ASSERT_EQ(dump.prompter.Shown().size(), 1u);
+    EXPECT_EQ(dump.prompter.Shown()[0].title, "Bad");
+    EXPECT_EQ(dump.prompter.Shown()[0].message, "biCompression");
+}
+
+TEST(ExeDumper, BitmapKeepsOneLanguageAndCountsAgree) {
+    Dump dump(ImageOf({
+        {2, 6, 1031, Dib(1, 1, 24, 4)},
+        {2, 6, 1033, Dib(1, 1, 24, 4)},
+    }));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    std::string m = dump.Manifest();
+    EXPECT_NE(m.find("<Directory Type='6' Named_Entries='0' ID_Entries='1'>\n"), std::string::npos);
+    EXPECT_NE(m.find("<Entry ID='1031'"), std::string::npos);
+    EXPECT_EQ(m.find("<Entry ID='1033' Directory='0'>\r\n               <File"), std::string::npos);
+}
+
+TEST(ExeDumper, VisualStyleNamingAndFilesNeverShared) {
+    std::vector<TestResource> resources = {
+        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1033, Text("en")},
+        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1031, Text("de")},
+        {u"TEXTFILE", u"..\\..\\EVIL", 1033, Text("x")},
+        {2, u"NORMAL_BUTTON_BMP", 1033, Dib(1, 1, 24, 4)},
+        {5, 100, 1033, Text("dialog-en")},
+        {5, 100, 1031, Text("dialog-de")},
+        {16, 1, 1033, Text("v-en")},
+        {16, 1, 1031, Text("v-de")},
+        {10, u"PE.XML", 1033, Text("not the manifest")},
+    };
+    Dump styled(ImageOf(resources), true);
+    ASSERT_EQ(styled.result, S_OK) << styled.trail;
+    EXPECT_EQ(ReadFileText(styled.dir / "BLUE/NORMAL.INI"), "en");
+    EXPECT_EQ(ReadFileText(styled.dir / "BLUE/NORMAL-1031.INI"), "de");
+    std::string m = styled.Manifest();
+    EXPECT_NE(m.find("<File Name='BLUE\\NORMAL-1031.INI' Size='2'"), std::string::npos);
+    EXPECT_NE(m.find("<Entry Name='..\\..\\EVIL' Directory='1'"), std::string::npos)
+        << "the entry keeps the resource's name";
+    EXPECT_EQ(ReadFileText(styled.dir / ".._.._EVIL"), "x");
+    EXPECT_TRUE(styled.Has("NORMAL_BUTTON_BMP.BMP"));
+    EXPECT_EQ(ReadFileText(styled.dir / "500100"), "dialog-en");
+    EXPECT_EQ(ReadFileText(styled.dir / "500100-1031"), "dialog-de");
+    EXPECT_EQ(ReadFileText(styled.dir / "VERSION-1031"), "v-de");
+    EXPECT_EQ(ReadFileText(styled.dir / "PE-1033.XML"), "not the manifest");
+    EXPECT_EQ(m.rfind("<Directory Type='0' Named_Entries=", 0), 0u) << "the manifest survived";
+
+    Dump plain(ImageOf(resources), false);
+    ASSERT_EQ(plain.result, S_OK) << plain.trail;
+    EXPECT_EQ(ReadFileText(plain.dir / "BLUE_NORMAL.INI"), "en");
+}
+
+TEST(ExeDumper, HostileDirectoriesFailWithAClearMessage) {
+    Bytes section = BuildResourceSection({{10, 1, 1033, Text("x")}}, 0x1000);
+    Bytes looping = section;
+    Put32(looping, 16 + 4, 0x80000000u); // the type entry leads back to the root
+    Dump loop(BuildPe({{".rsrc", looping}}));
+    EXPECT_EQ(loop.result, E_FAIL);
+    EXPECT_NE(loop.trail.find("reached a second time"), std::string::npos) << loop.trail;
+
+    Bytes deep = section;
+    std::uint32_t languageDir = 16 + 8 + 16 + 8; // root, type dir; the name dir's entry follows
+    Put32(deep, languageDir + 16 + 4, 0x80000000u | 16);
+    Dump nested(BuildPe({{".rsrc", deep}}));
+    EXPECT_EQ(nested.result, E_FAIL);
+
+    Bytes outside = section;
+    Put32(outside, 72, 0x7FFF0000); // the data entry (after three 24-byte directories): its RVA
+    Dump far(BuildPe({{".rsrc", outside}}));
+    EXPECT_EQ(far.result, E_FAIL);
+
+    Bytes counts = section;
+    Put16(counts, 14, 0xFFFF);
+    Dump many(BuildPe({{".rsrc", counts}}));
+    EXPECT_EQ(many.result, E_FAIL);
+    EXPECT_NE(many.trail.find("Failed while dumping resource (.rsrc) section"), std::string::npos);
+}
+
+TEST(ExeDumper, SectionFilesAndOverlay) {
+    Bytes image = BuildPe({{".text", Text("code")},
+                           {"/4", Text("debug")},
+                           {"/../../z", Text("z")},
+                           {".bss", {}},
+                           {".rsrc", BuildResourceSection({{10, 1, 0, Text("r")}}, 0x5000)}});
+    image.insert(image.end(), {'T', 'A', 'I', 'L'});
+    Dump dump(image);
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    EXPECT_EQ(ReadFileText(dump.dir / "text.BIN").substr(0, 4), "code");
+    EXPECT_TRUE(dump.Has("_4.BIN"));
+    EXPECT_TRUE(dump.Has("_.._.._z.BIN"));
+    EXPECT_EQ(ReadFileText(dump.dir / "bss.BIN"), "");
+    EXPECT_EQ(ReadFileText(dump.dir / "OVERLAY.BIN"), "TAIL");
+    EXPECT_EQ(fs::file_size(dump.dir / "NTHEADER.BIN"), 0x200u - 0x40u);
+}
+
+TEST(ExeDumper, WithoutResourceSectionOnlyHeaderFilesAreWritten) {
+    ScratchDir dir;
+    ScriptedPrompter prompter;
+    MappedFile file;
+    ASSERT_EQ(file.Open(DataPath("norsrc.dll")), S_OK);
+    ClearErrorTrail();
+    ExeDumper dumper(prompter);
+    dumper.SetTextOutput(nullptr);
+    EXPECT_EQ(dumper.DumpExe(ByteView(file.Bytes()), dir.Path(), "pe.xml"), E_FAIL);
+    EXPECT_NE(TakeErrorTrail()->find("There is no resource section in the file."),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(dir / "NTHeader.hdr"));
+    EXPECT_TRUE(fs::exists(dir / "text.BIN"));
+    EXPECT_FALSE(fs::exists(dir / "pe.xml"));
+}
+
+TEST(ExeDumper, InvalidNtHeadersLeaveOnlyTheDosFiles) {
+    Bytes image = BuildPe({{".rsrc", Text("r")}});
+    image[0x40] = 'N';
+    image[0x41] = 'E';
+    Dump dump(image);
+    EXPECT_EQ(dump.result, E_FAIL);
+    EXPECT_NE(
+        dump.trail.find("File is 16 bit OS2 NE Format.  This format is not currently handled.\n"),
+        std::string::npos);
+    EXPECT_TRUE(dump.Has("DosHeader.hdr") && dump.Has("DOSHEADER.BIN"));
+    EXPECT_FALSE(dump.Has("NTHeader.hdr"));
+}
+
+TEST(ExeDumper, GroupFilesCollectTheirMembers) {
+    Bytes icon1 = Dib(1, 2, 32, 8);   // 48 bytes
+    Bytes icon2 = Dib(2, 4, 8, 1032); // 1072 bytes
+    // GRPICONDIR: reserved 0, type 1, two GRPICONDIRENTRYs (width, height, colours, reserved,
+    // planes, bit count, bytes, ID).
+    Bytes group = {0, 0, 1, 0, 2, 0, 1, 1, 0, 0, 1, 0,    32, 0, 48, 0, 0,
+                   0, 1, 0, 2, 2, 0, 0, 1, 0, 8, 0, 0x30, 4,  0, 0,  2, 0};
+    ScratchDir dir;
+    ScriptedPrompter prompter;
+    ExeDumper dumper(prompter);
+    dumper.options.groupFiles = true;
+    dumper.SetTextOutput(nullptr);
+    Bytes image = ImageOf({{3, 1, 1033, icon1}, {3, 2, 1033, icon2}, {14, 1, 1033, group}});
+    ASSERT_EQ(dumper.DumpExe(ByteView(image.data(), image.size()), dir.Path(), "pe.xml"), S_OK);
+
+    Bytes file = ReadFileBytes(dir / "1400001.ico");
+    Bytes expectedHead = {0, 0, 1, 0, 2, 0, 1, 1, 0, 0, 1, 0,    32, 0, 48, 0,  0, 0, 38,
+                          0, 0, 0, 2, 2, 0, 0, 1, 0, 8, 0, 0x30, 4,  0, 0,  86, 0, 0, 0};
+    ASSERT_EQ(file.size(), 38u + 48u + 1072u);
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 38), expectedHead);
+    EXPECT_EQ(Bytes(file.begin() + 38, file.begin() + 86), icon1);
+    EXPECT_EQ(Bytes(file.begin() + 86, file.end()), icon2);
+    EXPECT_EQ(ReadFileBytes(dir / "1400001"), group) << "the raw group stays beside it";
+    EXPECT_NE(ReadFileText(dir / "pe.xml").find("<File Name='1400001' Size='1072' "),
+              std::string::npos)
+        << "Size is the last image's byte count";
+}
