@@ -18,8 +18,13 @@ build: deps
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_GEN)
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without ARGS: a demonstration on an example DLL (decompile, then compile back).
 run: build
+ifeq ($(strip $(ARGS)),)
+	@scripts/demo.sh ./$(BUILD)/vellum
+else
 	./$(BUILD)/vellum $(ARGS)
+endif
 
 test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
@@ -35,6 +40,7 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
 	bench/decompile.sh $(BENCH_BUILD)/vellum
+	bench/compile.sh $(BENCH_BUILD)/vellum
 
 fuzz-smoke: deps
 	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVELLUM_FUZZ=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes a large resource DLL for the decompile benchmark (stdlib only, deterministic).
 
-usage: make_large_pe.py OUT.dll
+usage: make_large_pe.py OUT.dll [OUT.res]
 
 About 3,000 resources and 8 MB of resource data in the proportions of a system shell library:
 icons and icon groups, bitmaps (some 32-bit with alpha), string tables, dialogs, version
@@ -34,6 +34,21 @@ def string_block(rng):
     return out
 
 
+def dialog(rng):
+    """A DLGTEMPLATE without controls whose title varies the size."""
+    title = "".join(chr(rng.randrange(65, 91)) for _ in range(rng.randrange(50, 500)))
+    out = struct.pack("<IIHhhhhHH", 0x80C80880, 0, 0, 0, 0, 200, 100, 0, 0)
+    return out + (title + "\0").encode("utf-16-le")
+
+
+def version():
+    key = "VS_VERSION_INFO\0".encode("utf-16-le")
+    fixed = struct.pack("<13I", 0xFEEF04BD, 0x10000, 1, 0, 1, 0, 1, 0x3F, 0, 4, 2, 0, 0)
+    body = struct.pack("<HHH", 0, len(fixed), 0) + key
+    body += bytes(-len(body) % 4) + fixed
+    return struct.pack("<H", len(body)) + body[2:]
+
+
 def resources(rng):
     res = []  # (type, name, lang, data)
     icon_id = 1
@@ -56,8 +71,8 @@ def resources(rng):
     for block in range(1, 151):
         res.append((6, block, 1033, string_block(rng)))
     for n in range(1, 401):
-        res.append((5, 100 + n, 1033, rng.randbytes(rng.randrange(200, 1200))))
-    res.append((16, 1, 1033, rng.randbytes(900)))
+        res.append((5, 100 + n, 1033, dialog(rng)))
+    res.append((16, 1, 1033, version()))
     for n in range(1, 801):
         res.append((10, n, 1033, rng.randbytes(rng.randrange(100, 4000))))
     res.sort(key=lambda r: (r[0], r[1], r[2]))
@@ -120,12 +135,29 @@ def pe(rsrc):
     return bytes(headers) + text + rsrc + bytes(raw_rsrc - len(rsrc))
 
 
+def res_file(res):
+    """The same resources as a compiled resource script (.res): a sequence of headers and data."""
+    def ident(value):
+        return struct.pack("<HH", 0xFFFF, value)
+
+    def record(type_id, name_id, lang, data):
+        header = ident(type_id) + ident(name_id)
+        header += struct.pack("<IHHII", 0, 0x1030, lang, 0, 0)
+        out = struct.pack("<II", len(data), 8 + len(header)) + header + data
+        return out + bytes(-len(out) % 4)
+
+    return record(0, 0, 0, b"") + b"".join(record(t, n, l, d) for t, n, l, d in res)
+
+
 def main():
     rng = random.Random(20261206)
     res = resources(rng)
     rsrc = section(res)
     with open(sys.argv[1], "wb") as f:
         f.write(pe(rsrc))
+    if len(sys.argv) > 2:
+        with open(sys.argv[2], "wb") as f:
+            f.write(res_file(res))
     print(f"{sys.argv[1]}: {len(res)} resources, {len(rsrc) / 1e6:.1f} MB resource section")
 
 

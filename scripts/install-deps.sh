@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang libclang-rt-14-dev
-  python3 python3-pefile icoutils hyperfine
+  python3 python3-pefile icoutils hyperfine binutils-mingw-w64-x86-64
 )
 
 missing=()

@@ -12,6 +12,8 @@ const char* const kUsageText =
     "Usage:\n"
     "  vellum -Decompile FILE -Output:FOLDER\n"
     "      Take FILE (.exe, .dll, .msstyles) apart into the project folder FOLDER.\n"
+    "  vellum -Compile FILE -Output:FOLDER/pe.xml\n"
+    "      Build the project whose manifest is pe.xml into FOLDER and copy the result over FILE.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -49,15 +51,39 @@ int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter) {
     return kExitFailure;
 }
 
+int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter) {
+    if (info.fileName.empty())
+        return UsageError("Compile needs the executable to build.");
+    if (info.outputPath.empty())
+        return UsageError("Compile needs the project manifest: -Output:FOLDER/pe.xml.");
+    CompileRequest request;
+    request.executable = info.fileName;
+    request.manifest = info.outputPath;
+    CompileOutcome outcome;
+    HRESULT hr = CompileProject(request, prompter, &outcome);
+    if (FAILED(hr)) {
+        PrintErrorTrail();
+        return kExitFailure;
+    }
+    if (outcome.missingFiles) {
+        std::fprintf(stderr, "vellum: some resource files could not be opened; their resources "
+                             "were compiled without data.\n");
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
 } // namespace
 
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
-    if (info.snapshot || info.insert || info.extract || info.compile) {
+    if (info.snapshot || info.insert || info.extract) {
         std::fprintf(stderr, "vellum: this batch mode is not available in this version yet.\n");
         return kExitFailure;
     }
+    if (info.compile)
+        return RunCompile(info, prompter);
     if (info.decompile)
         return RunDecompile(info, prompter);
     return kExitSuccess;

@@ -5,8 +5,12 @@
 #include "common/FileIo.h"
 #include "common/MappedFile.h"
 #include "common/Path.h"
+#include "common/Strings.h"
+#include "compiler/Compiler.h"
 #include "decompiler/ExeDumper.h"
 #include "decompiler/PeImage.h"
+
+#include <filesystem>
 
 namespace vellum {
 
@@ -62,6 +66,77 @@ HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
     }
     if (projectPath)
         *projectPath = path;
+    return S_OK;
+}
+
+} // namespace vellum
+
+namespace vellum {
+
+namespace {
+
+// The original's bytes are replaced by the compiled file's: written beside it, then renamed over
+// it. A read-only original is made writable first, as the user asked for it to be replaced.
+HRESULT CopyOverOriginal(const std::string& compiled, const std::string& original) {
+    std::error_code ec;
+    namespace fs = std::filesystem;
+    if (fs::exists(original, ec))
+        fs::permissions(original, fs::perms::owner_write, fs::perm_options::add, ec);
+    MappedFile source;
+    HRESULT hr = source.Open(compiled);
+    if (SUCCEEDED(hr))
+        hr = ReplaceFileContents(original, source.Data(), source.Size());
+    return hr;
+}
+
+} // namespace
+
+HRESULT CompileProject(const CompileRequest& request, Prompter& prompter, CompileOutcome* outcome) {
+    CompileOutcome result;
+    PathParts manifest = SplitPath(request.manifest);
+    std::string folder = WithTrailingSeparator(manifest.drive + manifest.dir);
+    if (folder.empty())
+        folder = std::string(".") + kPathSeparator;
+    Compiler compiler(prompter, request.trace);
+    compiler.SetPaths(std::string(FileNameOf(request.executable)), folder);
+    HRESULT hr = compiler.Compile(request.manifest);
+    result.compiledPath = compiler.OutputPath();
+    result.missingFiles = compiler.MissingFiles();
+    if (outcome)
+        *outcome = result;
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to compile %s", request.manifest.c_str());
+        return hr;
+    }
+    std::string original = request.original.empty() ? request.executable : request.original;
+    std::error_code ec;
+    bool same = EqualsNoCase(result.compiledPath, original) ||
+                std::filesystem::equivalent(result.compiledPath, original, ec);
+    if (same) {
+        if (request.interactive)
+            prompter.Ask(
+                Format("Compilation was successful to:\r\n\r\n'%s'", result.compiledPath.c_str()),
+                "Vellum", MB_OK | MB_ICONINFORMATION);
+        return S_OK;
+    }
+    if (request.interactive &&
+        prompter.Ask(
+            Format("Compilation was successful.\r\n\r\nWould you like to copy the compiled "
+                   "file:\r\n\r\n--> '%s'\r\n\r\n to its original location at:\r\n\r\n--> "
+                   "'%s'?\r\n\r\nThis operation cannot be undone.",
+                   result.compiledPath.c_str(), original.c_str()),
+            "Vellum", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return S_OK;
+    hr = CopyOverOriginal(result.compiledPath, original);
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr,
+                    "An error occurred while copying the\r\n\r\n%s\r\nfile to\r\n%s",
+                    result.compiledPath.c_str(), original.c_str());
+        return hr;
+    }
+    result.copied = true;
+    if (outcome)
+        *outcome = result;
     return S_OK;
 }
 

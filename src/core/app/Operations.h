@@ -22,4 +22,23 @@ struct DecompileRequest {
 HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
                       std::string* projectPath);
 
+struct CompileRequest {
+    std::string original;   // where the result belongs; empty: the executable path
+    std::string executable; // its file name names the compiled file
+    std::string manifest;   // the project's pe.xml; the compiled file goes into its folder
+    bool interactive = false;
+    std::FILE* trace = stdout;
+};
+
+struct CompileOutcome {
+    std::string compiledPath;
+    bool copied = false;       // the result replaced the original
+    bool missingFiles = false; // a resource file could not be opened
+};
+
+// Compiles the project and puts the result where it belongs: over the original (asking first
+// when interactive and the paths differ). The original is replaced through a temporary file, so
+// a failure leaves it as it was.
+HRESULT CompileProject(const CompileRequest& request, Prompter& prompter, CompileOutcome* outcome);
+
 } // namespace vellum

@@ -38,6 +38,29 @@ HRESULT CreateFolders(const std::string& path) {
     return S_OK;
 }
 
+HRESULT ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+    out.clear();
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return HResultFromLastErrno();
+    HRESULT hr = S_OK;
+    std::error_code ec;
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || std::filesystem::is_directory(path, ec)) {
+        hr = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+    } else {
+        out.resize(std::size_t(size));
+        std::size_t got = size ? std::fread(out.data(), 1, out.size(), file) : 0;
+        if (got != out.size())
+            hr = std::ferror(file) ? HRESULT_FROM_WIN32(ERROR_READ_FAULT) : E_FAIL;
+    }
+    std::fclose(file);
+    if (FAILED(hr))
+        out.clear();
+    return hr;
+}
+
 HRESULT WriteWholeFile(const std::string& path, const void* data, std::size_t size) {
     OutputFile out;
     HRESULT hr = out.Create(path);

@@ -7,11 +7,16 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum {
 
 // Creates the folder and every missing parent; an existing folder is not an error.
 HRESULT CreateFolders(const std::string& path);
+
+// Reads the whole file into `out`. For the many small files of a project this is cheaper than
+// mapping each one.
+HRESULT ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out);
 
 // Creates (or truncates) the file and writes the bytes.
 HRESULT WriteWholeFile(const std::string& path, const void* data, std::size_t size);

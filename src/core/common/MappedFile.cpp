@@ -22,8 +22,9 @@ HRESULT MapInto(const std::string& path, MappedFileRecord& rec) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        file =
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return HRESULT_FROM_WIN32(GetLastError());
     LARGE_INTEGER size{};
@@ -69,15 +70,18 @@ HRESULT MapInto(const std::string& path, MappedFileRecord& rec) {
         return HResultFromLastErrno();
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        HRESULT hr = S_ISDIR(st.st_mode) ? HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)
-                                         : HResultFromLastErrno();
+        HRESULT hr =
+            S_ISDIR(st.st_mode) ? HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED) : HResultFromLastErrno();
         ::close(fd);
         return hr;
     }
     rec.file = fd;
     rec.size = static_cast<std::uint64_t>(st.st_size);
-    if (rec.size == 0)
+    if (rec.size == 0) {
+        ::close(fd);
+        rec.file = -1;
         return S_OK;
+    }
     void* view = ::mmap(nullptr, static_cast<std::size_t>(rec.size), PROT_READ, MAP_PRIVATE, fd, 0);
     if (view == MAP_FAILED) {
         HRESULT hr = HResultFromLastErrno();
@@ -86,6 +90,10 @@ HRESULT MapInto(const std::string& path, MappedFileRecord& rec) {
     }
     ::madvise(view, static_cast<std::size_t>(rec.size), MADV_SEQUENTIAL);
     rec.view = static_cast<const std::uint8_t*>(view);
+    // The mapping outlives the descriptor; closing it now lets a caller hold thousands of
+    // mappings without running into the descriptor limit.
+    ::close(fd);
+    rec.file = -1;
     return S_OK;
 }
 

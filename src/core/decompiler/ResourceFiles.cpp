@@ -125,7 +125,9 @@ std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor) {
 std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t bytes) {
     std::vector<std::uint8_t> image(bytes, 0);
     ByteView stored = file.From(file.U32(18));
-    std::memcpy(image.data(), stored.Data(), std::min<std::size_t>(bytes, stored.Size()));
+    std::size_t present = std::min<std::size_t>(bytes, stored.Size());
+    if (present)
+        std::memcpy(image.data(), stored.Data(), present);
     return image;
 }
 

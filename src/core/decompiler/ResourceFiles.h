@@ -45,7 +45,7 @@ std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t by
 // Nothing when the entries claim more than kMaxGroupFileSize bytes in all.
 using MemberImageSource =
     std::function<std::vector<std::uint8_t>(unsigned id, std::uint32_t bytes)>;
-constexpr std::uint64_t kMaxGroupFileSize = 256ull << 20;
+constexpr std::uint64_t kMaxGroupFileSize = 64ull << 20;
 std::optional<std::vector<std::uint8_t>>
 GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& lastImage);
 

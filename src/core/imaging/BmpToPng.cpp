@@ -321,20 +321,6 @@ bool PendingFile::Commit() {
     return true;
 }
 
-// libpng's error handler must not return. It keeps the message and jumps back to the setjmp in
-// EncodePng, which makes the conversion fail.
-struct PngFailure {
-    char message[128] = {};
-};
-
-[[noreturn]] void OnPngError(png_structp png, png_const_charp message) {
-    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
-    std::snprintf(failure->message, sizeof failure->message, "%s", message);
-    png_longjmp(png, 1);
-}
-
-void IgnorePngWarning(png_structp, png_const_charp) {}
-
 // The write and info structures of one PNG, released on every path.
 class PngWriteStructs {
 public:
@@ -415,19 +401,8 @@ bool EncodePng(png_structp png, png_infop info, ImageRecord& image,
     return true;
 }
 
-// A record filled by hand (or never filled) must still describe rows that lie in its block.
-bool IsWritable(const ImageRecord& image) {
-    bool depthOk = IsPaletteDepth(image.bitCount) || image.bitCount == 24 || image.bitCount == 32;
-    if (!depthOk || image.width < 1 || image.height < 1)
-        return false;
-    auto blockSize = ImageRecord::BlockSizeFor(image.width, image.height, image.bitCount);
-    return blockSize && image.stride == ImageRecord::StrideFor(image.width, image.bitCount) &&
-           image.pixels.Size() >= *blockSize && image.rows.size() == std::size_t(image.height) &&
-           image.palette.size() <= (std::size_t(1) << std::min<unsigned>(image.bitCount, 8));
-}
-
 bool WriteImage(const std::string& path, ImageRecord& image, const DiagnosticsHook& hook) {
-    if (!IsWritable(image))
+    if (!image.IsConsistent())
         return Skipped(hook, kInvalidImage, path);
     std::vector<png_color> palette;
     if (image.bitCount < 24)
@@ -494,6 +469,16 @@ bool ImageRecord::Allocate(std::int32_t newWidth, std::int32_t newHeight, std::u
     return true;
 }
 
+bool ImageRecord::IsConsistent() const {
+    bool depthOk = IsPaletteDepth(bitCount) || bitCount == 24 || bitCount == 32;
+    if (!depthOk || width < 1 || height < 1)
+        return false;
+    auto blockSize = BlockSizeFor(width, height, bitCount);
+    return blockSize && stride == StrideFor(width, bitCount) && pixels.Size() >= *blockSize &&
+           rows.size() == std::size_t(height) &&
+           palette.size() <= (std::size_t(1) << std::min<unsigned>(bitCount, 8));
+}
+
 void ImageRecord::Free() {
     palette = {};
     rows = {};
@@ -503,6 +488,14 @@ void ImageRecord::Free() {
     stride = 0;
     topDown = false;
 }
+
+void OnPngError(png_structp png, png_const_charp message) {
+    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
+    std::snprintf(failure->message, sizeof failure->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void IgnorePngWarning(png_structp, png_const_charp) {}
 
 bool ReadBmp(const std::string& path, ImageRecord& image, const DiagnosticsHook& hook) {
     return BmpReader(path, hook).Read(image);

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+// libpng's read and write structure (png.h calls it png_struct).
+struct png_struct_def;
+
 namespace vellum {
 
 // Receives one line per step of a conversion ("Reading x.bmp", "SKIPPED: ... - x.bmp\n").
@@ -48,7 +51,21 @@ struct ImageRecord {
     bool Allocate(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
                   std::size_t paletteCount, bool topDown);
     void Free();
+
+    // True when the depth is one of the five and every row lies inside the pixel block, as after
+    // Allocate; a record filled by hand (or never filled) may not be.
+    bool IsConsistent() const;
 };
+
+// Where libpng's error handler leaves its message; pass it as the error pointer.
+struct PngFailure {
+    char message[128] = {};
+};
+
+// The handlers every PNG codec installs. An error keeps libpng's message in the PngFailure and
+// jumps back to the codec's setjmp, so the codec fails; warnings are ignored.
+[[noreturn]] void OnPngError(png_struct_def* png, const char* message);
+void IgnorePngWarning(png_struct_def* png, const char* message);
 
 // Reads a BMP file: uncompressed 1, 4, 8, 24 or 32 bits per pixel, with a core (12-byte) or any
 // later info header, optionally behind one 128-byte MacBinary header.

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# What `make run` shows without arguments: an example DLL taken apart into ./vellum-demo/ and
+# built back from its project folder.
+set -euo pipefail
+vellum=$1
+top=$(cd "$(dirname "$0")/.." && pwd)
+demo=$PWD/vellum-demo
+example=$top/tests/data/resources.dll
+rm -rf "$demo" && mkdir -p "$demo"
+cp "$example" "$demo/example.dll"
+
+echo "1. Decompile: $vellum -Decompile $demo/example.dll -Output:$demo/project"
+"$vellum" -Decompile "$demo/example.dll" "-Output:$demo/project" >"$demo/decompile.log"
+echo "   $(find "$demo/project" -type f | wc -l) files in $demo/project, among them:"
+(cd "$demo/project" && ls | head -12 | sed 's/^/     /')
+echo "   the manifest starts:"
+head -4 "$demo/project/pe.xml" | sed 's/^/     /'
+echo "   (symbol table and section dumps: $demo/decompile.log)"
+
+echo "2. Compile: $vellum -Compile $demo/example.dll -Output:$demo/project/pe.xml"
+"$vellum" -Compile "$demo/example.dll" "-Output:$demo/project/pe.xml" >"$demo/compile.log"
+grep -E 'RESOURCE at|Type ' "$demo/compile.log" | sed 's/^/     /'
+echo "   $example: $(stat -c %s "$example") bytes; rebuilt $demo/example.dll: $(stat -c %s "$demo/example.dll") bytes"
+if cmp -s "$example" "$demo/example.dll"; then
+  echo "   The rebuilt DLL is byte for byte the original."
+else
+  echo "   The rebuilt DLL differs from the original only where the new resource section lies."
+fi
+echo "Other commands: make run ARGS=\"-h\" (see README.md)."

@@ -1,0 +1,313 @@
+#include "compiler/ResourceSection.h"
+
+#include "common/CodePage.h"
+#include "common/FileIo.h"
+#include "common/Path.h"
+#include "common/Strings.h"
+#include "common/XmlDocument.h"
+#include "compiler/StringTables.h"
+#include "imaging/BmpToPng.h"
+#include "imaging/ImageCodecs.h"
+
+#include <algorithm>
+
+namespace vellum {
+
+namespace {
+
+constexpr std::uint32_t kSubdirectory = 0x80000000u;
+constexpr std::uint32_t kStringTableType = 6;
+
+void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    Put16(out, v);
+    Put16(out, v >> 16);
+}
+
+std::string Attr(XmlDocument& manifest, XmlNode* node, const char* name) {
+    std::string value;
+    XmlNode* saved = manifest.SetCursor(node);
+    manifest.GetAttrText(nullptr, name, &value);
+    manifest.SetCursor(saved);
+    return value;
+}
+
+std::int32_t IntAttr(XmlDocument& manifest, XmlNode* node, const char* name) {
+    std::int32_t value = 0;
+    XmlNode* saved = manifest.SetCursor(node);
+    manifest.GetAttrInt(nullptr, name, &value);
+    manifest.SetCursor(saved);
+    return value;
+}
+
+std::vector<XmlNode*> Children(XmlNode* node) {
+    std::vector<XmlNode*> children;
+    for (XmlNode* c = node ? node->firstChild : nullptr; c; c = c->next)
+        children.push_back(c);
+    return children;
+}
+
+// Header bytes a resource file carries in front of the resource data.
+std::uint64_t SkippedHeader(std::uint32_t type, const std::string& name) {
+    if (type == 1 && EndsWithNoCase(name, "cur"))
+        return 18;
+    if (type == 2)
+        return 14;
+    if (type == 3 && EndsWithNoCase(name, "ico"))
+        return 22;
+    return 0;
+}
+
+} // namespace
+
+// One directory entry and what it leads to.
+struct ResourceSectionBuilder::Node {
+    bool named = false;
+    std::u16string name;
+    std::uint32_t id = 0;
+    bool directory = false;
+    std::uint32_t size = 0; // of the whole subtree
+
+    // Directories.
+    std::vector<Node> children;
+    std::uint32_t namedCount = 0;
+    std::uint32_t idCount = 0;
+    std::uint32_t nameArea = 0; // bytes reserved for the children's names
+
+    // Data entries: `head` (a cursor's hot spot) then `data`.
+    std::vector<std::uint8_t> head;
+    ByteView data;
+
+    // The string-table subtree, built at its place in the section.
+    bool stringTable = false;
+    bool stringTableOwner = false;
+    std::vector<std::uint8_t> strings;
+};
+
+ResourceSectionBuilder::ResourceSectionBuilder(std::string projectFolder, Prompter& prompter,
+                                               std::FILE* trace)
+    : folder_(WithTrailingSeparator(projectFolder)), prompter_(prompter), trace_(trace) {}
+
+ResourceSectionBuilder::~ResourceSectionBuilder() = default;
+
+std::vector<std::uint8_t> ResourceSectionBuilder::Build(XmlDocument& manifest,
+                                                        std::uint32_t sectionRva) {
+    std::vector<std::uint8_t> out;
+    BuildInto(manifest, sectionRva, out);
+    return out;
+}
+
+void ResourceSectionBuilder::BuildInto(XmlDocument& manifest, std::uint32_t sectionRva,
+                                       std::vector<std::uint8_t>& out) {
+    sectionRva_ = sectionRva;
+    XmlNode* saved = manifest.GetCursor();
+    Node root = ReadRoot(manifest, manifest.Query("/Directory"));
+    manifest.SetCursor(saved);
+    Layout(root, 0);
+    base_ = out.size();
+    out.reserve(out.size() + root.size);
+    Emit(root, out);
+}
+
+// ---- reading the manifest -------------------------------------------------------------------
+
+ResourceSectionBuilder::Node ResourceSectionBuilder::ReadRoot(XmlDocument& manifest,
+                                                              XmlNode* root) {
+    Node node;
+    node.directory = true;
+    std::int32_t type = IntAttr(manifest, root, "Type");
+    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(manifest, root, "Named_Entries")));
+    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(manifest, root, "ID_Entries")));
+    std::vector<XmlNode*> entries = Children(root);
+    named = std::min<std::uint32_t>(named, std::uint32_t(entries.size()));
+    ids = std::min<std::uint32_t>(ids, std::uint32_t(entries.size()) - named);
+    bool stringsBuilt = false;
+    for (std::uint32_t i = 0; i < named + ids; ++i) {
+        XmlNode* entry = entries[i];
+        if (IntAttr(manifest, entry, "Ignore") == 1)
+            continue;
+        bool isNamed = !Attr(manifest, entry, "Name").empty();
+        std::uint32_t id = std::uint32_t(IntAttr(manifest, entry, "ID"));
+        Node child;
+        if (!isNamed && id == kStringTableType) {
+            // Type 6 comes from STRINGS.XML, once; a second type-6 entry contributes nothing.
+            child.id = id;
+            child.directory = IntAttr(manifest, entry, "Directory") != 0;
+            child.stringTable = true;
+            child.stringTableOwner = !stringsBuilt;
+            stringsBuilt = true;
+        } else {
+            child = ReadEntry(manifest, entry, isNamed ? 0 : id);
+        }
+        (i < named ? node.namedCount : node.idCount)++;
+        if (child.named)
+            node.nameArea += 2 + 2 * std::uint32_t(child.name.size());
+        node.children.push_back(std::move(child));
+    }
+    if (trace_)
+        std::fprintf(trace_, "Type %d   Named %u  ID %u\n", type, node.namedCount, node.idCount);
+    return node;
+}
+
+ResourceSectionBuilder::Node ResourceSectionBuilder::ReadEntry(XmlDocument& manifest,
+                                                               XmlNode* entry, std::uint32_t type) {
+    Node node;
+    std::string name = Attr(manifest, entry, "Name");
+    node.named = !name.empty();
+    if (node.named) {
+        if (IntAttr(manifest, entry, "StripExt"))
+            name = SplitPath(name).fname;
+        node.name = Utf8ToUtf16(name);
+    }
+    node.id = std::uint32_t(IntAttr(manifest, entry, "ID"));
+    node.directory = IntAttr(manifest, entry, "Directory") != 0;
+    if (node.directory)
+        ReadDirectory(manifest, entry, type, node);
+    else
+        ReadData(manifest, entry, type, node);
+    return node;
+}
+
+void ResourceSectionBuilder::ReadDirectory(XmlDocument& manifest, XmlNode* owner,
+                                           std::uint32_t type, Node& node) {
+    XmlNode* directory = owner->firstChild;
+    if (!directory)
+        return;
+    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(manifest, directory, "Named_Entries")));
+    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(manifest, directory, "ID_Entries")));
+    std::vector<XmlNode*> entries = Children(directory);
+    // Counts that promise more entries than the manifest holds are cut to what is there.
+    named = std::min<std::uint32_t>(named, std::uint32_t(entries.size()));
+    ids = std::min<std::uint32_t>(ids, std::uint32_t(entries.size()) - named);
+    node.namedCount = named;
+    node.idCount = ids;
+    // Each named entry reserves 4 + 2 bytes per byte of its manifest name: two bytes more than its
+    // string needs, and more still when the name is cut to its title.
+    std::uint32_t reserved = 0;
+    for (std::uint32_t i = 0; i < named + ids && reserved < named; ++i) {
+        std::string name = Attr(manifest, entries[i], "Name");
+        if (!name.empty()) {
+            node.nameArea += 4 + 2 * std::uint32_t(name.size());
+            ++reserved;
+        }
+    }
+    std::uint32_t used = 0;
+    for (std::uint32_t i = 0; i < named + ids; ++i) {
+        node.children.push_back(ReadEntry(manifest, entries[i], type));
+        if (node.children.back().named)
+            used += 2 + 2 * std::uint32_t(node.children.back().name.size());
+    }
+    // Names on entries past the named ones were not reserved for; the area must still hold them.
+    node.nameArea = std::max(node.nameArea, used);
+}
+
+void ResourceSectionBuilder::ReadData(XmlDocument& manifest, XmlNode* entry, std::uint32_t type,
+                                      Node& node) {
+    XmlNode* file = entry->firstChild;
+    if (!file || IntAttr(manifest, file, "Size") == 0)
+        return;
+    std::string name = Attr(manifest, file, "Name");
+    std::string path = IntAttr(manifest, file, "StripExt") ? SplitPath(name).fname + ".bmp" : name;
+    bool png = type == 2 && IntAttr(manifest, file, "Png") != 0;
+    ByteView bytes = png ? LoadPngAsBitmap(path) : LoadFile(path);
+    std::uint64_t skip = SkippedHeader(type, name);
+    if (skip == 18) {
+        ByteView hotSpot = bytes.Sub(10, 4);
+        node.head.assign(hotSpot.Data(), hotSpot.Data() + hotSpot.Size());
+        skip = 22;
+    }
+    node.data = bytes.From(skip);
+}
+
+ByteView ResourceSectionBuilder::LoadFile(const std::string& name) {
+    std::optional<std::string> path = ResolveInFolder(folder_, name);
+    std::vector<std::uint8_t> bytes;
+    if (!path || FAILED(ReadWholeFile(*path, bytes))) {
+        ReportMissing(folder_ + name);
+        return {};
+    }
+    files_.push_back(std::move(bytes));
+    return ByteView(files_.back().data(), files_.back().size());
+}
+
+ByteView ResourceSectionBuilder::LoadPngAsBitmap(const std::string& bmpName) {
+    std::string pngName = PngPathFor(bmpName);
+    std::optional<std::string> path = ResolveInFolder(folder_, pngName);
+    std::vector<std::uint8_t> png;
+    std::optional<std::vector<std::uint8_t>> bitmap;
+    if (path && SUCCEEDED(ReadWholeFile(*path, png)))
+        bitmap = PngToBmpBytes(ByteView(png.data(), png.size()));
+    if (!bitmap) {
+        ReportMissing(folder_ + pngName);
+        return {};
+    }
+    files_.push_back(std::move(*bitmap));
+    return ByteView(files_.back().data(), files_.back().size());
+}
+
+void ResourceSectionBuilder::ReportMissing(const std::string& path) {
+    missingFiles_ = true;
+    prompter_.Ask(ToHostPath(path), "FAILED TO OPEN", MB_OK);
+}
+
+// ---- layout and bytes -----------------------------------------------------------------------
+
+// Sets every subtree's size; string tables are built here because their bytes depend on their
+// offset in the section.
+std::uint32_t ResourceSectionBuilder::Layout(Node& node, std::uint32_t offset) {
+    if (node.stringTable) {
+        if (node.stringTableOwner)
+            node.strings = BuildStringTables(folder_, offset, sectionRva_, prompter_);
+        return node.size = std::uint32_t(node.strings.size());
+    }
+    if (!node.directory)
+        return node.size = 16 + std::uint32_t(node.head.size() + node.data.Size());
+    std::uint32_t child = offset + 16 + 8 * std::uint32_t(node.children.size()) + node.nameArea;
+    for (Node& c : node.children)
+        child += Layout(c, child);
+    return node.size = child - offset;
+}
+
+void ResourceSectionBuilder::Emit(const Node& node, std::vector<std::uint8_t>& out) const {
+    if (node.stringTable) {
+        out.insert(out.end(), node.strings.begin(), node.strings.end());
+        return;
+    }
+    std::uint32_t offset = std::uint32_t(out.size() - base_);
+    if (!node.directory) {
+        Put32(out, sectionRva_ + offset + 16);
+        Put32(out, std::uint32_t(node.head.size() + node.data.Size()));
+        Put32(out, 0);
+        Put32(out, 0);
+        out.insert(out.end(), node.head.begin(), node.head.end());
+        out.insert(out.end(), node.data.Data(), node.data.Data() + node.data.Size());
+        return;
+    }
+    Put32(out, 0);
+    Put32(out, 0);
+    Put32(out, 0);
+    Put16(out, node.namedCount);
+    Put16(out, node.idCount);
+    std::uint32_t names = offset + 16 + 8 * std::uint32_t(node.children.size());
+    std::uint32_t child = names + node.nameArea;
+    std::vector<std::uint8_t> nameArea;
+    for (const Node& c : node.children) {
+        Put32(out, c.named ? kSubdirectory | (names + std::uint32_t(nameArea.size())) : c.id);
+        Put32(out, c.directory ? kSubdirectory | child : child);
+        if (c.named) {
+            Put16(nameArea, std::uint32_t(c.name.size()));
+            for (char16_t ch : c.name)
+                Put16(nameArea, ch);
+        }
+        child += c.size;
+    }
+    nameArea.resize(node.nameArea, 0);
+    out.insert(out.end(), nameArea.begin(), nameArea.end());
+    for (const Node& c : node.children)
+        Emit(c, out);
+}
+
+} // namespace vellum

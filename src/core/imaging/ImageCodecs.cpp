@@ -1,0 +1,606 @@
+// Reads PNGs into image records and builds bitmap files, packed DIBs and icon files from them.
+#include "imaging/ImageCodecs.h"
+
+#include "common/FileIo.h"
+#include "common/MappedFile.h"
+#include "common/Prompter.h"
+
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <png.h>
+
+namespace vellum {
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A picture whose pixel block would be larger is refused before anything is allocated for it.
+constexpr std::uint64_t kMaxPixelBytes = std::uint64_t(512) << 20;
+
+// ---------------------------------------------------------------------------------------------
+// Reading PNG
+
+// The PNG stream in memory; reading past its end is a libpng error, so the read fails.
+struct MemorySource {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    std::size_t position = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
+    auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
+    if (length > source->size - source->position)
+        png_error(png, "Unexpected end of PNG data");
+    std::memcpy(out, source->data + source->position, length);
+    source->position += length;
+}
+
+// The read and info structures of one PNG, released on every path.
+class PngReadStructs {
+public:
+    explicit PngReadStructs(PngFailure* failure) {
+        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, IgnorePngWarning);
+        if (png_)
+            info_ = png_create_info_struct(png_);
+    }
+    ~PngReadStructs() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+    PngReadStructs(const PngReadStructs&) = delete;
+    PngReadStructs& operator=(const PngReadStructs&) = delete;
+
+    bool Created() const { return png_ && info_; }
+    png_structp Png() const { return png_; }
+    png_infop Info() const { return info_; }
+
+private:
+    png_structp png_ = nullptr;
+    png_infop info_ = nullptr;
+};
+
+// What the PNG header says, and the depth of the record it becomes (0: no mapping).
+struct PngLayout {
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int bitDepth = 0;
+    int colourType = 0;
+    bool transparency = false; // a tRNS chunk
+    std::uint16_t bitCount = 0;
+};
+
+// Transparency of any kind (an alpha channel or a tRNS chunk) needs a fourth byte per pixel, so
+// such images become 32-bit records. Palette and grey images keep their depth, except that the
+// record has no 2- or 16-bit form.
+std::uint16_t RecordBitCount(int colourType, int bitDepth, bool transparency) {
+    switch (colourType) {
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 32;
+    case PNG_COLOR_TYPE_RGB:
+        return transparency ? 32 : 24;
+    case PNG_COLOR_TYPE_PALETTE:
+    case PNG_COLOR_TYPE_GRAY:
+        break;
+    default:
+        return 0;
+    }
+    if (transparency)
+        return 32;
+    switch (bitDepth) {
+    case 1:
+        return 1;
+    case 2:
+    case 4:
+        return 4;
+    case 8:
+    case 16:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+PngLayout LayoutOf(png_structp png, png_infop info) {
+    PngLayout layout;
+    layout.width = png_get_image_width(png, info);
+    layout.height = png_get_image_height(png, info);
+    layout.bitDepth = png_get_bit_depth(png, info);
+    layout.colourType = png_get_color_type(png, info);
+    layout.transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    layout.bitCount = RecordBitCount(layout.colourType, layout.bitDepth, layout.transparency);
+    return layout;
+}
+
+// libpng limits both sides to 2^31 - 1, so they fit the record's signed fields.
+bool FitsInLimit(const PngLayout& layout) {
+    auto size = ImageRecord::BlockSizeFor(std::int32_t(layout.width), std::int32_t(layout.height),
+                                          layout.bitCount);
+    return size && *size <= kMaxPixelBytes;
+}
+
+// Each nibble of a 2-bit row (two pixels) becomes one byte of a 4-bit row (the same two pixels).
+constexpr std::array<std::uint8_t, 16> kTwoBitPairToFourBit = {
+    0x00, 0x01, 0x02, 0x03, 0x10, 0x11, 0x12, 0x13, 0x20, 0x21, 0x22, 0x23, 0x30, 0x31, 0x32, 0x33};
+
+// A libpng user transform: widens a row of 2-bit pixels to 4 bits in place. It works from the
+// end backwards, so that every input byte is read before an output byte lands on it. libpng's
+// row buffer has room for the wider row (png_set_user_transform_info announces the depth).
+void WidenTwoBitPixels(png_structp, png_row_infop row, png_bytep data) {
+    if (row->bit_depth != 2)
+        return;
+    std::size_t outBytes = (std::size_t(row->width) * 4 + 7) / 8;
+    for (std::size_t i = outBytes; i-- > 0;) {
+        std::uint8_t pair = data[i / 2];
+        data[i] = kTwoBitPairToFourBit[i % 2 ? pair & 0x0F : pair >> 4];
+    }
+    row->bit_depth = 4;
+    row->pixel_depth = 4;
+    row->rowbytes = outBytes;
+}
+
+// True-colour records hold blue, green, red (and alpha) with 8 bits each; palette and grey
+// records hold indices of their own depth.
+void SetTransforms(png_structp png, const PngLayout& layout) {
+    if (layout.bitCount >= 24) {
+        png_set_expand(png); // palette to RGB, grey to 8 bits, tRNS to an alpha channel
+        png_set_gray_to_rgb(png);
+        png_set_bgr(png);
+    } else if (layout.bitDepth == 2) {
+        png_set_read_user_transform_fn(png, WidenTwoBitPixels);
+        png_set_user_transform_info(png, nullptr, 4, 1);
+    }
+    if (layout.bitDepth == 16)
+        png_set_strip_16(png);
+    png_set_interlace_handling(png);
+}
+
+// After the transforms a row must be exactly what the record holds, or the read would overrun.
+bool RowsMatchRecord(png_structp png, png_infop info, const PngLayout& layout) {
+    std::uint64_t expected = (std::uint64_t(layout.width) * layout.bitCount + 7) / 8;
+    return png_get_rowbytes(png, info) == expected;
+}
+
+bool AllocateFor(ImageRecord& record, const PngLayout& layout) {
+    std::size_t paletteCount = layout.bitCount <= 8 ? std::size_t(1) << layout.bitCount : 0;
+    return record.Allocate(std::int32_t(layout.width), std::int32_t(layout.height), layout.bitCount,
+                           paletteCount, false);
+}
+
+// The file's PLTE, as far as the record's palette reaches; unused entries stay black.
+void CopyPngPalette(png_structp png, png_infop info, ImageRecord& record) {
+    png_colorp entries = nullptr;
+    int count = 0;
+    if (!png_get_PLTE(png, info, &entries, &count) || !entries)
+        return;
+    std::size_t used = std::min(std::size_t(std::max(count, 0)), record.palette.size());
+    for (std::size_t i = 0; i < used; ++i)
+        record.palette[i] = {entries[i].red, entries[i].green, entries[i].blue};
+}
+
+// Grey levels spread evenly from black to white over the file's own depth: a 2-bit grey image
+// widened to 4 bits still uses indices 0-3, which must span the whole range.
+void BuildGreyRamp(ImageRecord& record, int fileBitDepth) {
+    std::size_t levels = std::size_t(1) << std::min(fileBitDepth, 8);
+    for (std::size_t i = 0; i < levels && i < record.palette.size(); ++i) {
+        auto grey = std::uint8_t(i * 255 / (levels - 1));
+        record.palette[i] = {grey, grey, grey};
+    }
+}
+
+void FillPalette(png_structp png, png_infop info, const PngLayout& layout, ImageRecord& record) {
+    if (layout.bitCount > 8)
+        return;
+    if (layout.colourType == PNG_COLOR_TYPE_PALETTE)
+        CopyPngPalette(png, info, record);
+    else
+        BuildGreyRamp(record, layout.bitDepth);
+}
+
+// libpng reports errors by a longjmp back to the setjmp here, so nothing in this frame has a
+// destructor; the record belongs to the caller, which frees it on failure.
+bool DecodePng(png_structp png, png_infop info, ImageRecord& record) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_info(png, info);
+    PngLayout layout = LayoutOf(png, info);
+    if (layout.bitCount == 0 || !FitsInLimit(layout))
+        return false;
+    SetTransforms(png, layout);
+    png_read_update_info(png, info);
+    if (!RowsMatchRecord(png, info, layout) || !AllocateFor(record, layout))
+        return false;
+    FillPalette(png, info, layout, record);
+    png_read_image(png, record.rows.data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing bitmap files and DIBs
+
+void PutLe(Bytes& out, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        out.push_back(std::uint8_t(value >> (8 * i)));
+}
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kPixelsPerMetre = 3780; // 96 dots per inch
+
+// BITMAPINFOHEADER (40 bytes, little-endian):
+//    0 DWORD size            4 LONG  width           8 LONG  height (positive: bottom row first)
+//   12 WORD  planes         14 WORD  bit count      16 DWORD compression (0: none)
+//   20 DWORD image size     24 LONG  x pixels/metre 28 LONG  y pixels/metre
+//   32 DWORD colours used   36 DWORD colours important
+struct InfoHeader {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t planes = 1;
+    std::uint16_t bitCount = 0;
+    std::uint32_t imageSize = 0;
+    std::uint32_t pixelsPerMetre = 0;
+    std::uint32_t coloursUsed = 0;
+};
+
+void PutInfoHeader(Bytes& out, const InfoHeader& header) {
+    PutLe(out, kInfoHeaderSize, 4);
+    PutLe(out, std::uint32_t(header.width), 4);
+    PutLe(out, std::uint32_t(header.height), 4);
+    PutLe(out, header.planes, 2);
+    PutLe(out, header.bitCount, 2);
+    PutLe(out, 0, 4);
+    PutLe(out, header.imageSize, 4);
+    PutLe(out, header.pixelsPerMetre, 4);
+    PutLe(out, header.pixelsPerMetre, 4);
+    PutLe(out, header.coloursUsed, 4);
+    PutLe(out, header.coloursUsed, 4);
+}
+
+// Colour-table entries are RGBQUADs: blue, green, red, 0.
+void PutPalette(Bytes& out, const ImageRecord& record) {
+    for (const ImageRecord::Rgb& rgb : record.palette)
+        out.insert(out.end(), {rgb[2], rgb[1], rgb[0], 0});
+}
+
+// The rows bottom row first whatever order the record stores them in.
+void PutRowsBottomUp(Bytes& out, const ImageRecord& record) {
+    for (std::size_t i = record.rows.size(); i-- > 0;)
+        out.insert(out.end(), record.rows[i], record.rows[i] + record.stride);
+}
+
+std::uint32_t BlockSize(const ImageRecord& record) {
+    return std::uint32_t(record.stride * record.rows.size());
+}
+
+// A bitmap file states its size and pixel offset in 32 bits.
+bool FitsInBitmapFields(const ImageRecord& record) {
+    std::uint64_t size = kFileHeaderSize + kInfoHeaderSize +
+                         4 * std::uint64_t(record.palette.size()) +
+                         std::uint64_t(record.stride) * record.rows.size();
+    return size <= UINT32_MAX;
+}
+
+// A packed DIB: info header, colour table, pixel rows.
+Bytes DibBytes(const ImageRecord& record) {
+    InfoHeader header{.width = record.width,
+                      .height = record.height,
+                      .bitCount = record.bitCount,
+                      .imageSize = BlockSize(record),
+                      .pixelsPerMetre = kPixelsPerMetre,
+                      .coloursUsed = std::uint32_t(record.palette.size())};
+    Bytes out;
+    out.reserve(kInfoHeaderSize + 4 * record.palette.size() + BlockSize(record));
+    PutInfoHeader(out, header);
+    PutPalette(out, record);
+    PutRowsBottomUp(out, record);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bitmap to icon
+
+// The bitmap file header (14 bytes) and the info header fields an icon needs, by file offset:
+//    0 WORD "BM"    10 DWORD pixel offset   14 DWORD info size   18 LONG width   22 LONG height
+//   26 WORD planes  28 WORD bit count       30 DWORD compression 46 DWORD colours used
+struct SourceDib {
+    std::int32_t width = 0;
+    std::int32_t height = 0; // rows, whatever their order
+    bool topDown = false;
+    std::uint16_t planes = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::size_t stride = 0;
+    ByteView palette; // whole RGBQUADs only
+    ByteView pixels;  // stride * height bytes
+};
+
+constexpr std::int32_t kMaxIconSide = 256;
+
+std::optional<SourceDib> ReadDibHeader(ByteView file) {
+    std::uint32_t infoSize = file.U32(14);
+    if (file.U16(0) != 0x4D42 || infoSize < kInfoHeaderSize || !file.Has(kFileHeaderSize, infoSize))
+        return std::nullopt;
+    SourceDib dib;
+    dib.width = std::int32_t(file.U32(18));
+    std::int64_t height = std::int32_t(file.U32(22));
+    dib.topDown = height < 0;
+    if (dib.width < 1 || height == 0 || std::abs(height) > std::numeric_limits<std::int32_t>::max())
+        return std::nullopt;
+    dib.height = std::int32_t(std::abs(height));
+    dib.planes = file.U16(26);
+    dib.bitCount = file.U16(28);
+    dib.compression = file.U32(30);
+    return dib;
+}
+
+bool IsIconDepth(unsigned bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
+}
+
+// Finds the colour table and the pixel rows; both must lie inside the file.
+bool LocateDibData(ByteView file, SourceDib& dib) {
+    if (!IsIconDepth(dib.bitCount))
+        return false;
+    std::uint64_t paletteStart = kFileHeaderSize + std::uint64_t(file.U32(14));
+    std::uint64_t pixelOffset = file.U32(10);
+    if (pixelOffset < paletteStart)
+        return false;
+    if (dib.bitCount <= 8) {
+        std::uint64_t wanted = file.U32(46) ? file.U32(46) : 1u << dib.bitCount;
+        std::uint64_t present = (pixelOffset - paletteStart) / 4;
+        std::uint64_t count = std::min({wanted, present, std::uint64_t(1) << dib.bitCount});
+        dib.palette = file.Sub(paletteStart, count * 4);
+    }
+    dib.stride = std::size_t(ImageRecord::StrideFor(dib.width, dib.bitCount));
+    std::uint64_t blockSize = std::uint64_t(dib.stride) * std::uint64_t(dib.height);
+    if (!file.Has(pixelOffset, blockSize))
+        return false;
+    dib.pixels = file.Sub(pixelOffset, blockSize);
+    return true;
+}
+
+// An icon's colour table always has every entry its depth can address; missing ones are black.
+Bytes IconPalette(const SourceDib& dib) {
+    Bytes palette(dib.bitCount <= 8 ? std::size_t(4) << dib.bitCount : 0, 0);
+    for (std::size_t at = 0; at + 4 <= dib.palette.Size(); at += 4)
+        std::memcpy(&palette[at], dib.palette.Data() + at, 3);
+    return palette;
+}
+
+// The pixel rows bottom row first, as an icon stores them.
+Bytes XorImage(const SourceDib& dib) {
+    Bytes image(dib.pixels.Size());
+    std::size_t rows = std::size_t(dib.height);
+    for (std::size_t y = 0; y < rows; ++y) {
+        std::size_t stored = dib.topDown ? rows - 1 - y : y;
+        std::memcpy(&image[y * dib.stride], dib.pixels.Data() + stored * dib.stride, dib.stride);
+    }
+    return image;
+}
+
+// Pixel access inside one stored row; palette pixels sit most significant bits first.
+class PixelRow {
+public:
+    PixelRow(std::uint8_t* row, unsigned bitCount, const Bytes& palette)
+        : row_(row), bitCount_(bitCount), palette_(palette) {}
+
+    // Blue, green and red packed as 0xBBGGRR; palette pixels through their colour table.
+    std::uint32_t ColourAt(std::size_t x) const {
+        const std::uint8_t* p = bitCount_ >= 24 ? row_ + x * (bitCount_ / 8) : nullptr;
+        if (!p) {
+            std::size_t entry = std::size_t(IndexAt(x)) * 4;
+            p = entry + 4 <= palette_.size() ? &palette_[entry] : nullptr;
+        }
+        return p ? std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2] : 0;
+    }
+    std::uint8_t AlphaAt(std::size_t x) const { return row_[x * 4 + 3]; }
+    void Clear(std::size_t x) {
+        if (bitCount_ >= 24) {
+            std::memset(row_ + x * (bitCount_ / 8), 0, bitCount_ / 8);
+            return;
+        }
+        std::size_t bit = x * bitCount_;
+        unsigned shift = 8 - bitCount_ - unsigned(bit % 8);
+        row_[bit / 8] &= std::uint8_t(~(((1u << bitCount_) - 1) << shift));
+    }
+
+private:
+    unsigned IndexAt(std::size_t x) const {
+        std::size_t bit = x * bitCount_;
+        unsigned shift = 8 - bitCount_ - unsigned(bit % 8);
+        return (row_[bit / 8] >> shift) & ((1u << bitCount_) - 1);
+    }
+
+    std::uint8_t* row_;
+    unsigned bitCount_;
+    const Bytes& palette_;
+};
+
+// The colour of the four corners when they share one: the picture's transparent colour.
+std::optional<std::uint32_t> CornerKey(Bytes& xorImage, const SourceDib& dib,
+                                       const Bytes& palette) {
+    std::size_t right = std::size_t(dib.width) - 1;
+    PixelRow bottom(&xorImage[0], dib.bitCount, palette);
+    PixelRow top(&xorImage[(std::size_t(dib.height) - 1) * dib.stride], dib.bitCount, palette);
+    std::uint32_t key = bottom.ColourAt(0);
+    if (bottom.ColourAt(right) != key || top.ColourAt(0) != key || top.ColourAt(right) != key)
+        return std::nullopt;
+    return key;
+}
+
+std::size_t MaskStride(std::int32_t width) {
+    return (std::size_t(width + 7) / 8 + 3) & ~std::size_t(3);
+}
+
+// The AND mask: one bit per pixel, set where the picture is transparent (alpha 0 for 32 bits,
+// the corner key otherwise). Key pixels are cleared to 0 in the XOR image, so that the screen
+// shows through unchanged.
+Bytes MaskImage(Bytes& xorImage, const SourceDib& dib, const Bytes& palette) {
+    std::size_t maskStride = MaskStride(dib.width);
+    Bytes mask(maskStride * std::size_t(dib.height), 0);
+    std::optional<std::uint32_t> key;
+    if (dib.bitCount != 32)
+        key = CornerKey(xorImage, dib, palette);
+    for (std::size_t y = 0; y < std::size_t(dib.height); ++y) {
+        PixelRow row(&xorImage[y * dib.stride], dib.bitCount, palette);
+        for (std::size_t x = 0; x < std::size_t(dib.width); ++x) {
+            bool clear = dib.bitCount == 32 ? row.AlphaAt(x) == 0 : key && row.ColourAt(x) == *key;
+            if (!clear)
+                continue;
+            mask[y * maskStride + x / 8] |= std::uint8_t(0x80 >> (x % 8));
+            if (dib.bitCount != 32)
+                row.Clear(x);
+        }
+    }
+    return mask;
+}
+
+// ICONDIR (6 bytes): WORD reserved 0, WORD type 1 (icon), WORD count.
+// ICONDIRENTRY (16 bytes): BYTE width, BYTE height (256 stored as 0), BYTE colour count (0 for
+// 256 colours or more), BYTE reserved, WORD planes, WORD bit count, DWORD bytes in the image,
+// DWORD image offset. The image is a DIB whose header gives twice the height (XOR rows, then
+// the AND mask rows).
+constexpr std::uint32_t kIconHeadersSize = 6 + 16;
+
+void PutIconDirectory(Bytes& out, const SourceDib& dib, std::uint32_t imageBytes) {
+    PutLe(out, 0, 2);
+    PutLe(out, 1, 2);
+    PutLe(out, 1, 2);
+    PutLe(out, std::uint32_t(dib.width) & 0xFF, 1);
+    PutLe(out, std::uint32_t(dib.height) & 0xFF, 1);
+    PutLe(out, dib.bitCount == 1 ? 2 : dib.bitCount == 4 ? 16 : 0, 1);
+    PutLe(out, 0, 1);
+    PutLe(out, dib.planes, 2);
+    PutLe(out, dib.bitCount, 2);
+    PutLe(out, imageBytes, 4);
+    PutLe(out, kIconHeadersSize, 4);
+}
+
+Bytes IconFileBytes(const SourceDib& dib) {
+    Bytes palette = IconPalette(dib);
+    Bytes xorImage = XorImage(dib);
+    Bytes mask = MaskImage(xorImage, dib, palette);
+    auto imageBytes =
+        std::uint32_t(kInfoHeaderSize + palette.size() + xorImage.size() + mask.size());
+    Bytes out;
+    out.reserve(kIconHeadersSize + imageBytes);
+    PutIconDirectory(out, dib, imageBytes);
+    PutInfoHeader(out, {.width = dib.width,
+                        .height = 2 * dib.height, // XOR rows, then mask rows
+                        .planes = dib.planes,
+                        .bitCount = dib.bitCount,
+                        .imageSize = std::uint32_t(xorImage.size())});
+    out.insert(out.end(), palette.begin(), palette.end());
+    out.insert(out.end(), xorImage.begin(), xorImage.end());
+    out.insert(out.end(), mask.begin(), mask.end());
+    return out;
+}
+
+// Callers may name the bitmap (".bmp") that the PNG stands for.
+std::string PngSourceFor(const std::string& path) {
+    return path.size() > 4 ? PngPathFor(path) : path;
+}
+
+} // namespace
+
+bool ReadPngBytes(ByteView png, ImageRecord& record) {
+    record.Free();
+    PngFailure failure;
+    PngReadStructs structs(&failure);
+    if (!structs.Created())
+        return false;
+    MemorySource source{png.Data(), png.Size(), 0};
+    png_set_read_fn(structs.Png(), &source, ReadFromMemory);
+    if (DecodePng(structs.Png(), structs.Info(), record))
+        return true;
+    record.Free();
+    return false;
+}
+
+bool ReadPng(const std::string& path, ImageRecord& record) {
+    record.Free();
+    MappedFile file;
+    if (FAILED(file.Open(path)))
+        return false;
+    return ReadPngBytes(ByteView(file.Bytes()), record);
+}
+
+std::vector<std::uint8_t> BmpFileBytes(const ImageRecord& record) {
+    if (!record.IsConsistent() || !FitsInBitmapFields(record))
+        return {};
+    // The header claims a full colour table unless the record's is shorter than its depth allows.
+    std::size_t paletteCount = record.palette.size();
+    bool shortPalette = record.bitCount <= 8 && paletteCount < (std::size_t(1) << record.bitCount);
+    std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + 4 * std::uint32_t(paletteCount);
+    try {
+        Bytes out = {'B', 'M'};
+        out.reserve(pixelOffset + BlockSize(record));
+        PutLe(out, pixelOffset + BlockSize(record), 4);
+        PutLe(out, 0, 4);
+        PutLe(out, pixelOffset, 4);
+        PutInfoHeader(out, {.width = record.width,
+                            .height = record.height,
+                            .bitCount = record.bitCount,
+                            .imageSize = BlockSize(record),
+                            .coloursUsed = shortPalette ? std::uint32_t(paletteCount) : 0});
+        PutPalette(out, record);
+        PutRowsBottomUp(out, record);
+        return out;
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+bool WriteBmp(const std::string& path, ImageRecord& record) {
+    Bytes bytes = BmpFileBytes(record);
+    record.Free();
+    return !bytes.empty() && SUCCEEDED(ReplaceFileContents(path, bytes.data(), bytes.size()));
+}
+
+ByteBuffer PngToDib(const std::string& path) {
+    ImageRecord record;
+    if (!ReadPng(PngSourceFor(path), record))
+        return {};
+    try {
+        Bytes dib = DibBytes(record);
+        return ByteBuffer(dib.data(), dib.size());
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+std::optional<std::vector<std::uint8_t>> PngToBmpBytes(ByteView png) {
+    ImageRecord record;
+    if (!ReadPngBytes(png, record))
+        return std::nullopt;
+    Bytes bytes = BmpFileBytes(record);
+    if (bytes.empty())
+        return std::nullopt;
+    return bytes;
+}
+
+bool PngToBmp(const std::string& bmpPath) {
+    ImageRecord record;
+    return ReadPng(PngSourceFor(bmpPath), record) && WriteBmp(bmpPath, record);
+}
+
+bool BitmapToIcon(ByteView dibWithFileHeader, const std::string& iconPath, Prompter& prompter) {
+    std::optional<SourceDib> dib = ReadDibHeader(dibWithFileHeader);
+    if (!dib || dib->width > kMaxIconSide || dib->height > kMaxIconSide)
+        return false;
+    if (dib->compression != 0) {
+        prompter.Ask("Unsupported compression, can't convert\n", "Compression Error",
+                     MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (!LocateDibData(dibWithFileHeader, *dib))
+        return false;
+    Bytes icon = IconFileBytes(*dib);
+    return SUCCEEDED(ReplaceFileContents(iconPath, icon.data(), icon.size()));
+}
+
+} // namespace vellum

@@ -1,0 +1,170 @@
+#include "compiler/Compiler.h"
+
+#include "app/Operations.h"
+#include "common/ByteView.h"
+#include "common/ErrorTrail.h"
+#include "common/TestSupport.h"
+#include "decompiler/ExeDumper.h"
+#include "decompiler/PeBuilder.h"
+#include "decompiler/PeImage.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vellum;
+using namespace vellum::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kOptional = 0x40 + 24;
+
+// .text, a one-resource .rsrc and a .reloc whose base-relocation directory points into it.
+Bytes ImageWithRelocations() {
+    Bytes rsrc = BuildResourceSection({{10, 1, 1033, Bytes(16, 'r')}}, 0x2000);
+    Bytes image =
+        BuildPe({{".text", Bytes(0x10, 0xC3)}, {".rsrc", rsrc}, {".reloc", Bytes(8, 'R')}});
+    Put32(image, kOptional + 96 + 5 * 8, 0x3000);
+    Put32(image, kOptional + 96 + 5 * 8 + 4, 8);
+    return image;
+}
+
+struct Project {
+    ScratchDir dir;
+    ScriptedPrompter prompter;
+
+    explicit Project(const Bytes& image) {
+        ExeDumper dumper(prompter);
+        dumper.SetTextOutput(nullptr);
+        EXPECT_EQ(dumper.DumpExe(ByteView(image.data(), image.size()), dir.Path(), "pe.xml"), S_OK);
+    }
+    HRESULT Compile(std::string* trace = nullptr) {
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* out = open_memstream(&text, &size);
+        Compiler compiler(prompter, out);
+        compiler.SetPaths("out.dll", dir.Path());
+        HRESULT hr = compiler.Compile(dir / "pe.xml");
+        std::fclose(out);
+        if (trace)
+            trace->assign(text, size);
+        std::free(text);
+        return hr;
+    }
+};
+
+} // namespace
+
+TEST(Compiler, SectionsBehindTheResourceSectionMove) {
+    Bytes original = ImageWithRelocations();
+    Project project(original);
+    WriteFileText(project.dir / "1000001", std::string(0x1500, 'x')); // the resource grows
+    std::string trace;
+    ASSERT_EQ(project.Compile(&trace), S_OK) << PeekErrorTrail().value_or("");
+    Bytes out = ReadFileBytes(project.dir / "out.dll");
+    ByteView b(out.data(), out.size());
+    PeImage pe;
+    ASSERT_EQ(pe.Parse(b), S_OK);
+    // The new section: 3 directories of 24 bytes, a 16-byte data entry and the data.
+    std::uint32_t size = 3 * 24 + 16 + 0x1500;
+    const SectionHeader& rsrc = pe.Sections()[1];
+    EXPECT_EQ(rsrc.virtualSize, size);
+    EXPECT_EQ(rsrc.pointerToRawData, 0x400u);
+    EXPECT_EQ(rsrc.sizeOfRawData, 0x1600u);
+    EXPECT_EQ(b.U32(kOptional + 96 + 2 * 8 + 4), size);
+    // Raw shift 0x1600 - 0x200; virtual shift one section alignment unit.
+    const SectionHeader& reloc = pe.Sections()[2];
+    EXPECT_EQ(reloc.virtualAddress, 0x4000u);
+    EXPECT_EQ(reloc.pointerToRawData, 0x600u + 0x1400u);
+    EXPECT_EQ(b.U32(kOptional + 96 + 5 * 8), 0x4000u) << "the relocations follow .reloc";
+    EXPECT_EQ(b.U32(kOptional + 56), 0x4000u + 0x1000u) << "SizeOfImage";
+    EXPECT_EQ(b.U32(kOptional + 8), 0x1000u) << "SizeOfInitializedData";
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Data()) + 0x1A00, 8), "RRRRRRRR");
+    EXPECT_EQ(pe.Sections()[0].virtualAddress, 0x1000u) << "sections before .rsrc stay";
+    EXPECT_EQ(out.size(), 0x1C00u);
+    EXPECT_NE(trace.find("Min Address is      200\nMust pad        0\nSECTION: .text\n"
+                         "SECTION: .rsrc\nRESOURCE section\n"),
+              std::string::npos)
+        << trace;
+}
+
+TEST(Compiler, AnUnchangedProjectRebuildsTheSameResourceBytes) {
+    Bytes original = ImageWithRelocations();
+    Project project(original);
+    ASSERT_EQ(project.Compile(), S_OK);
+    Bytes out = ReadFileBytes(project.dir / "out.dll");
+    EXPECT_EQ(out, original) << "the test image's section has the builder's own layout";
+}
+
+TEST(Compiler, MissingSectionFileStopsAndKeepsTheOldOutput) {
+    Project project(ImageWithRelocations());
+    WriteFileText(project.dir / "out.dll", "previous build");
+    fs::remove(project.dir / "reloc.BIN");
+    ClearErrorTrail();
+    EXPECT_EQ(project.Compile(), HRESULT_FROM_WIN32(2));
+    ASSERT_GE(project.prompter.Shown().size(), 2u);
+    EXPECT_EQ(project.prompter.Shown()[0].message, "Couldn't open: " + project.dir / "reloc.BIN");
+    EXPECT_EQ(project.prompter.Shown()[0].title, "Error");
+    EXPECT_EQ(project.prompter.Shown().back().message, "Compilation failed");
+    std::string trail = *TakeErrorTrail();
+    EXPECT_NE(trail.find("Failed to transfer file " + project.dir / "reloc.BIN" +
+                         " to compilation directory.\n"),
+              std::string::npos);
+    EXPECT_EQ(ReadFileText(project.dir / "out.dll"), "previous build");
+}
+
+TEST(Compiler, OverlayComesBackAndCertificatesAreDropped) {
+    Bytes image = ImageWithRelocations();
+    std::size_t end = image.size();
+    image.insert(image.end(), {'S', 'Y', 'M', 'S'});
+    Bytes certificate(16, 'C');
+    image.insert(image.end(), certificate.begin(), certificate.end());
+    Put32(image, 0x40 + 4 + 8, std::uint32_t(end)); // PointerToSymbolTable into the overlay
+    Put32(image, kOptional + 96 + 4 * 8, std::uint32_t(end + 4));
+    Put32(image, kOptional + 96 + 4 * 8 + 4, 16);
+    Project project(image);
+    EXPECT_EQ(ReadFileText(project.dir / "OVERLAY.BIN"), "SYMS");
+    WriteFileText(project.dir / "1000001", std::string(0x300, 'x'));
+    ASSERT_EQ(project.Compile(), S_OK);
+    Bytes out = ReadFileBytes(project.dir / "out.dll");
+    ByteView b(out.data(), out.size());
+    EXPECT_EQ(std::string(out.end() - 4, out.end()), "SYMS");
+    EXPECT_EQ(b.U32(0x40 + 4 + 8), out.size() - 4) << "the symbol table moved with the overlay";
+    EXPECT_EQ(b.U32(kOptional + 96 + 4 * 8), 0u);
+    EXPECT_EQ(b.U32(kOptional + 96 + 4 * 8 + 4), 0u);
+}
+
+TEST(CompileProject, CopiesOverTheOriginalOnlyWhenAllowed) {
+    Project project(ImageWithRelocations());
+    std::string original = project.dir / "elsewhere.dll";
+    WriteFileText(original, "the user's file");
+    CompileRequest request;
+    request.original = original;
+    request.executable = project.dir / "out.dll";
+    request.manifest = project.dir / "pe.xml";
+    request.interactive = true;
+    request.trace = nullptr;
+
+    project.prompter.Answer(IDNO);
+    CompileOutcome outcome;
+    ASSERT_EQ(CompileProject(request, project.prompter, &outcome), S_OK);
+    EXPECT_FALSE(outcome.copied);
+    EXPECT_EQ(ReadFileText(original), "the user's file");
+    const MessageDialog& question = project.prompter.Shown().back();
+    EXPECT_EQ(question.buttons[question.defaultButton].result, IDNO);
+    EXPECT_NE(question.message.find("Would you like to copy the compiled file:\r\n\r\n--> '" +
+                                    outcome.compiledPath + "'"),
+              std::string::npos);
+
+    request.interactive = false;
+    ASSERT_EQ(CompileProject(request, project.prompter, &outcome), S_OK);
+    EXPECT_TRUE(outcome.copied);
+    EXPECT_EQ(ReadFileBytes(original), ReadFileBytes(outcome.compiledPath));
+
+    request.original.clear();
+    request.interactive = true;
+    ASSERT_EQ(CompileProject(request, project.prompter, &outcome), S_OK);
+    EXPECT_FALSE(outcome.copied);
+    EXPECT_EQ(project.prompter.Shown().back().message,
+              "Compilation was successful to:\r\n\r\n'" + outcome.compiledPath + "'");
+}
