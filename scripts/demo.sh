@@ -24,6 +24,6 @@ echo "   $example: $(stat -c %s "$example") bytes; rebuilt $demo/example.dll: $(
 if cmp -s "$example" "$demo/example.dll"; then
   echo "   The rebuilt DLL is byte for byte the original."
 else
-  echo "   The rebuilt DLL differs from the original only where the new resource section lies."
+  echo "   Same resources; the resource section was laid out anew and the sections behind it moved."
 fi
 echo "Other commands: make run ARGS=\"-h\" (see README.md)."
