@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# What `make run` shows without arguments: an example DLL taken apart into ./vellum-demo/ and
-# built back from its project folder.
+# What `make run` shows without arguments: the shipped blank DLL taken apart into ./vellum-demo/
+# and built back from its project folder, then an icon extracted from an example library.
 set -euo pipefail
 vellum=$1
 top=$(cd "$(dirname "$0")/.." && pwd)
 demo=$PWD/vellum-demo
-example=$top/tests/data/resources.dll
+example=$top/data/blank.dll
 rm -rf "$demo" && mkdir -p "$demo"
 cp "$example" "$demo/example.dll"
 
@@ -26,4 +26,8 @@ if cmp -s "$example" "$demo/example.dll"; then
 else
   echo "   Same resources; the resource section was laid out anew and the sections behind it moved."
 fi
+library=$top/tests/data/icons.icl
+echo "3. Extract: $vellum -Extract:1 -Type:IconGroup -Source:$library -Output:$demo/group1.ico"
+"$vellum" -Extract:1 -Type:IconGroup "-Source:$library" "-Output:$demo/group1.ico"
+echo "   $demo/group1.ico: $(stat -c %s "$demo/group1.ico") bytes"
 echo "Other commands: make run ARGS=\"-h\" (see README.md)."

@@ -36,7 +36,7 @@ TEST(DecompileFile, RefusesWhatIsNotAnExecutable) {
     ScratchDir dir;
     ScriptedPrompter prompter;
     WriteFileText(dir / "notes.txt", "hello");
-    DecompileRequest request{dir / "notes.txt", dir / "p", false, nullptr};
+    DecompileRequest request{dir / "notes.txt", dir / "p", false, nullptr, ""};
     ClearErrorTrail();
     EXPECT_EQ(DecompileFile(request, prompter, nullptr), E_FAIL);
     EXPECT_NE(TakeErrorTrail()->find("The format of the " + request.source +

@@ -29,3 +29,20 @@ execute_process(COMMAND ${VELLUM} -Bogus ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 2 OR NOT err MATCHES "unknown option -Bogus")
   message(FATAL_ERROR "unknown option: exit ${rc}, stderr: ${err}")
 endif()
+
+# Extract every icon group: numbered files, and a named group under its name.
+set(ENV{VELLUM_DATA_DIR} ${work}/data)
+execute_process(COMMAND ${VELLUM} -Extract:0 -Type:IconGroup -Source:${DATA}/resources.dll
+  -Output:${work}/all.ico RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${work}/all00001.ico OR NOT EXISTS ${work}/allAPP.ico)
+  message(FATAL_ERROR "extract all: exit ${rc}, stderr: ${err}")
+endif()
+file(GLOB leftovers ${work}/data/extract-*)
+if(leftovers)
+  message(FATAL_ERROR "the extract work folder was left behind: ${leftovers}")
+endif()
+execute_process(COMMAND ${VELLUM} -Extract:77 -Type:Icon -Source:${DATA}/resources.dll
+  -Output:${work}/none.ico RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 1 OR EXISTS ${work}/none.ico)
+  message(FATAL_ERROR "extract of a missing icon: exit ${rc}")
+endif()

@@ -1,6 +1,7 @@
 #include "common/TestSupport.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -48,6 +49,19 @@ void WriteFileText(const std::string& path, const std::string& text) {
         throw std::runtime_error("cannot write " + path);
 }
 
-std::string DataPath(const std::string& name) { return std::string(VELLUM_TEST_DATA) + "/" + name; }
+std::string CaptureOutput(const std::function<void(std::FILE*)>& write) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    write(out);
+    std::fclose(out);
+    std::string result(text, size);
+    std::free(text);
+    return result;
+}
+
+std::string DataPath(const std::string& name) {
+    return std::string(VELLUM_TEST_DATA) + "/" + name;
+}
 
 } // namespace vellum::test

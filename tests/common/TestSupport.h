@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,5 +30,8 @@ std::string ReadFileText(const std::string& path);
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
 std::string DataPath(const std::string& name);
+
+// What `write` prints to the stream it is given.
+std::string CaptureOutput(const std::function<void(std::FILE*)>& write);
 
 } // namespace vellum::test

@@ -39,16 +39,14 @@ struct Project {
         EXPECT_EQ(dumper.DumpExe(ByteView(image.data(), image.size()), dir.Path(), "pe.xml"), S_OK);
     }
     HRESULT Compile(std::string* trace = nullptr) {
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = open_memstream(&text, &size);
-        Compiler compiler(prompter, out);
-        compiler.SetPaths("out.dll", dir.Path());
-        HRESULT hr = compiler.Compile(dir / "pe.xml");
-        std::fclose(out);
+        HRESULT hr = E_FAIL;
+        std::string text = CaptureOutput([&](std::FILE* out) {
+            Compiler compiler(prompter, out);
+            compiler.SetPaths("out.dll", dir.Path());
+            hr = compiler.Compile(dir / "pe.xml");
+        });
         if (trace)
-            trace->assign(text, size);
-        std::free(text);
+            *trace = text;
         return hr;
     }
 };

@@ -25,14 +25,10 @@ struct Section {
             WriteFileText(dir / name, content);
         XmlDocument document;
         EXPECT_EQ(document.Load(dir / "pe.xml"), S_OK);
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* out = open_memstream(&text, &size);
-        ResourceSectionBuilder builder(dir.Path(), prompter, out);
-        bytes = builder.Build(document, rva);
-        std::fclose(out);
-        trace.assign(text, size);
-        std::free(text);
+        trace = CaptureOutput([&](std::FILE* out) {
+            ResourceSectionBuilder builder(dir.Path(), prompter, out);
+            bytes = builder.Build(document, rva);
+        });
     }
 };
 

@@ -64,3 +64,6 @@ for rc in resources reloc resonly theme; do rc32 "$rc"; done
     "$tmp/dllmain64.o" "$tmp/x64.res.o" -o "$here/x64.dll"
 
 ls -l "$here"/*.dll "$here"/*.msstyles
+
+# The 16-bit icon library (NE) of the icon-library tests.
+python3 "$src/make_icl.py" "$src/img" "$here/icons.icl"

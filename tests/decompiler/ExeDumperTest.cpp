@@ -351,3 +351,37 @@ TEST(ExeDumper, GroupFilesCollectTheirMembers) {
               std::string::npos)
         << "Size is the last image's byte count";
 }
+
+TEST(ExeDumper, PngDigitsAreSetAlsoWhenTheManifestWasFlushedMeanwhile) {
+    std::vector<TestResource> resources = {{2, 1, 1033, Dib(2, 2, 32, 16)},
+                                           {2, 2, 1033, Dib(2, 2, 32, 16)}};
+    for (std::uint32_t id = 1; id <= 1500; ++id)
+        resources.push_back({10, id, 1033, Text("r")});
+    Dump dump(ImageOf(resources));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    std::string m = dump.Manifest();
+    ASSERT_GT(m.size(), 129025u) << "the manifest must have been written in pieces";
+    EXPECT_NE(m.find("<File Name='Bitmap00001.BMP' Size='56' Png='1'"), std::string::npos);
+    EXPECT_NE(m.find("<File Name='Bitmap00002.BMP' Size='56' Png='1'"), std::string::npos);
+    EXPECT_TRUE(dump.Has("Bitmap00002.png") && !dump.Has("Bitmap00002.BMP"));
+}
+
+TEST(ExeDumper, CursorGroupFilesTakeTheHotSpotFromTheirMembers) {
+    Bytes cursor = {5, 0, 9, 0};
+    Bytes image = Dib(32, 64, 1, 4); // 44 bytes
+    cursor.insert(cursor.end(), image.begin(), image.end());
+    // The group entry: width and height words, planes, bit count, bytes (the hot spot included),
+    // cursor ID.
+    Bytes group = {0, 0, 2, 0, 1, 0, 32, 0, 64, 0, 1, 0, 1, 0, 48, 0, 0, 0, 1, 0};
+    ScratchDir dir;
+    ScriptedPrompter prompter;
+    ExeDumper dumper(prompter);
+    dumper.options.groupFiles = true;
+    dumper.SetTextOutput(nullptr);
+    Bytes pe = ImageOf({{1, 1, 1033, cursor}, {12, 1, 1033, group}});
+    ASSERT_EQ(dumper.DumpExe(ByteView(pe.data(), pe.size()), dir.Path(), "pe.xml"), S_OK);
+    Bytes file = ReadFileBytes(dir / "1200001.cur");
+    Bytes expected = {0, 0, 2, 0, 1, 0, 32, 32, 2, 0, 5, 0, 9, 0, 44, 0, 0, 0, 22, 0, 0, 0};
+    expected.insert(expected.end(), image.begin(), image.end());
+    EXPECT_EQ(file, expected);
+}

@@ -1,5 +1,6 @@
 #include "decompiler/TextDumps.h"
 
+#include "common/TestSupport.h"
 #include "decompiler/PeBuilder.h"
 
 #include <cstdio>
@@ -13,14 +14,7 @@ using namespace vellum::test;
 namespace {
 
 std::string Capture(void (*dump)(const PeImage&, std::FILE*), const PeImage& image) {
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    dump(image, out);
-    std::fclose(out);
-    std::string result(text, size);
-    std::free(text);
-    return result;
+    return CaptureOutput([&](std::FILE* out) { dump(image, out); });
 }
 
 void Symbol(Bytes& b, std::size_t at, const char* name, std::uint32_t value, std::uint16_t section,

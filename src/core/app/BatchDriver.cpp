@@ -2,9 +2,16 @@
 
 #include "app/Operations.h"
 #include "common/ErrorTrail.h"
+#include "common/FileIo.h"
+#include "common/Path.h"
 #include "common/Strings.h"
+#include "common/XmlDocument.h"
+#include "decompiler/NeDumper.h"
+#include "decompiler/PeImage.h"
+#include "platform/DataFolder.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace vellum {
 
@@ -14,6 +21,9 @@ const char* const kUsageText =
     "      Take FILE (.exe, .dll, .msstyles) apart into the project folder FOLDER.\n"
     "  vellum -Compile FILE -Output:FOLDER/pe.xml\n"
     "      Build the project whose manifest is pe.xml into FOLDER and copy the result over FILE.\n"
+    "  vellum -Extract:ID -Type:Icon|Cursor|IconGroup|CursorGroup -Source:FILE -Output:DEST\n"
+    "      Write one resource of FILE (an .exe, .dll or .icl) to DEST; ID 0 writes every\n"
+    "      resource of the type, each to DEST's name followed by its ID.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -32,7 +42,8 @@ void PrintErrorTrail() {
         std::fprintf(stderr, "%s\n", trail->c_str());
 }
 
-int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter) {
+int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter,
+                 const std::string& dataFolder) {
     if (info.fileName.empty())
         return UsageError("Decompile needs the file to take apart.");
     if (info.outputPath.empty())
@@ -41,6 +52,7 @@ int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter) {
     request.source = info.fileName;
     request.folder = info.outputPath;
     request.groupFiles = false;
+    request.dataFolder = dataFolder;
     HRESULT hr = DecompileFile(request, prompter, nullptr);
     if (SUCCEEDED(hr))
         return kExitSuccess;
@@ -73,19 +85,161 @@ int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter) {
     return kExitSuccess;
 }
 
+// ---- Extract ----------------------------------------------------------------------------
+
+const char* TypeLabel(int type) {
+    switch (type) {
+    case 1:
+        return "cursor";
+    case 3:
+        return "icon";
+    case 12:
+        return "cursor group";
+    default:
+        return "icon group";
+    }
+}
+
+// The file a PE decompile with group files writes for a resource of `type` and `id`.
+std::string DumpedFileName(int type, int id) {
+    switch (type) {
+    case 1:
+        return Format("Cursor%.5d.cur", id);
+    case 3:
+        return Format("Icon%.5d.ico", id);
+    case 12:
+        return Format("12%.5d.cur", id);
+    default:
+        return Format("14%.5d.ico", id);
+    }
+}
+
+bool CopyProjectFile(const std::string& folder, const std::string& name, const std::string& to) {
+    std::optional<std::string> from = ResolveInFolder(folder, name);
+    std::vector<std::uint8_t> bytes;
+    if (!from || FAILED(ReadWholeFile(*from, bytes)))
+        return false;
+    HRESULT hr = ReplaceFileContents(to, bytes.data(), bytes.size());
+    if (FAILED(hr))
+        ReportError("Vellum", __LINE__, hr, "Failed to write %s", to.c_str());
+    return SUCCEEDED(hr);
+}
+
+// Every resource of the type, each to "<dest base><ID in five digits><dest ext>"; a named
+// resource, which has no ID, puts its name in place of the digits.
+int ExtractAllFromProject(const CVelCommandLineInfo& info, const std::string& work) {
+    XmlDocument manifest;
+    if (FAILED(manifest.Load(work + "pe.xml")))
+        return kExitFailure;
+    PathParts dest = SplitPath(info.outputPath);
+    XmlNode* root = manifest.Query("/Directory");
+    int copied = 0, failed = 0;
+    for (XmlNode* type = root ? root->firstChild : nullptr; type; type = type->next) {
+        std::int32_t id = -1;
+        std::string typeName;
+        manifest.SetCursor(type);
+        manifest.GetAttrInt(nullptr, "ID", &id);
+        manifest.GetAttrText(nullptr, "Name", &typeName);
+        if (id != info.resourceType || !typeName.empty() || !type->firstChild)
+            continue;
+        for (XmlNode* entry = type->firstChild->firstChild; entry; entry = entry->next) {
+            std::string name, file;
+            std::int32_t resourceId = 0;
+            manifest.SetCursor(entry);
+            manifest.GetAttrText(nullptr, "Name", &name);
+            manifest.GetAttrInt(nullptr, "ID", &resourceId);
+            XmlNode* language = entry->firstChild ? entry->firstChild->firstChild : nullptr;
+            if (!language || !language->firstChild)
+                continue;
+            manifest.SetCursor(language->firstChild);
+            manifest.GetAttrText(nullptr, "Name", &file);
+            if (info.resourceType == 12 || info.resourceType == 14)
+                file += info.resourceType == 12 ? ".cur" : ".ico";
+            std::string middle = name.empty() ? Format("%.5d", resourceId) : MakeSafeFileName(name);
+            std::string to = dest.drive + dest.dir + dest.fname + middle + dest.ext;
+            (CopyProjectFile(work, file, to) ? copied : failed)++;
+        }
+        break;
+    }
+    if (copied == 0 && failed == 0)
+        ReportError("Vellum", __LINE__, E_FAIL, "%s holds no %s resources.",
+                    info.sourcePath.c_str(), TypeLabel(info.resourceType));
+    return copied > 0 && failed == 0 ? kExitSuccess : kExitFailure;
+}
+
+int ExtractFromPe(const CVelCommandLineInfo& info, Prompter& prompter,
+                  const std::string& dataFolder) {
+    // A folder of our own, never one of the user's, removed afterwards.
+    std::string parent =
+        dataFolder.empty() ? std::filesystem::temp_directory_path().string() : dataFolder;
+    std::string work;
+    HRESULT hr = CreateUniqueFolder(parent, "extract-", &work);
+    if (FAILED(hr)) {
+        ReportError("Vellum", __LINE__, hr, "Failed to create a work folder in %s", parent.c_str());
+        return kExitFailure;
+    }
+    DecompileRequest request{info.sourcePath, work, true, nullptr, dataFolder};
+    int status = kExitFailure;
+    if (SUCCEEDED(DecompileFile(request, prompter, nullptr))) {
+        if (info.resourceId == 0) {
+            status = ExtractAllFromProject(info, work);
+        } else if (CopyProjectFile(work, DumpedFileName(info.resourceType, info.resourceId),
+                                   info.outputPath)) {
+            status = kExitSuccess;
+        } else {
+            ReportError("Vellum", __LINE__, E_FAIL, "%s holds no %s with ID %d.",
+                        info.sourcePath.c_str(), TypeLabel(info.resourceType), info.resourceId);
+        }
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(work, ignored);
+    return status;
+}
+
+int ExtractFromNe(const CVelCommandLineInfo& info, Prompter& prompter) {
+    NeDumper dumper(prompter);
+    HRESULT hr = dumper.Open(info.sourcePath);
+    if (SUCCEEDED(hr))
+        hr = info.resourceId ? dumper.ExtractOne(unsigned(info.resourceType),
+                                                 unsigned(info.resourceId), info.outputPath, false)
+                             : dumper.ExtractType(unsigned(info.resourceType), info.outputPath);
+    return SUCCEEDED(hr) ? kExitSuccess : kExitFailure;
+}
+
+int RunExtract(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
+    if (info.sourcePath.empty())
+        return UsageError("Extract needs the executable to read: -Source:FILE.");
+    if (info.outputPath.empty())
+        return UsageError("Extract needs the file to write: -Output:DEST.");
+    int t = info.resourceType;
+    if (t != 1 && t != 3 && t != 12 && t != 14)
+        return UsageError(
+            "Extract needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
+    int status = ExecutableKindOfFile(info.sourcePath) == ExecutableKind::Ne
+                     ? ExtractFromNe(info, prompter)
+                     : ExtractFromPe(info, prompter, dataFolder);
+    if (status != kExitSuccess)
+        PrintErrorTrail();
+    return status;
+}
+
 } // namespace
 
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
-    if (info.snapshot || info.insert || info.extract) {
+    if (info.snapshot || info.insert) {
         std::fprintf(stderr, "vellum: this batch mode is not available in this version yet.\n");
         return kExitFailure;
     }
+    std::string dataFolder;
+    PrepareDataFolder(ExecutableFolder(), &dataFolder);
+    if (info.extract)
+        return RunExtract(info, prompter, dataFolder);
     if (info.compile)
         return RunCompile(info, prompter);
     if (info.decompile)
-        return RunDecompile(info, prompter);
+        return RunDecompile(info, prompter, dataFolder);
     return kExitSuccess;
 }
 

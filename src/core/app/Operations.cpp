@@ -8,6 +8,7 @@
 #include "common/Strings.h"
 #include "compiler/Compiler.h"
 #include "decompiler/ExeDumper.h"
+#include "decompiler/NeDumper.h"
 #include "decompiler/PeImage.h"
 
 #include <filesystem>
@@ -15,8 +16,53 @@
 namespace vellum {
 
 namespace {
+
 constexpr const char* kModule = "VelDoc";
+
+HRESULT WriteProjectFile(const DecompileRequest& request, const std::string& folder,
+                         std::string* projectPath) {
+    ProjectFile project;
+    project.source = request.source;
+    std::string path = ProjectFilePath(folder, request.source);
+    HRESULT hr = project.Save(path);
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to write the project file %s", path.c_str());
+        return hr;
+    }
+    if (projectPath)
+        *projectPath = path;
+    return S_OK;
 }
+
+// The blank template's headers and sections with the icon library's resources: its manifest
+// replaces the template's.
+HRESULT DecompileIconLibrary(const DecompileRequest& request, const std::string& folder,
+                             Prompter& prompter) {
+    DecompileRequest blank = request;
+    blank.source = request.dataFolder + "blank.dll";
+    blank.textOutput = nullptr;
+    std::string blankProject;
+    if (request.dataFolder.empty() || FAILED(DecompileFile(blank, prompter, &blankProject))) {
+        ReportError(kModule, __LINE__, E_FAIL,
+                    "Failed to open required dll.\n\r\"%s\"\n\rPlease reinstall Vellum.",
+                    blank.source.c_str());
+        return E_FAIL;
+    }
+    std::error_code ignored;
+    if (!EqualsNoCase(blankProject, ProjectFilePath(folder, request.source)))
+        std::filesystem::remove(blankProject, ignored);
+    std::filesystem::remove(folder + "pe.xml", ignored);
+    NeDumper dumper(prompter);
+    HRESULT hr = dumper.Open(request.source);
+    if (SUCCEEDED(hr))
+        hr = dumper.Dump(folder + "pe.xml");
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to decompile the icon library %s",
+                    request.source.c_str());
+    return hr;
+}
+
+} // namespace
 
 HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
                       std::string* projectPath) {
@@ -39,11 +85,9 @@ HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
         return E_FAIL;
     }
     if (ExecutableKindOf(bytes) == ExecutableKind::Ne) {
-        ReportError(
-            kModule, __LINE__, E_FAIL,
-            "%s is a 16-bit icon library; this version of Vellum cannot decompile those yet.",
-            request.source.c_str());
-        return E_FAIL;
+        source.Close();
+        hr = DecompileIconLibrary(request, folder, prompter);
+        return SUCCEEDED(hr) ? WriteProjectFile(request, folder, projectPath) : hr;
     }
     ExeDumper dumper(prompter);
     dumper.options.visualStyleNaming = HasExtension(request.source, ".MSSTYLES");
@@ -56,17 +100,7 @@ HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
         ReportError(kModule, __LINE__, hr, "Failed to decompile %s", request.source.c_str());
         return hr;
     }
-    ProjectFile project;
-    project.source = request.source;
-    std::string path = ProjectFilePath(folder, request.source);
-    hr = project.Save(path);
-    if (FAILED(hr)) {
-        ReportError(kModule, __LINE__, hr, "Failed to write the project file %s", path.c_str());
-        return hr;
-    }
-    if (projectPath)
-        *projectPath = path;
-    return S_OK;
+    return WriteProjectFile(request, folder, projectPath);
 }
 
 } // namespace vellum

@@ -15,10 +15,13 @@ struct DecompileRequest {
     std::string folder;
     bool groupFiles = false;
     std::FILE* textOutput = stdout; // symbol table and section dumps; null for none
+    std::string dataFolder;         // holds blank.dll, the template under icon libraries
 };
 
 // Decompiles `source` into `folder` (created with its parents) and writes the project file,
-// whose path goes to `projectPath`. Failures are added to the error trail.
+// whose path goes to `projectPath`. An icon library (NE) becomes a project made of the blank
+// template DLL with the library's resources, so that compiling it makes a DLL. Failures are
+// added to the error trail.
 HRESULT DecompileFile(const DecompileRequest& request, Prompter& prompter,
                       std::string* projectPath);
 

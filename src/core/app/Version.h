@@ -5,7 +5,9 @@
 
 namespace vellum {
 
-// Major.minor as one number, e.g. 0.1 for version 0.1.x.
+// The number the version string shows for a four-part file version.
+double VersionNumber(unsigned major, unsigned minor, unsigned patch, unsigned tweak);
+// The same for this build's version.
 double VersionNumber();
 // "Vellum Version 0.10".
 std::string VersionString();

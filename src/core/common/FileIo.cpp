@@ -1,11 +1,13 @@
 #include "FileIo.h"
 
+#include "Path.h"
 #include "Strings.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 #ifndef _WIN32
@@ -73,6 +75,24 @@ HRESULT WriteWholeFile(const std::string& path, const void* data, std::size_t si
 std::string TemporaryNameBeside(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return Format("%s.%d.%u.tmp", path.c_str(), int(getpid()), counter++);
+}
+
+HRESULT CreateUniqueFolder(const std::string& parent, const std::string& prefix,
+                           std::string* folder) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = JoinPath(
+            parent, Format("%s%d-%u-%08x", prefix.c_str(), int(getpid()), counter++, random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            *folder = WithTrailingSeparator(candidate);
+            return S_OK;
+        }
+        if (ec)
+            return FromErrorCode(ec);
+    }
+    return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS);
 }
 
 HRESULT ReplaceFileContents(const std::string& path, const void* data, std::size_t size) {

@@ -28,6 +28,11 @@ inline HRESULT WriteWholeFile(const std::string& path, std::string_view text) {
 // failure leaves the old file as it was.
 HRESULT ReplaceFileContents(const std::string& path, const void* data, std::size_t size);
 
+// Creates a new folder named `prefix` plus a unique suffix inside `parent` (which must exist) and
+// returns its path with a trailing separator; never an existing folder.
+HRESULT CreateUniqueFolder(const std::string& parent, const std::string& prefix,
+                           std::string* folder);
+
 // The unique temporary name used beside `path` while a replacement is written.
 std::string TemporaryNameBeside(const std::string& path);
 

@@ -59,7 +59,9 @@ HRESULT ExeDumper::DumpExe(ByteView image, const std::string& folder,
     folder_ = WithTrailingSeparator(folder);
     manifestPath_ = folder_ + manifestName;
     manifestStarted_ = false;
+    manifestFlushed_ = 0;
     manifest_.clear();
+    pendingPngs_.clear();
     writtenFiles_.clear();
     visited_.clear();
     for (const char* reserved : {"DOSHEADER.BIN", "NTHEADER.BIN", "DOSHEADER.HDR", "NTHEADER.HDR",
@@ -72,8 +74,11 @@ HRESULT ExeDumper::DumpExe(ByteView image, const std::string& folder,
     if (FAILED(hr))
         return hr;
     hr = DumpResourceSection();
+    HRESULT converted = FinishPngConversions();
     if (FAILED(hr))
         return hr;
+    if (FAILED(converted))
+        return converted;
     if (options.writeStrings && strings_->Opened()) {
         hr = strings_->Save();
         if (FAILED(hr)) {
@@ -199,6 +204,7 @@ HRESULT ExeDumper::FlushManifest() {
         return hr;
     }
     manifestStarted_ = true;
+    manifestFlushed_ += manifest_.size();
     manifest_.clear();
     return S_OK;
 }
@@ -368,9 +374,14 @@ HRESULT ExeDumper::DumpLeaf(std::uint32_t dataEntry, int level, unsigned languag
         return hr;
     std::string name = EscapeManifestText(outputPath_);
     if (currentType_ == kBitmap) {
-        Manifest(
+        std::string line =
             Format("<File Name='%s' Size='%u' Png='%d' StripExt='%d' Start='%08x' End='%08x'/>\r\n",
-                   name.c_str(), written, png, stripExt_ ? 1 : 0, rva, rva + size));
+                   name.c_str(), written, png, stripExt_ ? 1 : 0, rva, rva + size);
+        if (pngQueued_)
+            pendingPngs_.back().digitOffset =
+                manifestFlushed_ + manifest_.size() + line.find("Png='") + 5;
+        pngQueued_ = false;
+        Manifest(line);
         stripExt_ = false;
     } else {
         Manifest(Format("<File Name='%s' Size='%u' Start='%08x' End='%08x' />\r\n", name.c_str(),
@@ -500,12 +511,53 @@ HRESULT ExeDumper::WriteBitmapFile(ByteView data, unsigned language, int& png) {
     // its last three letters, which for any other name would be the bitmap file itself.
     if (!options.convertPng || BitmapBitCount(data) != 32 || !EndsWithNoCase(outputPath_, "BMP"))
         return S_OK;
-    std::string bmpPath = folder_ + ToHostPath(outputPath_);
-    if (!ConvertBmpToPng(bmpPath, diagnostics_))
+    QueuePngConversion(folder_ + ToHostPath(outputPath_));
+    return S_OK;
+}
+
+void ExeDumper::QueuePngConversion(const std::string& bmpPath) {
+    if (!pool_)
+        pool_ = std::make_unique<TaskPool>();
+    PendingPng pending;
+    pending.bmpPath = bmpPath;
+    pending.converted =
+        pool_->Submit<bool>([this, bmpPath] { return ConvertBmpToPng(bmpPath, diagnostics_); });
+    pendingPngs_.push_back(std::move(pending));
+    pngQueued_ = true;
+}
+
+// Waits for the PNG files; each one written replaces its bitmap file, and its File line's Png
+// digit becomes 1. A conversion that failed leaves the bitmap file and Png='0'.
+HRESULT ExeDumper::FinishPngConversions() {
+    HRESULT result = S_OK;
+    for (PendingPng& pending : pendingPngs_) {
+        if (!pending.converted.get() || !options.writeManifest)
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove(pending.bmpPath, ignored);
+        HRESULT hr = PatchManifestByte(pending.digitOffset, '1');
+        if (FAILED(hr))
+            result = hr;
+    }
+    pendingPngs_.clear();
+    return result;
+}
+
+HRESULT ExeDumper::PatchManifestByte(std::uint64_t offset, char value) {
+    if (offset >= manifestFlushed_) {
+        manifest_[std::size_t(offset - manifestFlushed_)] = value;
         return S_OK;
-    std::error_code ignored;
-    std::filesystem::remove(bmpPath, ignored);
-    png = 1;
+    }
+    std::FILE* file = std::fopen(manifestPath_.c_str(), "r+b");
+    bool ok =
+        file && std::fseek(file, long(offset), SEEK_SET) == 0 && std::fputc(value, file) != EOF;
+    if (file && std::fclose(file) != 0)
+        ok = false;
+    if (!ok) {
+        ReportError(kModule, __LINE__, E_FAIL, "Failed writing to file %s\n",
+                    manifestPath_.c_str());
+        return E_FAIL;
+    }
     return S_OK;
 }
 
@@ -523,17 +575,15 @@ HRESULT ExeDumper::WriteGroupFile(ByteView data, unsigned language, bool cursor,
     std::string rawName = outputName_;
     std::string rawPath = outputPath_;
     outputName_ += cursor ? ".cur" : ".ico";
-    auto memberImage = [&](unsigned id, std::uint32_t bytes) {
+    auto memberFile = [&](unsigned id) {
         std::string name = Format(cursor ? "Cursor%.5u.cur" : "Icon%.5u.ico", id);
         std::optional<std::string> path = ResolveInFolder(folder_, name);
-        MappedFile member;
-        std::vector<std::uint8_t> image;
-        if (!path || FAILED(member.Open(*path)))
-            return image;
-        ByteView single(member.Bytes());
-        return ImageOfSingleImageFile(single, bytes);
+        std::vector<std::uint8_t> bytes;
+        if (path)
+            ReadWholeFile(*path, bytes);
+        return bytes;
     };
-    std::optional<std::vector<std::uint8_t>> file = GroupFile(data, memberImage, lastImage);
+    std::optional<std::vector<std::uint8_t>> file = GroupFile(data, cursor, memberFile, lastImage);
     if (!file) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "The group %s claims more image bytes than any group file can hold\n",

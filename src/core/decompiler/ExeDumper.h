@@ -6,14 +6,17 @@
 #include "common/FileIo.h"
 #include "common/Prompter.h"
 #include "common/Result.h"
+#include "common/TaskPool.h"
 #include "decompiler/PeImage.h"
 #include "imaging/BmpToPng.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <future>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace vellum {
 
@@ -43,7 +46,8 @@ public:
     ExeDumpOptions options;
     // Where the symbol table and section dumps go; null prints nothing.
     void SetTextOutput(std::FILE* out) { textOut_ = out; }
-    // Receives the PNG converter's diagnostic lines.
+    // Receives the PNG converter's diagnostic lines. PNG files are encoded on worker threads, so
+    // the hook may be called from several threads at once.
     void SetDiagnostics(DiagnosticsHook hook) { diagnostics_ = std::move(hook); }
 
     // Dumps the image into `folder` with the manifest named `manifestName` ("pe.xml").
@@ -71,6 +75,9 @@ private:
     HRESULT WriteOutput(const void* data, std::size_t size);
     HRESULT CloseOutput();
     HRESULT WriteProjectFile(const std::string& name, const void* data, std::size_t size);
+    void QueuePngConversion(const std::string& bmpPath);
+    HRESULT FinishPngConversions();
+    HRESULT PatchManifestByte(std::uint64_t offset, char value);
 
     void Manifest(const std::string& text);
     HRESULT FlushManifest();
@@ -101,6 +108,18 @@ private:
     OutputFile output_;
     std::set<std::string> writtenFiles_; // upper-cased relative paths of this dump
     std::unique_ptr<StringTableWriter> strings_;
+    std::uint64_t manifestFlushed_ = 0; // bytes of the manifest already in its file
+
+    // 32-bit bitmaps being turned into PNG files. Each File line says Png='0' until its PNG is
+    // written; then the bitmap file goes and the digit becomes 1.
+    struct PendingPng {
+        std::string bmpPath;
+        std::uint64_t digitOffset = 0; // of the Png digit in the manifest
+        std::future<bool> converted;
+    };
+    std::vector<PendingPng> pendingPngs_;
+    bool pngQueued_ = false; // the bitmap just written awaits its PNG
+    std::unique_ptr<TaskPool> pool_;
 };
 
 } // namespace vellum

@@ -131,8 +131,34 @@ std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t by
     return image;
 }
 
-std::optional<std::vector<std::uint8_t>>
-GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& lastImage) {
+namespace {
+
+struct GroupMember {
+    std::array<std::uint8_t, 12> entry{}; // ICONDIRENTRY without its offset
+    std::vector<std::uint8_t> image;
+};
+
+GroupMember MemberOf(ByteView groupEntry, bool cursor, ByteView file) {
+    GroupMember member;
+    std::uint32_t bytes = groupEntry.U32(8);
+    if (cursor && file.Has(6, 16)) {
+        std::copy(file.Data() + 6, file.Data() + 18, member.entry.begin());
+        bytes = file.U32(14);
+    } else {
+        std::copy(groupEntry.Data(), groupEntry.Data() + 12, member.entry.begin());
+        if (cursor)
+            bytes = bytes >= 4 ? bytes - 4 : 0; // the group counts the hot spot the image lacks
+        Put32(member.entry.data() + 8, bytes);
+    }
+    member.image = ImageOfSingleImageFile(file, bytes);
+    return member;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> GroupFile(ByteView group, bool cursor,
+                                                   const MemberFileSource& memberFile,
+                                                   std::uint32_t& lastImage) {
     std::uint32_t count = group.U16(4);
     std::uint32_t present = group.Size() >= 6 ? std::uint32_t((group.Size() - 6) / 14) : 0;
     count = std::min(count, present);
@@ -141,28 +167,28 @@ GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& l
         total += group.U32(6 + 14 * i + 8);
     if (total > kMaxGroupFileSize)
         return std::nullopt;
-    std::vector<std::uint8_t> file;
-    file.reserve(std::size_t(total));
-    Append16(file, group.U16(0));
-    Append16(file, group.U16(2));
-    Append16(file, count);
-    std::uint32_t offset = 6 + 16 * count;
+    std::vector<GroupMember> members;
     for (std::uint32_t i = 0; i < count; ++i) {
         ByteView entry = group.Sub(6 + 14 * i, 14);
-        file.insert(file.end(), entry.Data(), entry.Data() + 12);
-        Append32(file, offset);
-        offset += entry.U32(8);
+        std::vector<std::uint8_t> file = memberFile(entry.U16(12));
+        members.push_back(MemberOf(entry, cursor, ByteView(file.data(), file.size())));
+    }
+    std::vector<std::uint8_t> out;
+    Append16(out, group.U16(0));
+    Append16(out, group.U16(2));
+    Append16(out, count);
+    std::uint32_t offset = 6 + 16 * count;
+    for (const GroupMember& m : members) {
+        out.insert(out.end(), m.entry.begin(), m.entry.end());
+        Append32(out, offset);
+        offset += std::uint32_t(m.image.size());
     }
     lastImage = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        ByteView entry = group.Sub(6 + 14 * i, 14);
-        std::uint32_t bytes = entry.U32(8);
-        std::vector<std::uint8_t> image = memberImage(entry.U16(12), bytes);
-        image.resize(bytes, 0);
-        file.insert(file.end(), image.begin(), image.end());
-        lastImage = bytes;
+    for (const GroupMember& m : members) {
+        out.insert(out.end(), m.image.begin(), m.image.end());
+        lastImage = std::uint32_t(m.image.size());
     }
-    return file;
+    return out;
 }
 
 } // namespace vellum

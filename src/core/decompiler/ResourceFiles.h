@@ -38,16 +38,18 @@ std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor);
 // what the file lacks is zero-filled.
 std::vector<std::uint8_t> ImageOfSingleImageFile(ByteView file, std::uint32_t bytes);
 
-// An .ico or .cur file assembled from a group resource: its header, one directory entry per
-// group entry (the group entry's first 12 bytes and the image offset), then the images.
-// `memberImage(id, bytes)` supplies each member's image; a missing one is zero-filled so that
-// the offsets of the later images stay right. `lastImage` receives the last image's byte count.
-// Nothing when the entries claim more than kMaxGroupFileSize bytes in all.
-using MemberImageSource =
-    std::function<std::vector<std::uint8_t>(unsigned id, std::uint32_t bytes)>;
+// An .ico or .cur file assembled from a group resource and its members' single-image files
+// (`memberFile(id)`; empty when a member is missing). An icon's directory entry is the group
+// entry's first 12 bytes and the image offset, its image the group entry's byte count from the
+// member file. A cursor's entry comes from the member's own file, which knows the hot spot the
+// group entry lacks, and its image is the member's whole image. A missing member is zero-filled
+// so that the offsets of the later images stay right. `lastImage` receives the last image's
+// byte count. Nothing when the images would need more than kMaxGroupFileSize bytes.
+using MemberFileSource = std::function<std::vector<std::uint8_t>(unsigned id)>;
 constexpr std::uint64_t kMaxGroupFileSize = 64ull << 20;
-std::optional<std::vector<std::uint8_t>>
-GroupFile(ByteView group, const MemberImageSource& memberImage, std::uint32_t& lastImage);
+std::optional<std::vector<std::uint8_t>> GroupFile(ByteView group, bool cursor,
+                                                   const MemberFileSource& memberFile,
+                                                   std::uint32_t& lastImage);
 
 // Width and height of a PNG stream (from IHDR), when the bytes are one.
 bool PngDimensions(ByteView bytes, std::uint32_t& width, std::uint32_t& height);
