@@ -1,5 +1,6 @@
 #include "app/BatchDriver.h"
 
+#include "app/InsertMode.h"
 #include "app/Operations.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
@@ -24,6 +25,8 @@ const char* const kUsageText =
     "  vellum -Extract:ID -Type:Icon|Cursor|IconGroup|CursorGroup -Source:FILE -Output:DEST\n"
     "      Write one resource of FILE (an .exe, .dll or .icl) to DEST; ID 0 writes every\n"
     "      resource of the type, each to DEST's name followed by its ID.\n"
+    "  vellum TARGET -Insert:FILE -Type:Icon|Cursor|IconGroup|CursorGroup [-Name:NAME] [-Lang:ID]\n"
+    "      Add an .ico or .cur file to TARGET (an .exe, .dll, .msstyles or .icl) in place.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -228,12 +231,14 @@ int RunExtract(const CVelCommandLineInfo& info, Prompter& prompter, const std::s
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
-    if (info.snapshot || info.insert) {
+    if (info.snapshot) {
         std::fprintf(stderr, "vellum: this batch mode is not available in this version yet.\n");
         return kExitFailure;
     }
     std::string dataFolder;
     PrepareDataFolder(ExecutableFolder(), &dataFolder);
+    if (info.insert)
+        return RunInsert(info, prompter, dataFolder);
     if (info.extract)
         return RunExtract(info, prompter, dataFolder);
     if (info.compile)

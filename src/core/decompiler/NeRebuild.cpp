@@ -96,7 +96,9 @@ HRESULT LoadResourceFile(const std::string& folder, const std::string& name,
         ReportError(kModule, __LINE__, hr, "Failed to open file %s\n", path->c_str());
         return hr;
     }
-    bool icon = EndsWithNoCase(name, "ico"), cursor = EndsWithNoCase(name, "cur");
+    // Only single-image files carry the 22-byte header; a group data file named like APP_ICO
+    // is raw.
+    bool icon = HasExtension(name, ".ico"), cursor = HasExtension(name, ".cur");
     if (!icon && !cursor) {
         data = std::move(file);
         return S_OK;

@@ -1,0 +1,143 @@
+// The Insert batch mode for PE files and 16-bit icon libraries.
+#include "app/InsertMode.h"
+
+#include "app/BatchDriver.h"
+#include "app/Operations.h"
+#include "common/ErrorTrail.h"
+#include "common/FileIo.h"
+#include "common/Path.h"
+#include "common/Strings.h"
+#include "decompiler/NeDumper.h"
+#include "decompiler/PeImage.h"
+#include "project/AddResource.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace vellum {
+
+namespace {
+
+const char* const kModule = "Vellum";
+
+bool IsCursorType(int type) {
+    return type == kResourceCursor || type == kResourceCursorGroup;
+}
+
+HRESULT InsertIntoPe(const CVelCommandLineInfo& info, Prompter& prompter,
+                     const std::string& dataFolder, const std::string& work) {
+    DecompileRequest decompile{info.fileName, work, true, nullptr, dataFolder};
+    HRESULT hr = DecompileFile(decompile, prompter, nullptr);
+    Project project(prompter);
+    if (SUCCEEDED(hr))
+        hr = project.Load(work + "pe.xml");
+    if (SUCCEEDED(hr))
+        hr = AddResource(project, ClassifyResource(info.sourcePath, info.resourceName,
+                                                   IsCursorType(info.resourceType) ? "Cursor Group"
+                                                                                   : "Icon Group",
+                                                   std::to_string(info.language)));
+    if (SUCCEEDED(hr))
+        hr = project.Save();
+    if (FAILED(hr))
+        return hr;
+    CompileRequest compile;
+    compile.executable = info.fileName;
+    compile.manifest = project.ManifestPath();
+    CompileOutcome outcome;
+    return CompileProject(compile, prompter, &outcome);
+}
+
+// The library writer strips a 22-byte header from every file whose name ends in "ico" or
+// "cur", which a group file named NAME_ICO would lose; the library dump names groups by type
+// and ID, so the new group's file takes that name.
+HRESULT RenameGroupFileForLibrary(Project& project, const GroupAdded& added) {
+    std::string name = Format("%d%.5d", added.groupType, added.groupId);
+    std::optional<std::string> from = ResolveInFolder(project.Folder(), added.groupFile);
+    std::optional<std::string> to = ResolveInFolder(project.Folder(), name);
+    std::error_code ec;
+    if (from && to)
+        std::filesystem::rename(*from, *to, ec);
+    if (!from || !to || ec) {
+        ReportError(kModule, __LINE__, E_FAIL, "Failed to rename %s", added.groupFile.c_str());
+        return E_FAIL;
+    }
+    for (XmlNode* group : project.ResourcesOf(project.FindType(added.groupType)))
+        if (project.Int(group, "ID") == added.groupId)
+            project.Set(Project::FileOf(group), "Name", name);
+    return S_OK;
+}
+
+HRESULT ReplaceTarget(const std::string& rebuilt, const std::string& target) {
+    std::vector<std::uint8_t> bytes;
+    HRESULT hr = ReadWholeFile(rebuilt, bytes);
+    if (SUCCEEDED(hr))
+        hr = ReplaceFileContents(target, bytes.data(), bytes.size());
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to replace %s", target.c_str());
+    return hr;
+}
+
+// Icon libraries have no languages; their resources are recorded with language 0.
+HRESULT InsertIntoLibrary(const CVelCommandLineInfo& info, Prompter& prompter,
+                          const std::string& dataFolder, const std::string& work) {
+    NeDumper dumper(prompter);
+    HRESULT hr = dumper.Open(info.fileName);
+    if (SUCCEEDED(hr))
+        hr = dumper.Dump(work + "ne.xml");
+    Project project(prompter);
+    if (SUCCEEDED(hr))
+        hr = project.Load(work + "ne.xml");
+    GroupAdded added;
+    if (SUCCEEDED(hr))
+        hr = project.AddIconOrCursorFile(info.sourcePath, info.resourceName, 0, &added);
+    if (SUCCEEDED(hr))
+        hr = RenameGroupFileForLibrary(project, added);
+    std::string rebuilt;
+    if (SUCCEEDED(hr))
+        hr = dumper.Rebuild(project.Manifest(), work, JoinPath(dataFolder, "blank.icl"), &rebuilt);
+    if (SUCCEEDED(hr))
+        hr = ReplaceTarget(rebuilt, info.fileName);
+    return hr;
+}
+
+int Usage(const char* message) {
+    std::fprintf(stderr, "vellum: %s\n", message);
+    return kExitUsage;
+}
+
+} // namespace
+
+int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
+    if (info.fileName.empty())
+        return Usage("Insert needs the executable to change: vellum TARGET -Insert:FILE.");
+    if (info.sourcePath.empty())
+        return Usage("Insert needs the file to add: -Insert:FILE.");
+    int t = info.resourceType;
+    if (t != kResourceCursor && t != kResourceIcon && t != kResourceCursorGroup &&
+        t != kResourceIconGroup)
+        return Usage("Insert needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
+    ExecutableKind kind = ExecutableKindOfFile(info.fileName);
+    HRESULT hr = E_FAIL;
+    std::string parent =
+        dataFolder.empty() ? std::filesystem::temp_directory_path().string() : dataFolder;
+    std::string work;
+    if (kind == ExecutableKind::Unknown)
+        ReportError(kModule, __LINE__, E_FAIL, "%s is neither a PE file nor an icon library",
+                    info.fileName.c_str());
+    else if (FAILED(hr = CreateUniqueFolder(parent, "insert-", &work)))
+        ReportError(kModule, __LINE__, hr, "Failed to create a work folder in %s", parent.c_str());
+    else
+        hr = kind == ExecutableKind::Pe ? InsertIntoPe(info, prompter, dataFolder, work)
+                                        : InsertIntoLibrary(info, prompter, dataFolder, work);
+    if (!work.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(work, ignored);
+    }
+    if (SUCCEEDED(hr))
+        return kExitSuccess;
+    if (std::optional<std::string> trail = TakeErrorTrail())
+        std::fprintf(stderr, "%s\n", trail->c_str());
+    return kExitFailure;
+}
+
+} // namespace vellum

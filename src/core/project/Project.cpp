@@ -1,0 +1,292 @@
+// Manifest navigation, entry insertion in loader order, and entry removal with count updates.
+#include "project/Project.h"
+
+#include "common/ErrorTrail.h"
+#include "common/Path.h"
+#include "common/Strings.h"
+
+#include <algorithm>
+
+namespace vellum {
+
+namespace {
+
+const char* const kModule = "VelDoc";
+
+bool IsEntry(const XmlNode* node) {
+    return EqualsNoCase(node->Name(), "Entry");
+}
+
+// Windows' loader binary-searches each resource directory, so names are kept in the order of
+// their upper-case forms.
+bool NameSortsAfter(std::string_view existing, std::string_view name) {
+    return ToUpperAscii(existing) > ToUpperAscii(name);
+}
+
+} // namespace
+
+int FirstFreeId(std::vector<int> used) {
+    return FirstFreeRun(std::move(used), 1);
+}
+
+int FirstFreeRun(std::vector<int> used, int count) {
+    std::sort(used.begin(), used.end());
+    int start = 1;
+    for (int id : used) {
+        if (id < start)
+            continue;
+        if (id - start >= count)
+            break;
+        start = id + 1;
+    }
+    return start + count - 1 <= 0xFFFF ? start : 0;
+}
+
+Project::Project(Prompter& prompter, TreeSink* tree) : prompter_(prompter), tree_(tree) {}
+
+HRESULT Project::Load(const std::string& manifestPath) {
+    HRESULT hr = manifest_.Load(manifestPath);
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to load the manifest %s", manifestPath.c_str());
+        return hr;
+    }
+    manifestPath_ = manifestPath;
+    PathParts parts = SplitPath(manifestPath);
+    folder_ = parts.drive + parts.dir;
+    return S_OK;
+}
+
+HRESULT Project::Save() const {
+    HRESULT hr = manifest_.Save(manifestPath_);
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to save the manifest %s", manifestPath_.c_str());
+    return hr;
+}
+
+// ---- navigation --------------------------------------------------------------------------
+
+XmlNode* Project::RootDirectory() {
+    for (XmlNode* node = manifest_.GetHead()->next; node; node = node->next)
+        if (EqualsNoCase(node->Name(), "Directory"))
+            return node;
+    return nullptr;
+}
+
+std::string Project::Text(XmlNode* node, std::string_view attribute) {
+    std::string value;
+    if (node && node->FindAttribute(attribute)) {
+        manifest_.SetCursor(node);
+        manifest_.GetAttrText(nullptr, attribute, &value);
+    }
+    return value;
+}
+
+int Project::Int(XmlNode* node, std::string_view attribute, int fallback) {
+    std::int32_t value = fallback;
+    if (node && node->FindAttribute(attribute)) {
+        manifest_.SetCursor(node);
+        manifest_.GetAttrInt(nullptr, attribute, &value);
+    }
+    return value;
+}
+
+void Project::Set(XmlNode* node, std::string_view attribute, const std::string& value) {
+    manifest_.SetCursor(node);
+    manifest_.SetAttribute(attribute, value);
+}
+
+XmlNode* Project::FindType(int id) {
+    XmlNode* root = RootDirectory();
+    for (XmlNode* entry = root ? root->firstChild : nullptr; entry; entry = entry->next)
+        if (IsEntry(entry) && entry->FindAttribute("ID") && Int(entry, "ID", -1) == id)
+            return entry;
+    return nullptr;
+}
+
+XmlNode* Project::FindNamedType(std::string_view name) {
+    XmlNode* root = RootDirectory();
+    for (XmlNode* entry = root ? root->firstChild : nullptr; entry; entry = entry->next)
+        if (IsEntry(entry) && Int(entry, "Ignore") != 1 && !entry->FindAttribute("ID") &&
+            EqualsNoCase(Text(entry, "Name"), name))
+            return entry;
+    return nullptr;
+}
+
+std::vector<XmlNode*> Project::ResourcesOf(XmlNode* typeEntry) {
+    std::vector<XmlNode*> resources;
+    XmlNode* directory = typeEntry ? typeEntry->firstChild : nullptr;
+    for (XmlNode* entry = directory ? directory->firstChild : nullptr; entry; entry = entry->next)
+        if (IsEntry(entry))
+            resources.push_back(entry);
+    return resources;
+}
+
+XmlNode* Project::FirstLanguageOf(XmlNode* resourceEntry) {
+    XmlNode* directory = resourceEntry ? resourceEntry->firstChild : nullptr;
+    return directory ? directory->firstChild : nullptr;
+}
+
+XmlNode* Project::FileOf(XmlNode* resourceEntry) {
+    XmlNode* language = FirstLanguageOf(resourceEntry);
+    return language ? language->firstChild : nullptr;
+}
+
+std::string Project::ResourceLabel(XmlNode* resourceEntry) {
+    std::string name = Text(resourceEntry, "Name");
+    if (name.empty())
+        name = Text(resourceEntry, "ID");
+    XmlNode* language = FirstLanguageOf(resourceEntry);
+    std::string languageLabel = Text(language, "Name");
+    if (languageLabel.empty())
+        languageLabel = Text(language, "ID");
+    return name + " (" + languageLabel + ")";
+}
+
+EntryRange Project::GetEntryRange(XmlNode* node) {
+    XmlNode* child = node ? node->firstChild : nullptr;
+    return {Text(child, "Start"), Text(child, "End")};
+}
+
+// ---- counts and removal ------------------------------------------------------------------
+
+void Project::AddToCount(XmlNode* directory, bool named, int delta) {
+    const char* attribute = named ? "Named_Entries" : "ID_Entries";
+    int count = std::max(0, Int(directory, attribute) + delta);
+    Set(directory, attribute, std::to_string(unsigned(count)));
+}
+
+void Project::RemoveEntry(XmlNode* entry) {
+    XmlNode* directory = entry ? entry->parent : nullptr;
+    if (!directory)
+        return;
+    manifest_.Unlink(entry);
+    AddToCount(directory, !entry->FindAttribute("ID"), -1);
+    XmlNode* owner = directory->parent;
+    // The root Directory has no owning entry; a type left empty goes, the root stays.
+    if (owner && IsEntry(owner) && Int(directory, "Named_Entries") == 0 &&
+        Int(directory, "ID_Entries") == 0)
+        RemoveEntry(owner);
+}
+
+void Project::RemoveResource(XmlNode* resourceEntry) {
+    if (tree_)
+        tree_->RemoveResourceItem(FirstLanguageOf(resourceEntry));
+    RemoveEntry(resourceEntry);
+}
+
+// ---- insertion ---------------------------------------------------------------------------
+
+XmlNode* Project::NewTypeEntry(XmlNode* before, std::string_view key, const std::string& value) {
+    XmlNode* root = RootDirectory();
+    XmlNode* entry = manifest_.InsertElement(root, before, "Entry");
+    manifest_.SetAttribute(key, value);
+    manifest_.SetAttribute("Directory", "1");
+    manifest_.InsertElement(entry, nullptr, "Directory");
+    bool named = key == "Name";
+    manifest_.SetAttribute("Type", named ? "0" : value);
+    if (named)
+        manifest_.SetAttribute("Name", value);
+    manifest_.SetAttribute("Named_Entries", "0");
+    manifest_.SetAttribute("ID_Entries", "0");
+    AddToCount(root, named, 1);
+    return entry;
+}
+
+XmlNode* Project::EnsureType(int id) {
+    if (XmlNode* existing = FindType(id))
+        return existing;
+    XmlNode* root = RootDirectory();
+    if (!root)
+        return nullptr;
+    XmlNode* before = nullptr;
+    for (XmlNode* entry = root->firstChild; entry && !before; entry = entry->next)
+        if (IsEntry(entry) && entry->FindAttribute("ID") && Int(entry, "ID") > id)
+            before = entry;
+    return NewTypeEntry(before, "ID", std::to_string(id));
+}
+
+XmlNode* Project::EnsureNamedType(const std::string& name) {
+    if (XmlNode* existing = FindNamedType(name))
+        return existing;
+    XmlNode* root = RootDirectory();
+    if (!root)
+        return nullptr;
+    XmlNode* before = nullptr;
+    for (XmlNode* entry = root->firstChild; entry && !before; entry = entry->next)
+        if (IsEntry(entry) && Int(entry, "Ignore") != 1 &&
+            (entry->FindAttribute("ID") || NameSortsAfter(Text(entry, "Name"), name)))
+            before = entry;
+    return NewTypeEntry(before, "Name", name);
+}
+
+XmlNode* Project::NewResourceEntry(XmlNode* typeDirectory, XmlNode* before, const std::string& key,
+                                   const std::string& value, int language) {
+    bool named = key == "Name";
+    XmlNode* entry = manifest_.InsertElement(typeDirectory, before, "Entry");
+    manifest_.SetAttribute(key, value);
+    manifest_.SetAttribute("Directory", "1");
+    manifest_.InsertElement(entry, nullptr, "Directory");
+    manifest_.SetAttribute("Type", named ? "0" : value);
+    if (named)
+        manifest_.SetAttribute("Name", value);
+    manifest_.SetAttribute("Named_Entries", "0");
+    manifest_.SetAttribute("ID_Entries", "1");
+    XmlNode* languageEntry = manifest_.InsertElement(entry->firstChild, nullptr, "Entry");
+    manifest_.SetAttribute("ID", std::to_string(language));
+    manifest_.SetAttribute("Directory", "0");
+    manifest_.InsertElement(languageEntry, nullptr, "File");
+    AddToCount(typeDirectory, named, 1);
+    return entry;
+}
+
+XmlNode* Project::InsertIdResource(XmlNode* typeEntry, int id, int language,
+                                   const std::string& fileName, std::uint64_t size) {
+    XmlNode* directory = typeEntry->firstChild;
+    XmlNode* before = nullptr;
+    for (XmlNode* entry = directory->firstChild; entry && !before; entry = entry->next)
+        if (IsEntry(entry) && entry->FindAttribute("ID") && Int(entry, "ID") > id)
+            before = entry;
+    XmlNode* entry = NewResourceEntry(directory, before, "ID", std::to_string(id), language);
+    Set(FileOf(entry), "Name", fileName);
+    Set(FileOf(entry), "Size", std::to_string(size));
+    ShowItem(typeEntry, entry);
+    return entry;
+}
+
+XmlNode* Project::InsertNamedResource(XmlNode* typeEntry, const std::string& name, int language,
+                                      const std::string& fileName, std::uint64_t size, bool png) {
+    XmlNode* directory = typeEntry ? typeEntry->firstChild : nullptr;
+    if (!directory)
+        return nullptr;
+    XmlNode* before = nullptr;
+    for (XmlNode* entry = directory->firstChild; entry && !before; entry = entry->next)
+        if (IsEntry(entry) &&
+            (entry->FindAttribute("ID") || NameSortsAfter(Text(entry, "Name"), name)))
+            before = entry;
+    XmlNode* entry = NewResourceEntry(directory, before, "Name", name, language);
+    Set(FileOf(entry), "Name", fileName);
+    Set(FileOf(entry), "Size", std::to_string(size));
+    if (png)
+        Set(FileOf(entry), "PNG", "1");
+    ShowItem(typeEntry, entry);
+    return entry;
+}
+
+void Project::ShowItem(XmlNode* typeEntry, XmlNode* resourceEntry) {
+    if (!tree_)
+        return;
+    std::string type = Text(typeEntry, "Name");
+    if (type.empty())
+        type = Text(typeEntry, "ID");
+    tree_->InsertResourceItem(TypeItemLabel(type), ResourceLabel(resourceEntry),
+                              FirstLanguageOf(resourceEntry));
+}
+
+bool Project::HasResourceNamed(XmlNode* typeEntry, std::string_view name) {
+    for (XmlNode* entry : ResourcesOf(typeEntry))
+        if (EqualsNoCase(Text(entry, "Name"), name))
+            return true;
+    return false;
+}
+
+} // namespace vellum
