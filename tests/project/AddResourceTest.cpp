@@ -3,6 +3,7 @@
 
 #include "project/ProjectFixture.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace vellum::test {
@@ -75,6 +76,60 @@ TEST(AddResource, RefusesMissingSourcesAndNamesAndLeavesNoCopy) {
     ASSERT_EQ(AddResource(f.project, ClassifyResource(source / "x.txt", "../X", "TXT", "")), S_OK);
     EXPECT_EQ(f.FilesInFolder(), (std::vector<std::string>{".._X.txt", "pe.xml"}));
     EXPECT_NE(f.ManifestNow(), manifest);
+}
+
+TEST(AddResource, VisualStyleNamesGoIntoThePrefixSubfolder) {
+    ProjectFixture f(ManifestXml(0, 0, ""));
+    ScratchDir source;
+    WriteFileText(source / "normal.ini", "ini");
+    WriteFileText(source / "logo.png", "png");
+    ASSERT_EQ(AddResource(f.project, ClassifyResource(source / "normal.ini", "BLUE_NORMAL",
+                                                      "TEXTFILE", "", "", true)),
+              S_OK);
+    ASSERT_EQ(AddResource(f.project, ClassifyResource(source / "logo.png", "BLUE_LOGO", "Bitmap",
+                                                      "", "", true)),
+              S_OK);
+    ASSERT_EQ(AddResource(f.project, ClassifyResource(source / "normal.ini", "PLAIN", "TEXTFILE",
+                                                      "", "", true)),
+              S_OK);
+    EXPECT_EQ(ReadFileText(f.Path("BLUE/NORMAL.INI")), "ini");
+    EXPECT_EQ(ReadFileText(f.Path("BLUE/LOGO.png")), "png");
+    EXPECT_EQ(ReadFileText(f.Path("PLAIN.INI")), "ini");
+    std::vector<std::string> stored;
+    for (XmlNode* type : {f.project.FindNamedType("TEXTFILE"), f.project.FindType(2)})
+        for (XmlNode* e : f.project.ResourcesOf(type))
+            stored.push_back(f.project.Text(e, "Name") + " " +
+                             f.project.Text(Project::FileOf(e), "Name"));
+    EXPECT_EQ(stored,
+              (std::vector<std::string>{"BLUE_NORMAL_INI BLUE\\NORMAL.INI", "PLAIN_INI PLAIN.INI",
+                                        "BLUE_LOGO_BMP BLUE\\LOGO.BMP"}));
+}
+
+TEST(AddResource, DestinationFolderMustLieInsideTheProject) {
+    ProjectFixture f(ManifestXml(0, 0, ""));
+    ScratchDir source, outside;
+    WriteFileText(source / "x.txt", "x");
+    ASSERT_EQ(AddResource(f.project,
+                          ClassifyResource(source / "x.txt", "A", "TXT", "", f.dir / "sub/deep")),
+              S_OK);
+    EXPECT_EQ(ReadFileText(f.Path("sub/deep/A.txt")), "x");
+    EXPECT_EQ(
+        f.project.Text(Project::FileOf(f.project.ResourcesOf(f.project.FindNamedType("TXT"))[0]),
+                       "Name"),
+        "sub\\deep\\A.txt");
+    ASSERT_EQ(
+        AddResource(f.project, ClassifyResource(source / "x.txt", "B", "TXT", "", f.dir / "")),
+        S_OK);
+    EXPECT_EQ(ReadFileText(f.Path("B.txt")), "x");
+
+    std::string manifest = f.ManifestNow();
+    std::vector<std::string> files = f.FilesInFolder();
+    for (std::string destination : {outside.Path(), f.dir / "sub/../../elsewhere"})
+        EXPECT_TRUE(FAILED(AddResource(
+            f.project, ClassifyResource(source / "x.txt", "C", "TXT", "", destination))));
+    EXPECT_EQ(f.ManifestNow(), manifest);
+    EXPECT_EQ(f.FilesInFolder(), files);
+    EXPECT_TRUE(std::filesystem::is_empty(outside.Path()));
 }
 
 TEST(AddResource, NewTypesAndNamesGoToTheirSortedPlaces) {

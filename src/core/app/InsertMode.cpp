@@ -47,26 +47,6 @@ HRESULT InsertIntoPe(const CVelCommandLineInfo& info, Prompter& prompter,
     return CompileProject(compile, prompter, &outcome);
 }
 
-// The library writer strips a 22-byte header from every file whose name ends in "ico" or
-// "cur", which a group file named NAME_ICO would lose; the library dump names groups by type
-// and ID, so the new group's file takes that name.
-HRESULT RenameGroupFileForLibrary(Project& project, const GroupAdded& added) {
-    std::string name = Format("%d%.5d", added.groupType, added.groupId);
-    std::optional<std::string> from = ResolveInFolder(project.Folder(), added.groupFile);
-    std::optional<std::string> to = ResolveInFolder(project.Folder(), name);
-    std::error_code ec;
-    if (from && to)
-        std::filesystem::rename(*from, *to, ec);
-    if (!from || !to || ec) {
-        ReportError(kModule, __LINE__, E_FAIL, "Failed to rename %s", added.groupFile.c_str());
-        return E_FAIL;
-    }
-    for (XmlNode* group : project.ResourcesOf(project.FindType(added.groupType)))
-        if (project.Int(group, "ID") == added.groupId)
-            project.Set(Project::FileOf(group), "Name", name);
-    return S_OK;
-}
-
 HRESULT ReplaceTarget(const std::string& rebuilt, const std::string& target) {
     std::vector<std::uint8_t> bytes;
     HRESULT hr = ReadWholeFile(rebuilt, bytes);
@@ -90,8 +70,6 @@ HRESULT InsertIntoLibrary(const CVelCommandLineInfo& info, Prompter& prompter,
     GroupAdded added;
     if (SUCCEEDED(hr))
         hr = project.AddIconOrCursorFile(info.sourcePath, info.resourceName, 0, &added);
-    if (SUCCEEDED(hr))
-        hr = RenameGroupFileForLibrary(project, added);
     std::string rebuilt;
     if (SUCCEEDED(hr))
         hr = dumper.Rebuild(project.Manifest(), work, JoinPath(dataFolder, "blank.icl"), &rebuilt);

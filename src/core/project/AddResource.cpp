@@ -5,7 +5,10 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "decompiler/ManifestText.h"
+#include "imaging/BmpToPng.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +49,72 @@ HRESULT Refuse(const std::string& message) {
     return E_FAIL;
 }
 
+// The destination as a folder relative to the project folder: "" for the folder itself, else
+// ending in a backslash; nothing when it lies outside the project folder.
+std::optional<std::string> RelativeDestination(const std::string& projectFolder,
+                                               const std::string& destination) {
+    namespace fs = std::filesystem;
+    if (destination.empty())
+        return std::string();
+    fs::path base = fs::path(projectFolder).lexically_normal();
+    fs::path relative = (fs::path(ToHostPath(destination)) / "").lexically_normal();
+    relative = relative.lexically_relative(base);
+    std::string text = relative.generic_string();
+    if (relative.empty() || text.starts_with(".."))
+        return std::nullopt;
+    while (!text.empty() && text.back() == '/')
+        text.pop_back();
+    if (text == ".")
+        text.clear();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text.empty() ? text : text + "\\";
+}
+
+// Where a plain resource's file goes, relative to the project folder: `copy` is the file
+// written, `stored` the File name the manifest records (NAME.BMP for a PNG, whose copy keeps the
+// PNG's own extension).
+struct Placement {
+    std::string copy;
+    std::string stored;
+};
+
+std::optional<Placement> PlaceFile(const Project& project, const ResourceToAdd& request,
+                                   const std::string& resourceName, const std::string& ext) {
+    std::optional<std::string> base =
+        RelativeDestination(project.Folder(), request.destinationFolder);
+    if (!base)
+        return std::nullopt;
+    if (!request.visualStyleNaming)
+        return Placement{*base + MakeSafeFileName(request.name + ext),
+                         *base + MakeSafeFileName(request.name + (request.png ? ".BMP" : ext))};
+    OutputLocation where = LocateOutput(resourceName, true);
+    std::string folder = *base + (where.folder.empty() ? "" : where.folder + "\\");
+    return Placement{folder + (request.png ? PngPathFor(where.leaf) : where.leaf),
+                     folder + where.leaf};
+}
+
+// Copies the source to the placement, creating its folder when missing. A folder created here
+// goes again when the copy fails.
+HRESULT CopyInto(const std::string& folder, const std::string& relative,
+                 const std::vector<std::uint8_t>& bytes) {
+    std::optional<std::string> copy = ResolveInFolder(folder, relative);
+    std::error_code ec;
+    if (!copy || std::filesystem::exists(*copy, ec))
+        return Refuse(
+            Format("The file %s already exists in the project folder.\n", relative.c_str()));
+    std::filesystem::path parent = std::filesystem::path(*copy).parent_path();
+    bool created = !std::filesystem::exists(parent, ec);
+    if (created && FAILED(CreateFolders(parent.string())))
+        return Refuse("Failed to create sub directory.");
+    HRESULT hr = ReplaceFileContents(*copy, bytes.data(), bytes.size());
+    if (FAILED(hr)) {
+        if (created)
+            std::filesystem::remove(parent, ec);
+        ReportError(kModule, __LINE__, hr, "Failed to copy to %s", copy->c_str());
+    }
+    return hr;
+}
+
 HRESULT AddPlainResource(Project& project, const ResourceToAdd& request) {
     if (request.name.empty())
         return Refuse("A resource name must be entered before continuing.\n");
@@ -53,33 +122,27 @@ HRESULT AddPlainResource(Project& project, const ResourceToAdd& request) {
     std::string extWord = ToUpperAscii(ext.empty() ? ext : ext.substr(1));
     std::string resourceName =
         request.name + (ext.empty() ? "" : "_" + (request.png ? "BMP" : extWord));
-    std::string storedName = MakeSafeFileName(request.name + (request.png ? ".BMP" : ext));
     XmlNode* existingType = request.namedType ? project.FindNamedType(request.typeLabel)
                                               : project.FindType(request.type);
     if (existingType && project.HasResourceNamed(existingType, resourceName))
         return Refuse("A resource with that name already exists in that category.\n");
     if (!project.RootDirectory())
         return Refuse("The manifest has no root Directory");
+    std::optional<Placement> place = PlaceFile(project, request, resourceName, ext);
+    if (!place)
+        return Refuse(Format("The folder %s is not inside the project folder",
+                             request.destinationFolder.c_str()));
 
     std::vector<std::uint8_t> bytes;
     HRESULT hr = ReadWholeFile(request.sourcePath, bytes);
     if (FAILED(hr))
         return Refuse(Format("The file \"%s\" does not exist.\n", request.sourcePath.c_str()));
-    std::optional<std::string> copy =
-        ResolveInFolder(project.Folder(), MakeSafeFileName(request.name + ext));
-    std::error_code ignored;
-    if (!copy || std::filesystem::exists(*copy, ignored))
-        return Refuse(Format("The file %s already exists in the project folder.\n",
-                             MakeSafeFileName(request.name + ext).c_str()));
-    hr = ReplaceFileContents(*copy, bytes.data(), bytes.size());
-    if (FAILED(hr)) {
-        ReportError(kModule, __LINE__, hr, "Failed to copy %s to %s", request.sourcePath.c_str(),
-                    copy->c_str());
+    hr = CopyInto(project.Folder(), place->copy, bytes);
+    if (FAILED(hr))
         return hr;
-    }
     XmlNode* type = request.namedType ? project.EnsureNamedType(request.typeLabel)
                                       : project.EnsureType(request.type);
-    project.InsertNamedResource(type, resourceName, request.language, storedName, bytes.size(),
+    project.InsertNamedResource(type, resourceName, request.language, place->stored, bytes.size(),
                                 request.png);
     return S_OK;
 }
@@ -94,7 +157,8 @@ int TypeOfAddLabel(std::string_view label) {
 }
 
 ResourceToAdd ClassifyResource(const std::string& sourcePath, const std::string& name,
-                               const std::string& typeLabel, const std::string& languageText) {
+                               const std::string& typeLabel, const std::string& languageText,
+                               const std::string& destinationFolder, bool visualStyleNaming) {
     ResourceToAdd request;
     request.sourcePath = sourcePath;
     request.name = name;
@@ -105,6 +169,8 @@ ResourceToAdd ClassifyResource(const std::string& sourcePath, const std::string&
         request.type == 1 || request.type == 3 || request.type == 12 || request.type == 14;
     request.png = HasExtension(sourcePath, ".png");
     request.language = ParseLanguage(languageText);
+    request.destinationFolder = destinationFolder;
+    request.visualStyleNaming = visualStyleNaming;
     return request;
 }
 

@@ -19,6 +19,12 @@ struct ResourceToAdd {
     bool groupLogic = false; // cursor, icon and their groups
     bool png = false;
     int language = 1033;
+    // The folder the copy goes to: the project folder when empty, else a folder inside it, which
+    // the File name then includes.
+    std::string destinationFolder;
+    // Visual-style projects keep a resource named PREFIX_REST_EXT as PREFIX\REST.EXT, the way
+    // their decompiled folders are laid out.
+    bool visualStyleNaming = false;
 };
 
 // The numeric type of an add-dialog label ("Accelerator" -> 9, case ignored), 0 for any other.
@@ -26,12 +32,15 @@ int TypeOfAddLabel(std::string_view label);
 
 // Classifies the request. An empty language text means 1033.
 ResourceToAdd ClassifyResource(const std::string& sourcePath, const std::string& name,
-                               const std::string& typeLabel, const std::string& languageText);
+                               const std::string& typeLabel, const std::string& languageText,
+                               const std::string& destinationFolder = {},
+                               bool visualStyleNaming = false);
 
 // Adds the resource to the project. A plain resource is copied to the project folder as
 // name + the source's extension and recorded as NAME_EXT (NAME_BMP with Png for a PNG, whose
 // stored file name is NAME.BMP). A name already taken within the type, a missing source or an
 // existing copy target is refused before anything is copied; nothing is left behind on failure.
+// Icons and cursors always go to the project folder, where their members live.
 HRESULT AddResource(Project& project, const ResourceToAdd& request);
 
 } // namespace vellum

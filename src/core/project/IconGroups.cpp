@@ -13,9 +13,11 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "decompiler/ResourceFiles.h"
+#include "imaging/BmpToPng.h"
 #include "project/Project.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 namespace vellum {
@@ -161,27 +163,54 @@ std::vector<std::uint8_t> GroupHeader(bool cursor, std::size_t count) {
     return out;
 }
 
-// Files written for one edit; Undo puts back what was there before, so a failed edit leaves the
-// folder as it was.
+// Files written or renamed for one edit; Undo puts back what was there before, so a failed edit
+// leaves the folder as it was.
 class FileBatch {
 public:
     HRESULT Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-        std::vector<std::uint8_t> old;
-        bool existed = SUCCEEDED(ReadWholeFile(path, old));
-        HRESULT hr = ReplaceFileContents(path, bytes.data(), bytes.size());
+        HRESULT hr = Remember(path);
+        if (SUCCEEDED(hr))
+            hr = ReplaceFileContents(path, bytes.data(), bytes.size());
         if (FAILED(hr)) {
             ReportError(kModule, __LINE__, hr, "Failed to write %s", path.c_str());
             return hr;
         }
-        done_.push_back({path, existed, std::move(old)});
+        return S_OK;
+    }
+    // Records what `path` holds now, before some other writer replaces it.
+    HRESULT Remember(const std::string& path) {
+        Written record{path, {}, false, {}};
+        std::error_code ec;
+        record.existed = std::filesystem::exists(path, ec);
+        if (record.existed && FAILED(ReadWholeFile(path, record.old)))
+            return E_FAIL;
+        done_.push_back(std::move(record));
+        return S_OK;
+    }
+    // Renames `from` to `to`, replacing what `to` held; Undo renames it back.
+    HRESULT Move(const std::string& from, const std::string& to) {
+        HRESULT hr = Remember(to);
+        std::error_code ec;
+        if (SUCCEEDED(hr))
+            std::filesystem::rename(from, to, ec);
+        if (FAILED(hr) || ec) {
+            if (SUCCEEDED(hr))
+                done_.pop_back();
+            ReportError(kModule, __LINE__, E_FAIL, "Failed to rename %s to %s", from.c_str(),
+                        to.c_str());
+            return E_FAIL;
+        }
+        done_.back().movedFrom = from;
         return S_OK;
     }
     void Undo() {
         for (auto it = done_.rbegin(); it != done_.rend(); ++it) {
             std::error_code ignored;
+            if (!it->movedFrom.empty())
+                std::filesystem::rename(it->path, it->movedFrom, ignored);
             if (it->existed)
                 ReplaceFileContents(it->path, it->old.data(), it->old.size());
-            else
+            else if (it->movedFrom.empty())
                 std::filesystem::remove(it->path, ignored);
         }
         done_.clear();
@@ -190,11 +219,57 @@ public:
 private:
     struct Written {
         std::string path;
+        std::string movedFrom; // set for a rename
         bool existed;
         std::vector<std::uint8_t> old;
     };
     std::vector<Written> done_;
 };
+
+// A 32-bit DIB's colour image (the rows in front of the AND mask) as a record; its alpha channel
+// already carries the transparency the mask repeats. False for other depths, compressed pixels,
+// or rows that run past the image.
+bool XorImageRecord(ByteView dib, ImageRecord& record) {
+    std::int32_t width = std::int32_t(dib.U32(4));
+    std::int32_t height = std::int32_t(dib.U32(8)) / 2;
+    // 40 to 124 bytes: the info header and its later versions.
+    if (dib.U32(0) < 40 || dib.U32(0) > 124 || BitmapBitCount(dib) != 32 ||
+        BitmapCompression(dib) != 0 || width < 1 || height < 1)
+        return false;
+    std::array<std::uint8_t, 14> fileHeader = BitmapFileHeader(dib);
+    std::uint32_t pixels = ByteView(fileHeader.data(), fileHeader.size()).U32(10) - 14;
+    std::uint64_t bytes = ImageRecord::StrideFor(width, 32) * std::uint64_t(height);
+    if (!dib.Has(pixels, bytes) || !record.Allocate(width, height, 32, 0, false))
+        return false;
+    std::memcpy(record.pixels.Data(), dib.Data() + pixels, std::size_t(bytes));
+    return true;
+}
+
+// The PNG copy kept beside a member file whose image has 32 bits per pixel: the image's colours
+// and alpha. A PNG-stream image is copied as it is; other images get no copy.
+HRESULT WritePngCopy(FileBatch& batch, const std::string& memberPath, ByteView image) {
+    std::string pngPath = PngPathFor(memberPath);
+    std::uint32_t width = 0, height = 0;
+    if (PngDimensions(image, width, height))
+        return batch.Write(pngPath,
+                           std::vector<std::uint8_t>(image.Data(), image.Data() + image.Size()));
+    ImageRecord record;
+    if (!XorImageRecord(image, record))
+        return S_OK;
+    HRESULT hr = batch.Remember(pngPath);
+    if (SUCCEEDED(hr) && !WritePng(pngPath, record))
+        hr = E_FAIL;
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to write %s", pngPath.c_str());
+    return hr;
+}
+
+// The member file of an image, and its PNG copy when it has one.
+HRESULT WriteMember(FileBatch& batch, const std::string& path, const SourceImage& source,
+                    bool cursor) {
+    HRESULT hr = batch.Write(path, MemberFile(source, cursor));
+    return SUCCEEDED(hr) ? WritePngCopy(batch, path, source.image) : hr;
+}
 
 HRESULT InvalidIcon(Prompter& prompter, const std::string& path) {
     prompter.Ask("The icon selected is not a valid icon.", "ERROR: Invalid Icon",
@@ -260,6 +335,13 @@ std::vector<int> IdsOf(Project& project, XmlNode* typeEntry) {
     return ids;
 }
 
+XmlNode* FindResourceWithId(Project& project, XmlNode* typeEntry, int id) {
+    for (XmlNode* entry : project.ResourcesOf(typeEntry))
+        if (entry->FindAttribute("ID") && project.Int(entry, "ID") == id)
+            return entry;
+    return nullptr;
+}
+
 } // namespace
 
 HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
@@ -301,7 +383,7 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
         AppendGroupEntry(group, icon->images[i], kind.cursor, firstMember + i);
         std::optional<std::string> path =
             ResolveInFolder(folder_, MemberFileName(kind, firstMember + i));
-        hr = path ? batch.Write(*path, MemberFile(icon->images[i], kind.cursor)) : E_FAIL;
+        hr = path ? WriteMember(batch, *path, icon->images[i], kind.cursor) : E_FAIL;
     }
     std::optional<std::string> groupPath = ResolveInFolder(folder_, groupFile);
     if (SUCCEEDED(hr))
@@ -328,6 +410,203 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
     return S_OK;
 }
 
+// ---- adding an image to a group ------------------------------------------------------------
+
+// A member of a group being extended: its description in the group data (the entry's first 12
+// bytes), its resource and its file.
+struct GroupMember {
+    int id = 0;
+    ByteView description;
+    XmlNode* resource = nullptr;
+    std::string path;
+    std::uint64_t size = 0;
+    int language = 0;
+};
+
+namespace {
+
+HRESULT Refuse(const std::string& message) {
+    ReportError(kModule, __LINE__, E_FAIL, "%s", message.c_str());
+    return E_FAIL;
+}
+
+XmlNode* FindGroupByFile(Project& project, int groupType, std::string_view fileName) {
+    for (XmlNode* group : project.ResourcesOf(project.FindType(groupType)))
+        if (EqualsNoCase(project.Text(Project::FileOf(group), "Name"), fileName))
+            return group;
+    return nullptr;
+}
+
+std::vector<int> MembersOfOtherGroups(Project& project, XmlNode* group, int groupType) {
+    std::vector<int> listed;
+    for (XmlNode* other : project.ResourcesOf(project.FindType(groupType)))
+        if (other != group)
+            for (int id : project.GroupMembers(other))
+                listed.push_back(id);
+    return listed;
+}
+
+bool Contains(const std::vector<int>& ids, int id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// The group's members in the order of its data. Renumbering moves files and entries, so every
+// member must exist once, with its file, and belong to no other group.
+HRESULT CollectMembers(Project& project, XmlNode* group, ByteView data, const GroupKind& kind,
+                       std::vector<GroupMember>& members) {
+    std::vector<int> elsewhere = MembersOfOtherGroups(project, group, kind.groupType);
+    std::vector<int> seen;
+    for (std::size_t i = 0; i < data.U16(4); ++i) {
+        GroupMember member;
+        std::size_t at = kDirectoryHeader + kGroupEntry * i;
+        member.id = data.U16(at + 12);
+        member.description = data.Sub(at, 12);
+        if (Contains(seen, member.id) || Contains(elsewhere, member.id))
+            return Refuse(
+                Format("Image %d of the group is listed twice or by another group", member.id));
+        seen.push_back(member.id);
+        member.resource = FindResourceWithId(project, project.FindType(kind.memberType), member.id);
+        std::string name = project.Text(Project::FileOf(member.resource), "Name");
+        std::optional<std::string> path = ResolveInFolder(project.Folder(), name);
+        std::error_code ec;
+        if (!member.resource || !path || !std::filesystem::is_regular_file(*path, ec))
+            return Refuse(Format("The file of image %d of the group is missing", member.id));
+        member.path = *path;
+        member.size = std::filesystem::file_size(*path, ec);
+        member.language = project.Int(Project::FirstLanguageOf(member.resource), "ID", 1033);
+        members.push_back(std::move(member));
+    }
+    return S_OK;
+}
+
+// Moves every member file, and its PNG copy, to the name of its new ID. All of them first go to
+// temporary names: the old and new ID ranges may overlap, and a file must have left its name
+// before another file takes that name.
+HRESULT RenumberFiles(FileBatch& batch, const std::vector<GroupMember>& members,
+                      const std::string& folder, const GroupKind& kind, int firstId) {
+    std::vector<std::pair<std::string, std::string>> moves; // temporary name, new name
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        std::string newName = MemberFileName(kind, firstId + int(i));
+        moves.push_back({members[i].path, newName});
+        std::error_code ec;
+        if (std::filesystem::exists(PngPathFor(members[i].path), ec))
+            moves.push_back({PngPathFor(members[i].path), PngPathFor(newName)});
+    }
+    for (auto& move : moves) {
+        std::string temporary = TemporaryNameBeside(move.first);
+        if (FAILED(batch.Move(move.first, temporary)))
+            return E_FAIL;
+        move.first = temporary;
+    }
+    for (const auto& [temporary, newName] : moves) {
+        std::optional<std::string> target = ResolveInFolder(folder, newName);
+        if (!target || FAILED(batch.Move(temporary, *target)))
+            return E_FAIL;
+    }
+    return S_OK;
+}
+
+std::vector<std::uint8_t> ExtendedGroupData(const std::vector<GroupMember>& members,
+                                            const SourceImage& added, bool cursor, int firstId) {
+    std::vector<std::uint8_t> out = GroupHeader(cursor, members.size() + 1);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const GroupMember& member = members[i];
+        out.insert(out.end(), member.description.Data(),
+                   member.description.Data() + member.description.Size());
+        Put16(out, std::uint32_t(firstId) + std::uint32_t(i));
+    }
+    AppendGroupEntry(out, added, cursor, firstId + int(members.size()));
+    return out;
+}
+
+// The file side of adding an image: members renamed, the new member written, and the group data
+// written beside the group file under a "_TEMP" name that then replaces it.
+HRESULT WriteExtendedGroup(FileBatch& batch, const std::string& folder,
+                           const std::string& groupPath, const std::vector<GroupMember>& members,
+                           const SourceImage& added, const GroupKind& kind, int firstId) {
+    HRESULT hr = RenumberFiles(batch, members, folder, kind, firstId);
+    int addedId = firstId + int(members.size());
+    std::optional<std::string> addedPath = ResolveInFolder(folder, MemberFileName(kind, addedId));
+    if (SUCCEEDED(hr))
+        hr = addedPath ? WriteMember(batch, *addedPath, added, kind.cursor) : E_FAIL;
+    std::string temporary = groupPath + "_TEMP";
+    if (SUCCEEDED(hr))
+        hr = batch.Write(temporary, ExtendedGroupData(members, added, kind.cursor, firstId));
+    if (SUCCEEDED(hr))
+        hr = batch.Move(temporary, groupPath);
+    return hr;
+}
+
+} // namespace
+
+HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string& imagePath,
+                                 bool cursor, GroupAdded* added) {
+    GroupKind kind = KindOf(cursor);
+    std::string groupFile = MakeSafeFileName(groupName + kind.suffix);
+    XmlNode* group = FindGroupByFile(*this, kind.groupType, groupFile);
+    std::optional<std::vector<std::uint8_t>> data = group ? ReadGroupData(group) : std::nullopt;
+    std::optional<std::string> groupPath = group ? GroupDataPath(group) : std::nullopt;
+    if (!data || !groupPath)
+        return Refuse(Format("The group file %s is missing or damaged", groupFile.c_str()));
+    std::vector<std::uint8_t> bytes;
+    HRESULT hr = ReadWholeFile(imagePath, bytes);
+    if (FAILED(hr))
+        return Refuse(Format("Failed to read %s", imagePath.c_str()));
+    std::optional<IconFile> icon = ParseIconFile(ByteView(bytes.data(), bytes.size()));
+    if (!icon || icon->cursor != cursor)
+        return InvalidIcon(prompter_, imagePath);
+
+    std::vector<GroupMember> members;
+    hr = CollectMembers(*this, group, ByteView(data->data(), data->size()), kind, members);
+    if (FAILED(hr))
+        return hr;
+    std::vector<int> used = IdsOf(*this, FindType(kind.memberType));
+    std::erase_if(used, [&](int id) {
+        return std::any_of(members.begin(), members.end(), [&](auto& m) { return m.id == id; });
+    });
+    int count = int(members.size()) + 1;
+    int firstId = count <= 0xFFFF ? FirstFreeRun(used, count) : 0;
+    if (firstId == 0)
+        return Refuse(Format("There are no free resource IDs left for %d images", count));
+
+    FileBatch batch;
+    hr = WriteExtendedGroup(batch, folder_, *groupPath, members, icon->images[0], kind, firstId);
+    if (FAILED(hr)) {
+        batch.Undo();
+        ReportError(kModule, __LINE__, hr, "Failed to add %s to %s", imagePath.c_str(),
+                    groupFile.c_str());
+        return hr;
+    }
+    ReplaceMemberEntries(members, cursor, firstId, Int(FirstLanguageOf(group), "ID", 1033),
+                         icon->images[0].image.Size() + kSingleImageOffset);
+    Set(FileOf(group), "Size", std::to_string(kDirectoryHeader + kGroupEntry * count));
+    if (added) {
+        added->groupType = kind.groupType;
+        added->groupId = Int(group, "ID");
+        added->groupFile = groupFile;
+        added->memberIds.clear();
+        for (int i = 0; i < count; ++i)
+            added->memberIds.push_back(firstId + i);
+    }
+    return S_OK;
+}
+
+// Takes the members' entries (and tree items) out and adds them back under their new IDs, the
+// added image last in the group's language.
+void Project::ReplaceMemberEntries(const std::vector<GroupMember>& members, bool cursor,
+                                   int firstId, int language, std::uint64_t addedSize) {
+    GroupKind kind = KindOf(cursor);
+    for (const GroupMember& member : members)
+        RemoveResource(member.resource);
+    XmlNode* memberType = EnsureType(kind.memberType);
+    int id = firstId;
+    for (const GroupMember& member : members) {
+        InsertIdResource(memberType, id, member.language, MemberFileName(kind, id), member.size);
+        ++id;
+    }
+    InsertIdResource(memberType, id, language, MemberFileName(kind, id), addedSize);
+}
+
 // ---- deleting --------------------------------------------------------------------------------
 
 namespace {
@@ -336,13 +615,6 @@ namespace {
 int GroupTypeOf(Project& project, XmlNode* groupEntry) {
     XmlNode* directory = groupEntry ? groupEntry->parent : nullptr;
     return project.Int(directory ? directory->parent : nullptr, "ID");
-}
-
-XmlNode* FindResourceWithId(Project& project, XmlNode* typeEntry, int id) {
-    for (XmlNode* entry : project.ResourcesOf(typeEntry))
-        if (entry->FindAttribute("ID") && project.Int(entry, "ID") == id)
-            return entry;
-    return nullptr;
 }
 
 } // namespace

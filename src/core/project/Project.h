@@ -28,6 +28,8 @@ constexpr int kResourceIcon = 3;
 constexpr int kResourceCursorGroup = 12;
 constexpr int kResourceIconGroup = 14;
 
+struct GroupMember;
+
 // What a group add created.
 struct GroupAdded {
     int groupType = 0;
@@ -90,6 +92,12 @@ public:
     // empty one gives "<type><ID in five digits>_ICO". Nothing changes on failure.
     HRESULT AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
                                 int language, GroupAdded* added = nullptr);
+    // Adds the first image of an .ico or .cur file to the group whose data file is groupName +
+    // "_ICO"/"_CUR". The group's members move to the lowest free run of count + 1 IDs (their
+    // files renamed, their entries renumbered) and the image becomes the last member. Nothing
+    // changes on failure.
+    HRESULT AddImageToGroup(const std::string& groupName, const std::string& imagePath, bool cursor,
+                            GroupAdded* added = nullptr);
     // The group's ID when its data lists the member, else 0.
     int GroupListsMember(XmlNode* groupEntry, int memberId);
     // Takes the member out of every group of `groupType` that lists it. Groups left empty, or
@@ -124,6 +132,8 @@ private:
     std::optional<std::vector<std::uint8_t>> ReadGroupData(XmlNode* groupEntry);
     std::optional<std::string> GroupDataPath(XmlNode* groupEntry);
     HRESULT DropGroupEntry(XmlNode* groupEntry, int memberId, int* remaining);
+    void ReplaceMemberEntries(const std::vector<GroupMember>& members, bool cursor, int firstId,
+                              int language, std::uint64_t addedSize);
 
     Prompter& prompter_;
     TreeSink* tree_;
