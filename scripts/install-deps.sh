@@ -8,7 +8,8 @@ packages=(
   zlib1g-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang libclang-rt-14-dev
-  python3 python3-pefile icoutils hyperfine binutils-mingw-w64-x86-64
+  python3 python3-pefile icoutils hyperfine binutils-mingw-w64-x86-64 zip unzip
+  qt6-base-dev libgl1-mesa-dev xvfb xauth
 )
 
 missing=()

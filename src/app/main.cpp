@@ -1,9 +1,13 @@
 // Entry point: the command line is parsed first; batch modes run on the engine alone and never
-// need a display. Without one, the usage is printed until the window program exists.
+// need a display. Without a batch mode the window program starts (when it is built).
 #include "app/BatchDriver.h"
 #include "app/CommandLine.h"
 #include "app/Version.h"
 #include "common/Prompter.h"
+
+#ifdef VELLUM_HAVE_GUI
+#include "app/VellumApp.h"
+#endif
 
 #include <cstdio>
 #include <string>
@@ -24,6 +28,10 @@ int main(int argc, char** argv) {
         vellum::ConsolePrompter prompter;
         return vellum::RunBatch(info, prompter);
     }
+#ifdef VELLUM_HAVE_GUI
+    return vellum::gui::RunWindow(argc, argv, info);
+#else
     std::fputs(vellum::kUsageText, stdout);
     return vellum::kExitSuccess;
+#endif
 }

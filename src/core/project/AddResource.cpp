@@ -60,7 +60,7 @@ std::optional<std::string> RelativeDestination(const std::string& projectFolder,
     fs::path relative = (fs::path(ToHostPath(destination)) / "").lexically_normal();
     relative = relative.lexically_relative(base);
     std::string text = relative.generic_string();
-    if (relative.empty() || text.starts_with(".."))
+    if (relative.empty() || text == ".." || text.starts_with("../"))
         return std::nullopt;
     while (!text.empty() && text.back() == '/')
         text.pop_back();

@@ -1,0 +1,428 @@
+// WinePrefix: registry, shell folders, environment and drive mapping of a Wine prefix.
+#include "platform/WinePrefix.h"
+
+#include "common/Path.h"
+#include "common/Strings.h"
+
+#include <cstdlib>
+
+namespace vellum {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kErrorInvalidData = 13;
+constexpr int kMaxExpansionDepth = 8;
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kNtCurrentVersion[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+const char kProfileList[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const char kMachineEnvironment[] =
+    "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+// Shell folders that the shell records by name under ...\Explorer\Shell Folders.
+struct ShellFolderName {
+    int csidl;
+    bool common; // HKLM rather than HKCU
+    const char* name;
+};
+const ShellFolderName kShellFolderNames[] = {
+    {csidl::kDesktop, false, "Desktop"},
+    {csidl::kDesktopDirectory, false, "Desktop"},
+    {csidl::kPrograms, false, "Programs"},
+    {csidl::kPersonal, false, "Personal"},
+    {csidl::kFavorites, false, "Favorites"},
+    {csidl::kStartup, false, "Startup"},
+    {csidl::kRecent, false, "Recent"},
+    {csidl::kSendTo, false, "SendTo"},
+    {csidl::kStartMenu, false, "Start Menu"},
+    {csidl::kMyMusic, false, "My Music"},
+    {csidl::kMyVideo, false, "My Videos"},
+    {csidl::kNetHood, false, "NetHood"},
+    {csidl::kFonts, false, "Fonts"},
+    {csidl::kTemplates, false, "Templates"},
+    {csidl::kAppData, false, "AppData"},
+    {csidl::kPrintHood, false, "PrintHood"},
+    {csidl::kLocalAppData, false, "Local AppData"},
+    {csidl::kInternetCache, false, "Cache"},
+    {csidl::kCookies, false, "Cookies"},
+    {csidl::kHistory, false, "History"},
+    {csidl::kMyPictures, false, "My Pictures"},
+    {csidl::kAdminTools, false, "Administrative Tools"},
+    {csidl::kCommonStartMenu, true, "Common Start Menu"},
+    {csidl::kCommonPrograms, true, "Common Programs"},
+    {csidl::kCommonStartup, true, "Common Startup"},
+    {csidl::kCommonDesktopDirectory, true, "Common Desktop"},
+    {csidl::kCommonFavorites, true, "Common Favorites"},
+    {csidl::kCommonAppData, true, "Common AppData"},
+    {csidl::kCommonTemplates, true, "Common Templates"},
+    {csidl::kCommonDocuments, true, "Common Documents"},
+    {csidl::kCommonAdminTools, true, "Common Administrative Tools"},
+    {csidl::kCommonMusic, true, "CommonMusic"},
+    {csidl::kCommonPictures, true, "CommonPictures"},
+    {csidl::kCommonVideo, true, "CommonVideo"},
+};
+
+std::string WithoutTrailingBackslash(std::string path) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    return path;
+}
+
+bool IsDriveLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
+
+WinePrefix::WinePrefix(std::string folder) : folder_(std::move(folder)) {}
+
+std::string WinePrefix::DefaultFolder() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix)
+        return prefix;
+    const char* home = std::getenv("HOME");
+    return JoinPath(home ? home : "", ".wine");
+}
+
+std::string WinePrefix::HivePath(Hive hive) const {
+    return JoinPath(folder_, hive == Hive::Machine ? "system.reg" : "user.reg");
+}
+
+const WineRegistryFile* WinePrefix::Read(Hive hive) {
+    std::string path = HivePath(hive);
+    std::error_code timeError, sizeError;
+    fs::file_time_type time = fs::last_write_time(path, timeError);
+    std::uintmax_t size = fs::file_size(path, sizeError);
+    if (timeError || sizeError)
+        return nullptr;
+    CachedFile& cached = cache_[hive];
+    if (FAILED(cached.loaded) || cached.time != time || cached.size != size) {
+        cached.loaded = cached.file.Load(path);
+        cached.time = time;
+        cached.size = size;
+    }
+    return SUCCEEDED(cached.loaded) ? &cached.file : nullptr;
+}
+
+std::vector<WinePrefix::HiveKey> WinePrefix::Resolve(RootKey root, std::string_view key) const {
+    std::string path(key);
+    while (!path.empty() && path.front() == '\\')
+        path.erase(0, 1);
+    switch (root) {
+    case RootKey::LocalMachine:
+        return {{Hive::Machine, path}};
+    case RootKey::CurrentUser:
+        return {{Hive::User, path}};
+    case RootKey::ClassesRoot: {
+        std::string classes = path.empty() ? "Software\\Classes" : "Software\\Classes\\" + path;
+        return {{Hive::User, classes}, {Hive::Machine, classes}};
+    }
+    case RootKey::Users:
+        break;
+    }
+    return {};
+}
+
+HRESULT WinePrefix::ReadString(RootKey root, std::string_view key, std::string_view valueName,
+                               std::string* value) {
+    for (const HiveKey& where : Resolve(root, key)) {
+        const WineRegistryFile* file = Read(where.hive);
+        std::optional<WineRegistryFile::Value> found =
+            file ? file->FindValue(where.key, valueName) : std::nullopt;
+        if (!found)
+            continue;
+        if (found->type != 1 && found->type != 2)
+            return HRESULT_FROM_WIN32(kErrorInvalidData);
+        *value = found->text;
+        return S_OK;
+    }
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+// Edits a fresh copy of the file and saves it; a file that cannot be parsed is never written.
+template <typename Edit> HRESULT WinePrefix::EditHive(Hive hive, Edit edit) {
+    WineRegistryFile file;
+    HRESULT hr = file.Load(HivePath(hive));
+    if (FAILED(hr))
+        return hr;
+    edit(file);
+    hr = file.Save();
+    cache_.erase(hive);
+    return hr;
+}
+
+HRESULT WinePrefix::WriteTarget(RootKey root, std::string_view key, HiveKey* target) {
+    std::vector<HiveKey> keys = Resolve(root, key);
+    if (keys.empty())
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    *target = keys.back();
+    for (const HiveKey& candidate : keys) {
+        const WineRegistryFile* file = Read(candidate.hive);
+        if (file && file->HasKey(candidate.key)) {
+            *target = candidate;
+            break;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT WinePrefix::WriteString(RootKey root, std::string_view key, std::string_view valueName,
+                                std::string_view value) {
+    HiveKey target;
+    HRESULT hr = WriteTarget(root, key, &target);
+    if (FAILED(hr))
+        return hr;
+    return EditHive(target.hive,
+                    [&](WineRegistryFile& file) { file.SetString(target.key, valueName, value); });
+}
+
+HRESULT WinePrefix::CreateKey(RootKey root, std::string_view key) {
+    HiveKey target;
+    HRESULT hr = WriteTarget(root, key, &target);
+    if (FAILED(hr))
+        return hr;
+    return EditHive(target.hive, [&](WineRegistryFile& file) { file.CreateKey(target.key); });
+}
+
+HRESULT WinePrefix::DeleteKey(RootKey root, std::string_view key) {
+    for (const HiveKey& where : Resolve(root, key)) {
+        const WineRegistryFile* file = Read(where.hive);
+        if (!file || (file->Subkeys(where.key).empty() && !file->HasKey(where.key)))
+            continue;
+        HRESULT hr = EditHive(where.hive, [&](WineRegistryFile& f) { f.DeleteKey(where.key); });
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+HRESULT WinePrefix::EnumerateSubkeys(RootKey root, std::string_view key,
+                                     std::vector<std::string>* names) {
+    names->clear();
+    for (const HiveKey& where : Resolve(root, key))
+        if (const WineRegistryFile* file = Read(where.hive))
+            for (std::string& name : file->Subkeys(where.key)) {
+                bool known = false;
+                for (const std::string& have : *names)
+                    known = known || EqualsNoCase(have, name);
+                if (!known)
+                    names->push_back(std::move(name));
+            }
+    return S_OK;
+}
+
+HRESULT WinePrefix::EnumerateValues(RootKey root, std::string_view key,
+                                    std::vector<std::string>* names) {
+    names->clear();
+    bool anyKey = false;
+    for (const HiveKey& where : Resolve(root, key)) {
+        const WineRegistryFile* file = Read(where.hive);
+        if (!file || !file->HasKey(where.key))
+            continue;
+        anyKey = true;
+        for (WineRegistryFile::Value& value : file->Values(where.key)) {
+            bool known = false;
+            for (const std::string& have : *names)
+                known = known || EqualsNoCase(have, value.name);
+            if (!known)
+                names->push_back(std::move(value.name));
+        }
+    }
+    return anyKey ? S_OK : HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+std::string WinePrefix::WindowsFolder() {
+    std::string folder;
+    if (FAILED(ReadString(RootKey::LocalMachine, kNtCurrentVersion, "SystemRoot", &folder)) ||
+        folder.empty())
+        folder = "C:\\windows";
+    return WithoutTrailingBackslash(folder);
+}
+
+std::string WinePrefix::SystemFolder() {
+    return WindowsFolder() + "\\system32";
+}
+
+std::string WinePrefix::UserProfile() {
+    std::vector<std::string> sids;
+    EnumerateSubkeys(RootKey::LocalMachine, kProfileList, &sids);
+    for (const std::string& sid : sids) {
+        std::string path;
+        if (sid.rfind("S-1-5-21-", 0) == 0 &&
+            SUCCEEDED(ReadString(RootKey::LocalMachine, std::string(kProfileList) + "\\" + sid,
+                                 "ProfileImagePath", &path)))
+            return WithoutTrailingBackslash(ExpandEnvironment(path, 1));
+    }
+    const char* user = std::getenv("USER");
+    return std::string("C:\\users\\") + (user && *user ? user : "user");
+}
+
+// Built-in names first, then the user's and the machine's Environment keys.
+std::string WinePrefix::LookupEnvironment(std::string_view name, int depth) {
+    std::string upper = ToUpperAscii(name);
+    if (upper == "SYSTEMROOT" || upper == "WINDIR")
+        return WindowsFolder();
+    if (upper == "SYSTEMDRIVE")
+        return WindowsFolder().substr(0, 2);
+    if (upper == "USERPROFILE")
+        return UserProfile();
+    if (upper == "USERNAME") {
+        std::string profile = UserProfile();
+        return profile.substr(profile.rfind('\\') + 1);
+    }
+    std::string value;
+    auto fromKey = [&](RootKey root, const char* key, const char* valueName) {
+        return SUCCEEDED(ReadString(root, key, valueName, &value)) && !value.empty();
+    };
+    if (upper == "PROGRAMFILES" &&
+        !fromKey(RootKey::LocalMachine, kCurrentVersion, "ProgramFilesDir"))
+        value = "C:\\Program Files";
+    else if (upper == "COMMONPROGRAMFILES" &&
+             !fromKey(RootKey::LocalMachine, kCurrentVersion, "CommonFilesDir"))
+        value = "C:\\Program Files\\Common Files";
+    else if (upper == "APPDATA" && FAILED(ShellFolder(csidl::kAppData, &value)))
+        value.clear();
+    else if (upper == "LOCALAPPDATA" && FAILED(ShellFolder(csidl::kLocalAppData, &value)))
+        value.clear();
+    else if (upper == "ALLUSERSPROFILE" || upper == "PROGRAMDATA")
+        fromKey(RootKey::LocalMachine, kProfileList, "ProgramData");
+    else if (upper == "PUBLIC")
+        fromKey(RootKey::LocalMachine, kProfileList, "Public");
+    if (value.empty() && !fromKey(RootKey::CurrentUser, "Environment", upper.c_str()))
+        fromKey(RootKey::LocalMachine, kMachineEnvironment, upper.c_str());
+    return ExpandEnvironment(value, depth + 1);
+}
+
+std::string WinePrefix::ExpandEnvironment(std::string_view text) {
+    return ExpandEnvironment(text, 0);
+}
+
+// %NAME% references, expanded again inside their values up to a fixed depth so that values
+// that name each other cannot loop.
+std::string WinePrefix::ExpandEnvironment(std::string_view text, int depth) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t open = text.find('%', i);
+        std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            out += text.substr(i);
+            break;
+        }
+        out += text.substr(i, open - i);
+        std::string_view name = text.substr(open + 1, close - open - 1);
+        std::string value =
+            depth < kMaxExpansionDepth && !name.empty() ? LookupEnvironment(name, depth) : "";
+        if (value.empty()) {
+            out += text.substr(open, close - open);
+            i = close; // the closing '%' may open the next reference
+            continue;
+        }
+        out += value;
+        i = close + 1;
+    }
+    return out;
+}
+
+HRESULT WinePrefix::ShellFolder(int id, std::string* folder) {
+    if (id == csidl::kWindows || id == csidl::kSystem || id == csidl::kProfile ||
+        id == csidl::kProgramFiles || id == csidl::kProgramFilesCommon) {
+        const char* name = id == csidl::kWindows        ? "%SystemRoot%"
+                           : id == csidl::kSystem       ? nullptr
+                           : id == csidl::kProfile      ? "%USERPROFILE%"
+                           : id == csidl::kProgramFiles ? "%ProgramFiles%"
+                                                        : "%CommonProgramFiles%";
+        *folder = name ? ExpandEnvironment(name) : SystemFolder();
+        return S_OK;
+    }
+    for (const ShellFolderName& entry : kShellFolderNames) {
+        if (entry.csidl != id)
+            continue;
+        RootKey root = entry.common ? RootKey::LocalMachine : RootKey::CurrentUser;
+        std::string value;
+        if (SUCCEEDED(ReadString(root, kShellFolders, entry.name, &value)) ||
+            SUCCEEDED(ReadString(root, kUserShellFolders, entry.name, &value))) {
+            *folder = WithoutTrailingBackslash(ExpandEnvironment(value));
+            return S_OK;
+        }
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    }
+    return E_INVALIDARG;
+}
+
+// Drive letters from dosdevices ("c:" -> "../drive_c", "z:" -> "/"); drive_c stands in for a
+// missing "c:" link.
+std::map<char, fs::path> WinePrefix::Drives() const {
+    std::map<char, fs::path> drives;
+    fs::path devices = fs::path(folder_) / "dosdevices";
+    std::error_code ec;
+    for (auto it = fs::directory_iterator(devices, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() != 2 || name[1] != ':' || !IsDriveLetter(name[0]))
+            continue;
+        std::error_code linkError;
+        fs::path target = fs::read_symlink(it->path(), linkError);
+        if (linkError)
+            continue;
+        drives[ToLowerAscii(name[0])] =
+            fs::weakly_canonical(target.is_absolute() ? target : devices / target, linkError);
+    }
+    if (!drives.count('c'))
+        drives['c'] = fs::weakly_canonical(fs::path(folder_) / "drive_c", ec);
+    return drives;
+}
+
+std::string WinePrefix::ToHostPath(std::string_view windowsPath) {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' || !IsDriveLetter(windowsPath[0]))
+        return {};
+    std::map<char, fs::path> drives = Drives();
+    auto drive = drives.find(ToLowerAscii(windowsPath[0]));
+    if (drive == drives.end())
+        return {};
+    std::string root = drive->second.string();
+    std::string_view rest = windowsPath.substr(2);
+    while (!rest.empty() && IsPathSeparator(rest.front()))
+        rest.remove_prefix(1);
+    if (rest.empty())
+        return root;
+    return ResolveInFolder(root, rest).value_or(std::string());
+}
+
+// The drive whose folder is the longest leading part of the path wins, so a path inside
+// drive_c maps to C: rather than to Z:.
+std::string WinePrefix::ToWindowsPath(std::string_view hostPath) {
+    std::error_code ec;
+    fs::path path = fs::weakly_canonical(fs::path(hostPath), ec);
+    if (ec || !path.is_absolute())
+        return {};
+    std::string best;
+    std::size_t bestLength = 0;
+    for (const auto& [letter, root] : Drives()) {
+        fs::path relative = path.lexically_relative(root);
+        std::string rel = relative.generic_string();
+        if (relative.empty() || rel == ".." || rel.rfind("../", 0) == 0)
+            continue;
+        std::size_t length = root.string().size();
+        if (!best.empty() && length <= bestLength)
+            continue;
+        best = std::string(1, ToUpperAscii(letter)) + ":\\" + (rel == "." ? "" : rel);
+        bestLength = length;
+    }
+    for (char& c : best)
+        if (c == '/')
+            c = '\\';
+    return best;
+}
+
+#ifndef _WIN32
+std::unique_ptr<WindowsSystem> OpenRunningSystem() {
+    return std::make_unique<WinePrefix>(WinePrefix::DefaultFolder());
+}
+#endif
+
+} // namespace vellum

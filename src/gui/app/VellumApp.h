@@ -1,0 +1,48 @@
+// The window program's application object: prepares the error dialog and the data folder,
+// creates the document and the main frame, and opens the start document.
+#pragma once
+
+#include "app/AppServices.h"
+#include "app/CommandLine.h"
+
+#include <memory>
+#include <string>
+
+namespace vellum::gui {
+
+class CVelDoc;
+class CVelFrame;
+
+class VellumApp {
+public:
+    // `prompter` answers every question and shows every message (message boxes in the window,
+    // a script in tests). A QApplication must exist.
+    explicit VellumApp(Prompter& prompter);
+    ~VellumApp();
+
+    // Start-up; false when the program should end (no data folder, nothing could be opened).
+    bool InitInstance(const CVelCommandLineInfo& info);
+    // The part of start-up after the data folder is known: frame, start document, window.
+    bool Start(const CVelCommandLineInfo& info);
+    void UseDataFolder(const std::string& folder) { services_.dataFolder = folder; }
+    // Opens a document; an empty path, or a path that fails, opens the blank template.
+    bool OpenDocumentFile(const std::string& path);
+
+    CVelDoc& Document() { return *document_; }
+    CVelFrame& Frame() { return *frame_; }
+    AppServices& Services() { return services_; }
+
+private:
+    bool PrepareDataFolder();
+    void OpenStartDocument(const CVelCommandLineInfo& info);
+
+    ErrorBox errorBox_;
+    AppServices services_;
+    std::unique_ptr<CVelDoc> document_;
+    std::unique_ptr<CVelFrame> frame_;
+};
+
+// The whole window program: QApplication, start-up and the event loop. Returns the exit status.
+int RunWindow(int argc, char** argv, const CVelCommandLineInfo& info);
+
+} // namespace vellum::gui

@@ -1,0 +1,233 @@
+// Opening, saving and closing the project document.
+#include "document/CVelDoc.h"
+
+#include "app/Operations.h"
+#include "app/ProjectFile.h"
+#include "app/Settings.h"
+#include "app/StartDocument.h"
+#include "common/ErrorTrail.h"
+#include "common/Path.h"
+#include "common/Strings.h"
+#include "platform/DataFolder.h"
+
+#include <QFileDialog>
+#include <filesystem>
+#include <fstream>
+
+namespace vellum::gui {
+
+namespace {
+
+constexpr const char* kModule = "VelDoc";
+
+bool IsProjectFile(const std::string& path) {
+    return EndsWithNoCase(path, ".vellum");
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+std::string FileDialogSavePath(const std::string& proposed) {
+    QString chosen = QFileDialog::getSaveFileName(nullptr, {}, QString::fromStdString(proposed),
+                                                  "Resource Files (*.exe *.dll *.icl *.msstyles);;"
+                                                  "All Files (*)");
+    return chosen.toStdString();
+}
+
+} // namespace
+
+CVelDoc::CVelDoc(AppServices& app, QObject* parent)
+    : QObject(parent), chooseSavePath(FileDialogSavePath), app_(app) {}
+
+CVelDoc::~CVelDoc() = default;
+
+void CVelDoc::SetTree(TreeSink* tree) {
+    tree_ = tree;
+    if (project_)
+        project_->SetTree(tree);
+}
+
+void CVelDoc::Release() {
+    project_.reset();
+    manifestPath_.clear();
+}
+
+bool CVelDoc::OpenDocument(const std::string& path) {
+    if (!OnOpenDocument(path))
+        return false;
+    // The document has no content of its own; the open only proves the executable is readable.
+    std::ifstream source(sourcePath_, std::ios::binary);
+    if (!source)
+        return false;
+    SetPathName(path);
+    return true;
+}
+
+bool CVelDoc::OnOpenDocument(const std::string& path) {
+    Release();
+    emit Loaded();
+    if (!IsProjectFile(path)) {
+        if (!OpenExecutable(path)) {
+            app_.ShowErrorTrail();
+            bool result = sourcePath_.empty() || OpenBlankInPlaceOf(path);
+            emit Loaded();
+            return result;
+        }
+        blank_ = false;
+    } else {
+        projectPath_ = path;
+    }
+    bool loaded = LoadProjectFile() || FallBackToSource();
+    emit Loaded();
+    return loaded;
+}
+
+bool CVelDoc::OpenExecutable(const std::string& path) {
+    std::string work = WorkFolder(app_.dataFolder);
+    GuardedFolderDelete(work, false, app_.dataFolder);
+    DecompileRequest request;
+    request.source = path;
+    request.folder = work;
+    request.textOutput = nullptr;
+    request.dataFolder = app_.dataFolder;
+    std::string project;
+    HRESULT hr = DecompileFile(request, app_.prompter, &project);
+    if (FAILED(hr))
+        return false;
+    projectPath_ = project;
+    return true;
+}
+
+// A failed executable while a project was open: the blank template takes its place, and the
+// path that failed becomes the target of the next save, so compiling creates it.
+bool CVelDoc::OpenBlankInPlaceOf(const std::string& failedPath) {
+    std::string blank = BlankTemplatePath(app_.dataFolder);
+    if (!FileExists(blank)) {
+        ReportMissingBlankTemplate(kModule, __LINE__, blank);
+        app_.ShowErrorTrail();
+        return true;
+    }
+    sourcePath_.clear();
+    OnOpenDocument(blank);
+    sourcePath_ = failedPath;
+    blank_ = false;
+    return true;
+}
+
+bool CVelDoc::LoadProjectFile() {
+    ProjectFile file;
+    HRESULT hr = file.Load(projectPath_);
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to load the project file %s",
+                    projectPath_.c_str());
+        return false;
+    }
+    PathParts parts = SplitPath(projectPath_);
+    std::string manifest = parts.drive + parts.dir + file.manifest;
+    auto project = std::make_unique<Project>(app_.prompter, tree_);
+    if (FAILED(project->Load(manifest)))
+        return false;
+    project_ = std::move(project);
+    manifestPath_ = manifest;
+    sourcePath_ = file.source;
+    return true;
+}
+
+// The project could not be loaded: the executable that was open before is opened again.
+bool CVelDoc::FallBackToSource() {
+    if (sourcePath_.empty())
+        return false;
+    std::string previous = sourcePath_;
+    sourcePath_.clear();
+    return OnOpenDocument(previous);
+}
+
+bool CVelDoc::SaveDocument(const std::string& path) {
+    if (!project_)
+        return false;
+    project_->Save();
+    if (EqualsNoCase(path, BlankTemplatePath(app_.dataFolder)))
+        return SaveAs();
+    emit AboutToCompile();
+    CompileRequest request;
+    request.original = path;
+    request.executable = sourcePath_;
+    request.manifest = manifestPath_;
+    request.interactive = true;
+    request.trace = nullptr;
+    CompileOutcome outcome;
+    if (FAILED(CompileProject(request, app_.prompter, &outcome))) {
+        app_.ShowErrorTrail();
+        return false;
+    }
+    if (!outcome.copied && !FileExists(path))
+        return true;
+    bool reopened = OnOpenDocument(path);
+    SetPathName(path);
+    return reopened;
+}
+
+std::string CVelDoc::ProposedSaveName() const {
+    if (blank_)
+        return "new.dll";
+    std::string title(FileNameOf(pathName_));
+    std::size_t cut = title.find_first_of(" #%;/\\");
+    return cut == std::string::npos ? title : title.substr(0, cut);
+}
+
+bool CVelDoc::SaveAs() {
+    saveAs_ = true;
+    std::string proposed = ProposedSaveName();
+    std::string path = chooseSavePath ? chooseSavePath(proposed) : std::string();
+    bool saved = false;
+    if (!path.empty()) {
+        blank_ = false;
+        saved = SaveDocument(path);
+    }
+    saveAs_ = false;
+    return saved;
+}
+
+void CVelDoc::CloseDocument() {
+    if (project_)
+        project_->Save();
+    Release();
+    projectPath_.clear();
+    sourcePath_.clear();
+    pathName_.clear();
+    emit Loaded();
+    emit PathNameChanged();
+}
+
+bool CVelDoc::NewBlankDocument() {
+    std::string blank = BlankTemplatePath(app_.dataFolder);
+    if (!FileExists(blank)) {
+        ReportMissingBlankTemplate(kModule, __LINE__, blank);
+        app_.ShowErrorTrail();
+        return false;
+    }
+    if (!OpenDocument(blank))
+        return false;
+    MarkBlank();
+    return true;
+}
+
+void CVelDoc::NewEmptyDocument() {
+    CloseDocument();
+    blank_ = false;
+}
+
+void CVelDoc::MarkBlank() {
+    blank_ = true;
+}
+
+void CVelDoc::SetPathName(const std::string& path) {
+    pathName_ = IsProjectFile(path) ? sourcePath_ : path;
+    if (!pathName_.empty())
+        AddRecentFile(QString::fromStdString(pathName_));
+    emit PathNameChanged();
+}
+
+} // namespace vellum::gui

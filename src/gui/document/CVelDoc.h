@@ -1,0 +1,79 @@
+// The open project: an executable decompiled into the shared work folder, its project file and
+// its manifest. Saving compiles the work folder back and puts the result where the user wants it.
+#pragma once
+
+#include "app/AppServices.h"
+#include "project/Project.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vellum::gui {
+
+class CVelDoc : public QObject {
+    Q_OBJECT
+public:
+    explicit CVelDoc(AppServices& app, QObject* parent = nullptr);
+    ~CVelDoc() override;
+
+    // The full open a user asks for: load, confirm the source file is readable, set the path
+    // name. False when nothing could be opened.
+    bool OpenDocument(const std::string& path);
+    // Loads an executable (decompiling it) or a project file, falling back as described in the
+    // comments of the implementation. Emits Loaded on every outcome.
+    bool OnOpenDocument(const std::string& path);
+    // Saves the manifest and compiles the project to `path`; the document then shows the
+    // compiled file.
+    bool SaveDocument(const std::string& path);
+    bool SaveAs();
+    // Saves the manifest and forgets the project.
+    void CloseDocument();
+    // The blank template as a new, unnamed document.
+    bool NewBlankDocument();
+    // An empty document: nothing loaded.
+    void NewEmptyDocument();
+    void MarkBlank();
+
+    // A ".vellum" path is shown as the executable it was made from.
+    void SetPathName(const std::string& path);
+    const std::string& PathName() const { return pathName_; }
+    const std::string& SourcePath() const { return sourcePath_; }
+    const std::string& ProjectPath() const { return projectPath_; }
+    bool IsBlank() const { return blank_; }
+    bool CanSave() const { return !projectPath_.empty(); }
+    // Null while nothing is loaded.
+    Project* GetProject() { return project_.get(); }
+    void SetTree(TreeSink* tree);
+
+    // Asks where Save As goes, given the proposed name; empty cancels. A file dialog by default.
+    std::function<std::string(const std::string& proposed)> chooseSavePath;
+
+signals:
+    // The project was (re)loaded or dropped: the view rebuilds its tree.
+    void Loaded();
+    // A compile is about to read the project folder: viewers write their pending edits.
+    void AboutToCompile();
+    void PathNameChanged();
+
+private:
+    bool OpenExecutable(const std::string& path);
+    bool LoadProjectFile();
+    bool FallBackToSource();
+    bool OpenBlankInPlaceOf(const std::string& failedPath);
+    void Release();
+    std::string ProposedSaveName() const;
+
+    AppServices& app_;
+    TreeSink* tree_ = nullptr;
+    std::unique_ptr<Project> project_;
+    std::string manifestPath_;
+    std::string sourcePath_;
+    std::string projectPath_;
+    std::string pathName_;
+    bool saveAs_ = false;
+    bool blank_ = false;
+};
+
+} // namespace vellum::gui

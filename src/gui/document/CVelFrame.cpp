@@ -1,0 +1,214 @@
+// Building the main window and wiring its commands.
+#include "document/CVelFrame.h"
+
+#include "app/Settings.h"
+#include "app/Version.h"
+#include "common/ErrorBox.h"
+#include "document/CVelDoc.h"
+#include "document/CVelView.h"
+#include "document/FrameCommands.h"
+#include "document/ViewerHost.h"
+#include "document/WindowPlacement.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+namespace vellum::gui {
+
+namespace {
+
+constexpr const char* kWebSite = "https://quillon.example/vellum";
+constexpr int kToolbarIconSize = 24;
+
+} // namespace
+
+const CommandSpec* FindCommand(int id) {
+    for (const CommandSpec& spec : kCommands)
+        if (spec.id == id)
+            return &spec;
+    return nullptr;
+}
+
+CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
+    : QMainWindow(parent), app_(app), document_(document) {
+    setObjectName("CVelFrame");
+    view_ = new CVelView(app, document);
+    setCentralWidget(view_);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    ConnectCommands();
+    connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateTitle);
+    connect(&document_, &CVelDoc::Loaded, this, &CVelFrame::UpdateCommands);
+    connect(view_->Host(), &ViewerHost::CommandsChanged, this, &CVelFrame::UpdateCommands);
+    UpdateTitle();
+    UpdateCommands();
+}
+
+QAction* CVelFrame::Action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CVelFrame::CreateActions() {
+    for (const CommandSpec& spec : kCommands) {
+        auto* action = new QAction(spec.menuText, this);
+        action->setData(spec.id);
+        if (spec.toolbarText)
+            action->setIconText(spec.toolbarText);
+        if (spec.shortcut)
+            action->setShortcut(QKeySequence(spec.shortcut));
+        actions_[spec.id] = action;
+        addAction(action);
+    }
+    // Commands whose dialogs and engines are not part of the window yet.
+    for (int id : {kCmdImport, kCmdAddResource, kCmdIconSnapshot, kCmdApplyIconset, kCmdOptions})
+        Action(id)->setEnabled(false);
+    Action(kCmdDebugMode)->setCheckable(true);
+    Action(kCmdDebugMode)->setChecked(app_.debugMode);
+}
+
+void CVelFrame::CreateMenus() {
+    for (const MenuSpec& spec : kMenus) {
+        QMenu* menu = menuBar()->addMenu(spec.title);
+        connect(menu, &QMenu::aboutToShow, this, &CVelFrame::UpdateCommands);
+        for (int id : spec.items) {
+            if (id < 0)
+                break;
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(Action(id));
+        }
+    }
+    auto* feedback = new QLabel("<a href=\"feedback\">Click to send feedback</a>");
+    feedback->setObjectName("FeedbackLink");
+    feedback->setCursor(Qt::PointingHandCursor);
+    connect(feedback, &QLabel::linkActivated, this, [] {
+        QDesktopServices::openUrl(QUrl(QString("mailto:%1?subject=Vellum-Feedback&body="
+                                               "Add%20your%20comments%20here.")
+                                           .arg(kSupportAddress)));
+    });
+    menuBar()->setCornerWidget(feedback, Qt::TopRightCorner);
+}
+
+void CVelFrame::CreateToolBar() {
+    QToolBar* toolbar = addToolBar("Standard");
+    toolbar->setObjectName("MainToolBar");
+    toolbar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolbar->setMovable(false);
+    for (int id : kToolbar) {
+        if (id == 0) {
+            toolbar->addSeparator();
+            continue;
+        }
+        toolbar->addAction(Action(id));
+    }
+}
+
+void CVelFrame::CreateStatusBar() {
+    ovr_ = new QLabel("OVR");
+    ovr_->setObjectName("OvrIndicator");
+    statusBar()->addPermanentWidget(ovr_);
+    statusBar()->showMessage("Ready");
+    UpdateOverwriteIndicator();
+}
+
+void CVelFrame::ConnectCommands() {
+    connect(Action(kCmdFileNew), &QAction::triggered, view_, &CVelView::NewBlankDll);
+    connect(Action(kCmdFileOpen), &QAction::triggered, this, &CVelFrame::OpenFile);
+    connect(Action(kCmdFileSave), &QAction::triggered, this,
+            [this] { document_.SaveDocument(document_.PathName()); });
+    connect(Action(kCmdFileSaveAs), &QAction::triggered, this, [this] { document_.SaveAs(); });
+    connect(Action(kCmdExit), &QAction::triggered, this, &QWidget::close);
+    connect(Action(kCmdDeleteResource), &QAction::triggered, view_, &CVelView::DeleteResource);
+    connect(Action(kCmdDebugMode), &QAction::triggered, this,
+            [this] { Action(kCmdDebugMode)->setChecked(view_->ToggleDebugMode()); });
+    connect(Action(kCmdToggleInsert), &QAction::triggered, this, &CVelFrame::ToggleInsertMode);
+    connect(Action(kCmdWebSite), &QAction::triggered, this,
+            [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
+    connect(Action(kCmdAbout), &QAction::triggered, this, [this] {
+        QMessageBox::about(this, "About Vellum", QString::fromStdString(VersionString()));
+    });
+    ConnectEditCommands();
+}
+
+void CVelFrame::ConnectEditCommands() {
+    ViewerHost* host = view_->Host();
+    connect(Action(kCmdEditCopy), &QAction::triggered, host, &ViewerHost::Copy);
+    connect(Action(kCmdEditCut), &QAction::triggered, host, &ViewerHost::Cut);
+    connect(Action(kCmdEditPaste), &QAction::triggered, host, &ViewerHost::Paste);
+    connect(Action(kCmdEditUndo), &QAction::triggered, host, &ViewerHost::Undo);
+    for (int id : {kCmdEditCopy, kCmdEditCut, kCmdEditPaste, kCmdEditUndo})
+        connect(Action(id), &QAction::triggered, this, &CVelFrame::UpdateCommands);
+}
+
+// Menus are refreshed as they open, like update handlers; the toolbar whenever the viewer's edit
+// state moves.
+void CVelFrame::UpdateCommands() {
+    ViewerHost* host = view_->Host();
+    Action(kCmdFileSave)->setEnabled(document_.CanSave());
+    Action(kCmdEditCopy)->setEnabled(host->CanCopy());
+    Action(kCmdEditCut)->setEnabled(host->CanCut());
+    Action(kCmdEditPaste)->setEnabled(host->CanPaste());
+    Action(kCmdEditUndo)->setEnabled(host->CanUndo());
+}
+
+void CVelFrame::OpenFile() {
+    QString path = QFileDialog::getOpenFileName(
+        this, "Open Vellum File", {},
+        "Resource Files (*.exe *.dll *.icl *.msstyles);;All Files (*)");
+    if (path.isEmpty())
+        return;
+    if (!document_.OpenDocument(path.toStdString()))
+        document_.NewBlankDocument();
+}
+
+void CVelFrame::UpdateTitle() {
+    QString name = QString::fromStdString(document_.PathName());
+    QString title = name.isEmpty() ? "Untitled" : name.section('/', -1);
+    setWindowTitle(title + " - Vellum");
+}
+
+void CVelFrame::ToggleInsertMode() {
+    WriteSetting(kInsertKey, ReadInsertMode() ? "0" : "1");
+    UpdateOverwriteIndicator();
+}
+
+void CVelFrame::UpdateOverwriteIndicator() {
+    ovr_->setEnabled(!ReadInsertMode());
+}
+
+void CVelFrame::RestorePlacement() {
+    QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    QRect rect = ParseMainRect(ReadSetting(kMainRectKey), minimumSizeHint())
+                     .value_or(DefaultMainRect(desktop));
+    setGeometry(rect);
+    if (ReadIntSetting(kMaxKey, 0) == 1)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CVelFrame::SavePlacement() const {
+    WriteSetting(kMaxKey, isMaximized() ? "1" : "0");
+    WriteSetting(kMainRectKey,
+                 FormatMainRect(normalGeometry().isValid() ? normalGeometry() : geometry()));
+}
+
+void CVelFrame::closeEvent(QCloseEvent* event) {
+    SavePlacement();
+    document_.CloseDocument();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace vellum::gui

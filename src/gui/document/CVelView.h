@@ -1,0 +1,52 @@
+// The main window's view: the resource tree left of a 7-pixel splitter bar and the viewer host
+// right of it. Selecting a resource shows it; the tree's commands edit the manifest through the
+// project library.
+#pragma once
+
+#include "app/AppServices.h"
+
+#include <QWidget>
+
+class QSplitter;
+
+namespace vellum::gui {
+
+class CVelDoc;
+class ResourceTreeWidget;
+class ViewerHost;
+
+class CVelView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kSplitterWidth = 7;
+    static constexpr int kDefaultSplitterX = 250;
+
+    CVelView(AppServices& app, CVelDoc& document, QWidget* parent = nullptr);
+    ~CVelView() override;
+
+    ResourceTreeWidget* Tree() { return tree_; }
+    ViewerHost* Host() { return host_; }
+    QSplitter* Splitter() { return splitter_; }
+    int SplitterX() const;
+    void SetSplitterX(int x);
+
+    // Commands.
+    bool DeleteResource();
+    // Flips "DebugMode" between "1" and "0"; returns the new state.
+    bool ToggleDebugMode();
+    // Opens the blank DLL as a new project, offering to save the current one first.
+    void NewBlankDll();
+
+private:
+    void OnLoaded();
+    void OnSelectionChanged();
+    void SaveLayout() const;
+
+    AppServices& app_;
+    CVelDoc& document_;
+    ResourceTreeWidget* tree_;
+    ViewerHost* host_;
+    QSplitter* splitter_;
+};
+
+} // namespace vellum::gui

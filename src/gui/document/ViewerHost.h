@@ -1,0 +1,64 @@
+// The pane right of the tree: creates each viewer the first time it is needed, shows one at a
+// time, saves the active viewer's pending edits and routes the Edit commands to it.
+#pragma once
+
+#include "app/AppServices.h"
+#include "project/Project.h"
+
+#include <QWidget>
+
+class QStackedLayout;
+
+namespace vellum::gui {
+
+class HexWnd;
+class HeaderTableView;
+
+// The kinds of the active view; the numbers are those the program has always used.
+enum class ViewKind { None = 0, Hex = 1, HeaderTable = 11 };
+
+class ViewerHost : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kControlId = 1003;
+
+    explicit ViewerHost(AppServices& app, QWidget* parent = nullptr);
+    ~ViewerHost() override;
+
+    // Shows the resource whose language entry is `node`: header tables in the table view, every
+    // other file in the hex view. Pending edits of the active viewer are saved first.
+    void ShowResource(Project* project, XmlNode* node);
+    void ShowHex(const std::string& path, Project* project, XmlNode* fileNode);
+    void ShowHeaderTable(const std::string& path);
+    void Clear();
+    void SavePendingEdits();
+
+    ViewKind Kind() const { return kind_; }
+    HexWnd* Hex() { return hex_; }
+    HeaderTableView* HeaderTable() { return headerTable_; }
+
+    void Copy();
+    void Cut();
+    void Paste();
+    void Undo();
+    bool CanCopy() const;
+    bool CanCut() const { return CanCopy(); }
+    bool CanPaste() const;
+    bool CanUndo() const;
+
+signals:
+    // The active viewer's edit state moved: the Edit commands' enabling may change.
+    void CommandsChanged();
+
+private:
+    void Activate(QWidget* viewer, ViewKind kind);
+
+    AppServices& app_;
+    QStackedLayout* stack_;
+    QWidget* empty_;
+    HexWnd* hex_ = nullptr;
+    HeaderTableView* headerTable_ = nullptr;
+    ViewKind kind_ = ViewKind::None;
+};
+
+} // namespace vellum::gui

@@ -1,0 +1,104 @@
+// Loading, saving and watching the file the hex pane shows.
+#include "views/HexWnd.h"
+
+#include "common/FileIo.h"
+#include "views/ReplaceFile.h"
+
+#include <QFileDialog>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vellum::gui {
+
+namespace {
+
+std::filesystem::file_time_type LastWriteTime(const std::string& path) {
+    std::error_code ec;
+    auto time = std::filesystem::last_write_time(path, ec);
+    return ec ? std::filesystem::file_time_type{} : time;
+}
+
+} // namespace
+
+HexWnd::HexWnd(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
+    setObjectName("HexWnd");
+    auto* toolbar = new QToolBar;
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolbar->setFixedHeight(32);
+    // The external hex editor comes with the editor options; until then Edit stays disabled.
+    toolbar->addAction("Edit")->setEnabled(false);
+    toolbar->addAction("Replace...", this, &HexWnd::Replace);
+    viewAction_ = toolbar->addAction("View Text");
+    viewAction_->setEnabled(false);
+    edit_ = new HexEdit;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(toolbar);
+    layout->addWidget(edit_, 1);
+    connect(edit_, &HexEdit::Edited, this, [this] { modified_ = true; });
+    watch_.setInterval(kWatchIntervalMs);
+    connect(&watch_, &QTimer::timeout, this, &HexWnd::CheckFile);
+}
+
+void HexWnd::Open(const std::string& path, Project* project, XmlNode* fileNode, bool fromImage) {
+    path_ = path;
+    project_ = project;
+    fileNode_ = fileNode;
+    viewAction_->setText(fromImage ? "View Image" : "View Text");
+    Load();
+    watch_.start();
+}
+
+void HexWnd::Load() {
+    std::vector<std::uint8_t> bytes;
+    if (FAILED(ReadWholeFile(path_, bytes)))
+        bytes.clear();
+    seen_ = LastWriteTime(path_);
+    edit_->SetData(std::move(bytes));
+    modified_ = false;
+}
+
+bool HexWnd::Save() {
+    if (path_.empty())
+        return false;
+    const auto& data = edit_->Buffer().Data();
+    if (FAILED(WriteWholeFile(path_, data.data(), data.size())))
+        return false;
+    seen_ = LastWriteTime(path_);
+    modified_ = false;
+    edit_->Buffer().SetModified(false);
+    return true;
+}
+
+void HexWnd::Undo() {
+    Load();
+}
+
+void HexWnd::Close() {
+    watch_.stop();
+    path_.clear();
+}
+
+void HexWnd::CheckFile() {
+    if (path_.empty())
+        return;
+    auto time = LastWriteTime(path_);
+    if (time > seen_)
+        Load();
+}
+
+void HexWnd::Replace() {
+    QString chosen = QFileDialog::getOpenFileName(this, "Browse For a File",
+                                                  QString::fromStdString(path_), "All Files (*.*)");
+    if (chosen.isEmpty() || !project_)
+        return;
+    auto target =
+        ReplaceResourceFile(path_, chosen.toStdString(), *project_, fileNode_, app_.prompter);
+    if (target)
+        Open(*target, project_, fileNode_, viewAction_->text() == "View Image");
+    else
+        app_.ShowErrorTrailIfAny();
+}
+
+} // namespace vellum::gui

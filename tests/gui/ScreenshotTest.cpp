@@ -1,0 +1,38 @@
+// Pictures of the main window with a project open, written into the build folder for the
+// documentation and for looking at what the offscreen run drew.
+#include "GuiFixture.h"
+
+#include <QPixmap>
+
+namespace vellum::test {
+
+namespace {
+
+std::string ScreenshotPath(const std::string& name) {
+    std::filesystem::path folder = std::filesystem::path(VELLUM_TEST_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(folder);
+    return (folder / name).string();
+}
+
+} // namespace
+
+TEST_F(GuiTest, ScreenshotsOfTheTreeWithTheHexViewAndTheHeaderTable) {
+    StartApp();
+    Frame().setGeometry(0, 0, 1100, 700);
+    OpenFixture("resources.dll");
+    Tree().expandAll();
+
+    ASSERT_NE(Select("Bitmap", "BANNER.BMP (1033)"), nullptr);
+    std::string hex = ScreenshotPath("main-hex.png");
+    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(hex)));
+
+    ASSERT_NE(Select("NTHEADER", "NTHeader (1033)"), nullptr);
+    std::string table = ScreenshotPath("main-header-table.png");
+    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(table)));
+
+    QImage image(QString::fromStdString(table));
+    EXPECT_EQ(image.size(), QSize(1100, 700));
+    EXPECT_GT(std::filesystem::file_size(hex), 10000u);
+}
+
+} // namespace vellum::test

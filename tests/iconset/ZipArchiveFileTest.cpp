@@ -1,0 +1,443 @@
+// Tests for ZipArchiveFile: golden bytes, round trips, archives from other tools, and damage.
+#include "iconset/ZipArchiveFile.h"
+
+#include "common/ErrorTrail.h"
+#include "common/TestSupport.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+#include <zlib.h>
+
+namespace vellum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::ReadFileText;
+using test::ScratchDir;
+using test::WriteFileText;
+using Bytes = std::vector<std::uint8_t>;
+
+bool Have(const char* command) {
+    return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0;
+}
+int Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+void Put16(Bytes& out, unsigned v) {
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+void Put32(Bytes& out, unsigned v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+void PutText(Bytes& out, const std::string& text) {
+    out.insert(out.end(), text.begin(), text.end());
+}
+
+// A minimal independent writer: stored entries, external attributes 0x20 (0x10 for names that
+// end in a slash).
+Bytes StoredZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+    Bytes out, directory;
+    for (const auto& [name, data] : entries) {
+        unsigned crc =
+            unsigned(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
+        unsigned offset = unsigned(out.size());
+        Put32(out, 0x04034b50);
+        for (unsigned v : {10u, 0u, 0u, 0u, 0x21u})
+            Put16(out, v);
+        for (unsigned v : {crc, unsigned(data.size()), unsigned(data.size())})
+            Put32(out, v);
+        Put16(out, unsigned(name.size()));
+        Put16(out, 0);
+        PutText(out, name);
+        PutText(out, data);
+        Put32(directory, 0x02014b50);
+        for (unsigned v : {20u, 10u, 0u, 0u, 0u, 0x21u})
+            Put16(directory, v);
+        for (unsigned v : {crc, unsigned(data.size()), unsigned(data.size())})
+            Put32(directory, v);
+        for (unsigned v : {unsigned(name.size()), 0u, 0u, 0u, 0u})
+            Put16(directory, v);
+        Put32(directory, !name.empty() && name.back() == '/' ? 0x10 : 0x20);
+        Put32(directory, offset);
+        PutText(directory, name);
+    }
+    unsigned directoryOffset = unsigned(out.size());
+    out.insert(out.end(), directory.begin(), directory.end());
+    Put32(out, 0x06054b50);
+    for (unsigned v : {0u, 0u, unsigned(entries.size()), unsigned(entries.size())})
+        Put16(out, v);
+    Put32(out, unsigned(directory.size()));
+    Put32(out, directoryOffset);
+    Put16(out, 0);
+    return out;
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    WriteFileText(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// The code of the CZipException that opening and extracting every entry throws; 0 for none.
+int OpenAndExtractAll(const std::string& archive, const std::string& folder) {
+    try {
+        ZipArchiveFile zip;
+        zip.Open(archive, ZipArchiveFile::Mode::ReadOnly);
+        for (std::size_t i = 0; i < zip.Count(); ++i)
+            zip.Extract(i, folder);
+        zip.Close();
+    } catch (const CZipException& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+class TimeZoneUtc : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TZ");
+        savedTz_ = old ? std::optional<std::string>(old) : std::nullopt;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (savedTz_)
+            setenv("TZ", savedTz_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> savedTz_;
+};
+
+using ZipGolden = TimeZoneUtc;
+
+// 2021-03-14 15:26:54 UTC: DOS time 0x7B5B, DOS date 0x526E.
+const auto kStamp =
+    fs::file_time_type::clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1615735614)));
+
+TEST_F(ZipGolden, FileAndFolderEntriesHaveTheDocumentedBytes) {
+    ScratchDir dir;
+    WriteFileText(dir / "hello.txt", "hello\n");
+    fs::create_directory(dir / "icons");
+    fs::last_write_time(dir / "hello.txt", kStamp);
+    fs::last_write_time(dir / "icons", kStamp);
+    {
+        ZipArchiveFile zip;
+        zip.Open(dir / "out.zip", ZipArchiveFile::Mode::Create);
+        ASSERT_TRUE(zip.AddFile(dir / "hello.txt", 0));
+        ASSERT_TRUE(zip.AddFile(dir / "icons"));
+        zip.Close();
+    }
+    const Bytes expected = {
+        // local header: version 20, flags 0 (level 0), deflate, time, date, CRC, 11, 6, name 9
+        0x50, 0x4b, 0x03, 0x04, 0x14, 0x00, 0x00, 0x00, 0x08, 0x00, 0x5b, 0x7b, 0x6e, 0x52, 0x20,
+        0x30, 0x3a, 0x36, 0x0b, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00,
+        'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't',
+        // one final stored deflate block: BFINAL, LEN 6, NLEN, "hello\n"
+        0x01, 0x06, 0x00, 0xf9, 0xff, 'h', 'e', 'l', 'l', 'o', '\n',
+        // local header of the folder: stored, no data
+        0x50, 0x4b, 0x03, 0x04, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x5b, 0x7b, 0x6e, 0x52, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00,
+        'i', 'c', 'o', 'n', 's', '/',
+        // central directory: made by 20, needs 20, ..., attributes 0x20, local header at 0
+        0x50, 0x4b, 0x01, 0x02, 0x14, 0x00, 0x14, 0x00, 0x00, 0x00, 0x08, 0x00, 0x5b, 0x7b, 0x6e,
+        0x52, 0x20, 0x30, 0x3a, 0x36, 0x0b, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x09, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 'h', 'e', 'l', 'l', 'o', '.', 't', 'x', 't',
+        // the folder: attributes 0x10, local header at 50
+        0x50, 0x4b, 0x01, 0x02, 0x14, 0x00, 0x14, 0x00, 0x00, 0x00, 0x00, 0x00, 0x5b, 0x7b, 0x6e,
+        0x52, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x32, 0x00, 0x00,
+        0x00, 'i', 'c', 'o', 'n', 's', '/',
+        // end record: 2 entries, directory of 107 bytes at 86, no comment
+        0x50, 0x4b, 0x05, 0x06, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x6b, 0x00, 0x00,
+        0x00, 0x56, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(ReadFileBytes(dir / "out.zip"), expected);
+}
+
+TEST(ZipFlags, LevelIsRecordedInTheFlags) {
+    ScratchDir dir;
+    WriteFileText(dir / "a.txt", "aaaa");
+    ZipArchiveFile zip;
+    zip.Open(dir / "out.zip", ZipArchiveFile::Mode::Create);
+    for (int level : {1, 2, 9, -1, 6})
+        ASSERT_TRUE(zip.AddFile(dir / "a.txt", level));
+    zip.Close();
+    zip.Open(dir / "out.zip", ZipArchiveFile::Mode::ReadOnly);
+    std::vector<int> flags;
+    ZipEntryInfo info;
+    for (std::size_t i = 0; zip.GetEntryInfo(i, &info); ++i)
+        flags.push_back(info.flags);
+    EXPECT_EQ(flags, (std::vector<int>{6, 4, 2, 0, 0}));
+}
+
+// A set of files that exercise chunking: empty, tiny, and larger than several buffers.
+struct Sample {
+    ScratchDir dir;
+    std::vector<std::string> names = {"empty.ico", "small.iconset", "big.icl"};
+    Sample() {
+        fs::create_directories(dir / "nested/deeper");
+        WriteFileText(dir / "nested/deeper/empty.ico", "");
+        WriteFileText(dir / "nested/small.iconset", "<?xml version='1.0'?>\r\n<Root/>\r\n");
+        std::string big;
+        unsigned seed = 7;
+        for (int i = 0; i < 300000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            big.push_back(char(i % 3 ? 'a' + (seed >> 16) % 4 : seed >> 24));
+        }
+        WriteFileText(dir / "big.icl", big);
+    }
+    std::vector<std::string> Paths() const {
+        return {dir / "nested/deeper/empty.ico", dir / "nested/small.iconset", dir / "big.icl"};
+    }
+    std::string Archive() const { return dir / "set.iconzip"; }
+    void Write(std::size_t bufferSize) const {
+        ZipArchiveFile zip;
+        zip.Open(Archive(), ZipArchiveFile::Mode::Create);
+        for (const std::string& path : Paths())
+            ASSERT_TRUE(zip.AddFile(path, -1, bufferSize));
+        zip.Close();
+    }
+};
+
+TEST(ZipRoundTrip, EntriesAreNamedByFileNameAndExtractFlat) {
+    for (std::size_t bufferSize : {std::size_t(1000), ZipArchiveFile::kBufferSize}) {
+        Sample sample;
+        sample.Write(bufferSize);
+        ZipArchiveFile zip;
+        zip.Open(sample.Archive(), ZipArchiveFile::Mode::ReadOnly);
+        ASSERT_EQ(zip.Count(), 3u);
+        ZipEntryInfo info;
+        for (std::size_t i = 0; i < 3; ++i) {
+            ASSERT_TRUE(zip.GetEntryInfo(i, &info));
+            EXPECT_EQ(info.name, sample.names[i]);
+            EXPECT_EQ(info.method, 8);
+            EXPECT_FALSE(zip.IsDirectory(i));
+            ASSERT_TRUE(zip.Extract(i, sample.dir / "out", bufferSize));
+            EXPECT_EQ(ReadFileText(sample.dir / ("out/" + sample.names[i])),
+                      ReadFileText(sample.Paths()[i]));
+        }
+        EXPECT_FALSE(zip.GetEntryInfo(3, &info));
+        EXPECT_FALSE(zip.Extract(3, sample.dir / "out"));
+    }
+}
+
+TEST(ZipRoundTrip, StandardReadersAcceptWhatWeWrite) {
+    Sample sample;
+    sample.Write(ZipArchiveFile::kBufferSize);
+    if (Have("unzip")) {
+        EXPECT_EQ(Shell("unzip -t '" + sample.Archive() + "'"), 0);
+    }
+    if (!Have("python3"))
+        GTEST_SKIP() << "python3 not installed";
+    std::string script = "import sys, zipfile\n"
+                         "z = zipfile.ZipFile(sys.argv[1])\n"
+                         "assert z.testzip() is None\n"
+                         "for info, path in zip(z.infolist(), sys.argv[2:]):\n"
+                         "    assert info.flag_bits & 8 == 0\n"
+                         "    assert z.read(info) == open(path, 'rb').read(), path\n";
+    WriteFileText(sample.dir / "check.py", script);
+    std::string command = "python3 '" + sample.dir.Path() + "check.py' '" + sample.Archive() + "'";
+    for (const std::string& path : sample.Paths())
+        command += " '" + path + "'";
+    EXPECT_EQ(Shell(command), 0);
+}
+
+TEST(ZipFromZipTool, CommentAndFolders) {
+    if (!Have("zip"))
+        GTEST_SKIP() << "zip not installed";
+    ScratchDir dir;
+    fs::create_directories(dir / "src/icons/small");
+    WriteFileText(dir / "src/top.iconset", "top");
+    WriteFileText(dir / "src/icons/small/a.ico", std::string(5000, 'x'));
+    std::string comment(100, 'c');
+    ASSERT_EQ(
+        Shell("cd '" + dir.Path() + "src' && echo " + comment + " | zip -q -z -r ../tool.zip ."),
+        0);
+
+    ZipArchiveFile zip;
+    zip.Open(dir / "tool.zip", ZipArchiveFile::Mode::ReadOnly);
+    std::vector<std::string> files;
+    ZipEntryInfo info;
+    for (std::size_t i = 0; zip.GetEntryInfo(i, &info); ++i) {
+        EXPECT_TRUE(zip.Extract(i, dir / "out"));
+        if (!zip.IsDirectory(i))
+            files.push_back(info.name);
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"icons\\small\\a.ico", "top.iconset"}));
+    EXPECT_EQ(ReadFileText(dir / "out/a.ico"), std::string(5000, 'x'));
+    EXPECT_EQ(ReadFileText(dir / "out/top.iconset"), "top");
+    EXPECT_FALSE(fs::exists(dir / "out/icons"));
+}
+
+TEST(ZipOpenMode, AppendsAndKeepsTheComment) {
+    if (!Have("zip") || !Have("unzip"))
+        GTEST_SKIP() << "zip or unzip not installed";
+    ScratchDir dir;
+    WriteFileText(dir / "one.txt", "one");
+    WriteFileText(dir / "two.txt", "two two");
+    ASSERT_EQ(Shell("cd '" + dir.Path() + "' && echo remark | zip -q -z base.zip one.txt"), 0);
+    Bytes before = ReadFileBytes(dir / "base.zip");
+    ZipArchiveFile zip;
+    zip.Open(dir / "base.zip", ZipArchiveFile::Mode::Open);
+    zip.Close();
+    EXPECT_EQ(ReadFileBytes(dir / "base.zip"), before) << "nothing added, nothing written";
+
+    zip.Open(dir / "base.zip", ZipArchiveFile::Mode::Open);
+    ASSERT_TRUE(zip.AddFile(dir / "two.txt"));
+    EXPECT_TRUE(zip.Extract(1, dir / "early")) << "a new entry reads back before closing";
+    EXPECT_EQ(ReadFileText(dir / "early/two.txt"), "two two");
+    zip.Close();
+    EXPECT_EQ(Shell("unzip -t '" + dir.Path() + "base.zip'"), 0);
+    EXPECT_EQ(Shell("unzip -z '" + dir.Path() + "base.zip' | grep -q remark"), 0);
+    ASSERT_EQ(OpenAndExtractAll(dir / "base.zip", dir / "out"), 0);
+    EXPECT_EQ(ReadFileText(dir / "out/two.txt"), "two two");
+}
+
+TEST(ZipAdd, RefusalsAddNothing) {
+    ScratchDir dir;
+    WriteFileText(dir / "a.txt", "a");
+    ZipArchiveFile zip;
+    EXPECT_FALSE(zip.AddFile(dir / "a.txt")) << "no archive open";
+    zip.Open(dir / "out.zip", ZipArchiveFile::Mode::Create);
+    EXPECT_FALSE(zip.AddFile(dir / "missing.txt"));
+    EXPECT_FALSE(zip.AddFile(dir / "a.txt", -1, 0));
+    EXPECT_THROW(zip.AddFile(dir / "a.txt", 12), CZipException) << "zlib refuses the level";
+    EXPECT_TRUE(zip.AddFile(dir / "a.txt"));
+    zip.Close();
+    zip.Open(dir / "out.zip", ZipArchiveFile::Mode::ReadOnly);
+    EXPECT_EQ(zip.Count(), 1u);
+    EXPECT_FALSE(zip.AddFile(dir / "a.txt")) << "read-only";
+    zip.Close();
+    if (Have("unzip")) {
+        EXPECT_EQ(Shell("unzip -t '" + dir.Path() + "out.zip'"), 0)
+            << "a failed add leaves no trace";
+    }
+
+    try {
+        zip.Open(dir / "out.zip", ZipArchiveFile::Mode::Create);
+        FAIL() << "create mode must not overwrite an existing file";
+    } catch (const CZipException& e) {
+        EXPECT_EQ(e.Code(), HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS));
+    }
+}
+
+TEST(ZipAdd, AFullArchiveRefusesMoreFiles) {
+    ScratchDir dir;
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 65535; ++i)
+        entries.emplace_back(std::to_string(i), "");
+    WriteBytes(dir / "full.zip", StoredZip(entries));
+    WriteFileText(dir / "a.txt", "a");
+    ZipArchiveFile zip;
+    zip.Open(dir / "full.zip", ZipArchiveFile::Mode::Open);
+    EXPECT_EQ(zip.Count(), 65535u);
+    EXPECT_FALSE(zip.AddFile(dir / "a.txt"));
+}
+
+TEST(ZipExtract, NamesThatCouldLeaveTheFolderAreSkipped) {
+    ScratchDir dir;
+    WriteBytes(dir / "evil.zip", StoredZip({{"../escape.txt", "x"},
+                                            {"..", "x"},
+                                            {"/tmp/absolute.txt", "x"},
+                                            {"C:evil.txt", "x"},
+                                            {"", "x"},
+                                            {"folder/", ""},
+                                            {"sub\\..\\..\\up.txt", "x"},
+                                            {"bad\x01name", "x"},
+                                            {"plain/ok.txt", "fine"}}));
+    ZipArchiveFile zip;
+    zip.Open(dir / "evil.zip", ZipArchiveFile::Mode::ReadOnly);
+    ASSERT_EQ(zip.Count(), 9u);
+    for (std::size_t i = 0; i < 8; ++i) {
+        bool folder = zip.IsDirectory(i);
+        EXPECT_EQ(zip.Extract(i, dir / "dest/inner"), folder) << i;
+    }
+    EXPECT_TRUE(zip.Extract(8, dir / "dest/inner"));
+    ClearErrorTrail();
+    std::vector<std::string> found;
+    for (const auto& item : fs::recursive_directory_iterator(dir.Path()))
+        found.push_back(fs::relative(item.path(), dir.Path()).generic_string());
+    std::sort(found.begin(), found.end());
+    EXPECT_EQ(found,
+              (std::vector<std::string>{"dest", "dest/inner", "dest/inner/ok.txt", "evil.zip"}));
+}
+
+TEST(ZipDamage, NotAnArchiveOrTruncatedThrows101) {
+    ScratchDir dir;
+    Sample sample;
+    sample.Write(ZipArchiveFile::kBufferSize);
+    Bytes good = ReadFileBytes(sample.Archive());
+    WriteFileText(dir / "empty.zip", "");
+    WriteFileText(dir / "text.zip", std::string(70000, 'P'));
+    WriteBytes(dir / "cut.zip", Bytes(good.begin(), good.end() - 30));
+    for (const char* name : {"empty.zip", "text.zip", "cut.zip", "missing-end.zip"}) {
+        if (std::string(name) == "missing-end.zip")
+            WriteBytes(dir / name, Bytes(good.begin(), good.end() - 22));
+        EXPECT_EQ(OpenAndExtractAll(dir / name, dir / "out"), CZipException::kBadArchive) << name;
+    }
+    Bytes wrongDisk = good;
+    wrongDisk[wrongDisk.size() - 22 + 4] = 1;
+    WriteBytes(dir / "disk.zip", wrongDisk);
+    EXPECT_EQ(OpenAndExtractAll(dir / "disk.zip", dir / "out"), CZipException::kBadArchive);
+}
+
+TEST(ZipDamage, CorruptDataThrows102AndKeepsTheOldFile) {
+    ScratchDir dir;
+    WriteBytes(dir / "stored.zip", StoredZip({{"a.txt", "original data"}}));
+    Bytes bytes = ReadFileBytes(dir / "stored.zip");
+    bytes[30 + 5] ^= 0x20; // a byte of the data
+    WriteBytes(dir / "stored.zip", bytes);
+    WriteFileText(dir / "a.txt", "kept");
+    EXPECT_EQ(OpenAndExtractAll(dir / "stored.zip", dir.Path()), CZipException::kBadCrc);
+    EXPECT_EQ(ReadFileText(dir / "a.txt"), "kept");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2)
+        << "no temporary file left behind";
+}
+
+// Every truncation and every single-byte change of a real archive either works or throws one of
+// the two damage codes: nothing crashes and nothing lands outside the folder.
+TEST(ZipDamage, EveryTruncationAndByteFlipIsHandled) {
+    ScratchDir dir;
+    WriteFileText(dir / "a.txt", std::string(300, 'a') + "tail");
+    {
+        ZipArchiveFile zip;
+        zip.Open(dir / "good.zip", ZipArchiveFile::Mode::Create);
+        zip.AddFile(dir / "a.txt");
+        zip.Close();
+    }
+    Bytes good = ReadFileBytes(dir / "good.zip");
+    auto check = [&](const Bytes& bytes, std::size_t at) {
+        WriteBytes(dir / "bad.zip", bytes);
+        int code = OpenAndExtractAll(dir / "bad.zip", dir / "out");
+        EXPECT_TRUE(code == 0 || code == CZipException::kBadArchive ||
+                    code == CZipException::kBadCrc)
+            << "at " << at << " code " << code;
+    };
+    for (std::size_t size = 0; size < good.size(); ++size)
+        check(Bytes(good.begin(), good.begin() + std::ptrdiff_t(size)), size);
+    for (std::size_t at = 0; at < good.size(); ++at) {
+        Bytes bytes = good;
+        bytes[at] ^= 0xA5;
+        check(bytes, at);
+    }
+    ClearErrorTrail();
+    for (const auto& item : fs::directory_iterator(dir.Path()))
+        EXPECT_TRUE(item.path().filename() == "out" || item.path().extension() == ".zip" ||
+                    item.path().filename() == "a.txt")
+            << item.path();
+}
+
+} // namespace
+} // namespace vellum
