@@ -18,10 +18,17 @@ build: deps
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_GEN)
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Without ARGS: a demonstration on an example DLL (decompile, then compile back).
+# Without ARGS: the window when a display is available, else the batch demonstration.
 run: build
 ifeq ($(strip $(ARGS)),)
-	@scripts/demo.sh ./$(BUILD)/vellum
+	@if [ -n "$${DISPLAY}$${WAYLAND_DISPLAY}" ] && grep -q '^VELLUM_GUI:BOOL=ON' $(BUILD)/CMakeCache.txt; then \
+	  echo "run: starting the window on display $${DISPLAY:-$$WAYLAND_DISPLAY}"; \
+	  ./$(BUILD)/vellum; \
+	else \
+	  echo "run: no display (DISPLAY and WAYLAND_DISPLAY are unset) or no window program built;"; \
+	  echo "     showing the batch demonstration instead"; \
+	  scripts/demo.sh ./$(BUILD)/vellum; \
+	fi
 else
 	./$(BUILD)/vellum $(ARGS)
 endif

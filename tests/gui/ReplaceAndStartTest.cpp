@@ -1,0 +1,71 @@
+// Replacing a resource's file from the viewers, and the start document chosen from the recent
+// file.
+#include "GuiFixture.h"
+#include "app/StartDocument.h"
+#include "views/ReplaceFile.h"
+
+namespace vellum::test {
+
+class ReplaceTest : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        StartApp();
+        OpenFixture("resources.dll");
+        Select("Bitmap", "BANNER.BMP (1033)");
+        project_ = Doc().GetProject();
+        fileNode_ = SelectedNode()->firstChild;
+        current_ = project_->Folder() + "BANNER.BMP";
+    }
+
+    XmlNode* SelectedNode() { return gui::ResourceTreeWidget::NodeOf(Tree().currentItem()); }
+
+    Project* project_ = nullptr;
+    XmlNode* fileNode_ = nullptr;
+    std::string current_;
+};
+
+TEST_F(ReplaceTest, ADifferentExtensionAsksAndNoLeavesEverythingAlone) {
+    std::string chosen = scratch_ / "other.png";
+    WriteFileText(chosen, "png bytes");
+    prompter_.Answer(IDNO);
+    EXPECT_FALSE(gui::ReplaceResourceFile(current_, chosen, *project_, fileNode_, prompter_));
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    EXPECT_EQ(project_->Text(fileNode_, "Name"), "BANNER.BMP");
+    EXPECT_FALSE(std::filesystem::exists(project_->Folder() + "other.png"));
+}
+
+TEST_F(ReplaceTest, YesCopiesIntoTheProjectAndRenamesAPngAsABitmap) {
+    std::string chosen = scratch_ / "other.png";
+    WriteFileText(chosen, "png bytes");
+    prompter_.Answer(IDYES);
+    auto target = gui::ReplaceResourceFile(current_, chosen, *project_, fileNode_, prompter_);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, project_->Folder() + "other.png");
+    EXPECT_EQ(ReadFileText(*target), "png bytes");
+    EXPECT_EQ(project_->Text(fileNode_, "Name"), "other.BMP");
+}
+
+TEST_F(ReplaceTest, TheSameExtensionReplacesWithoutAskingAndTheSameFileDoesNothing) {
+    std::string chosen = scratch_ / "banner2.bmp";
+    WriteFileText(chosen, "BM");
+    EXPECT_TRUE(gui::ReplaceResourceFile(current_, chosen, *project_, fileNode_, prompter_));
+    EXPECT_TRUE(prompter_.Shown().empty());
+    EXPECT_FALSE(gui::ReplaceResourceFile(current_, current_, *project_, fileNode_, prompter_));
+}
+
+TEST(StartDocumentTest, TheRecentFilesProjectInTheWorkFolderElseTheBlankTemplate) {
+    ScratchDir data;
+    std::filesystem::create_directories(gui::WorkFolder(data.Path()));
+    gui::StartDocument start = gui::ChooseStartDocument("C:\\x\\theme.msstyles", data.Path());
+    EXPECT_TRUE(start.blank);
+    EXPECT_EQ(start.path, data.Path() + "blank.dll");
+
+    WriteFileText(gui::WorkFolder(data.Path()) + "theme.vellum", "<ROOT/>");
+    start = gui::ChooseStartDocument("C:\\x\\theme.msstyles", data.Path());
+    EXPECT_FALSE(start.blank);
+    EXPECT_EQ(start.path, gui::WorkFolder(data.Path()) + "theme.vellum");
+    EXPECT_TRUE(gui::ChooseStartDocument("", data.Path()).blank);
+}
+
+} // namespace vellum::test
