@@ -37,20 +37,20 @@ test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
 
 sanitize-test: deps
-	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DVELLUM_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DVELLUM_SANITIZE=ON -DVELLUM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest -j $(JOBS) --output-on-failure -L core
 
 bench: deps
-	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DVELLUM_GUI=OFF -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
 	bench/decompile.sh $(BENCH_BUILD)/vellum
 	bench/compile.sh $(BENCH_BUILD)/vellum
 
 fuzz-smoke: deps
-	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVELLUM_FUZZ=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DVELLUM_FUZZ=ON -DVELLUM_TESTS=OFF -DVELLUM_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@set -e; for f in $(FUZZ_BUILD)/fuzz/*_fuzz; do [ -x "$$f" ] || continue; \
 	  name=$$(basename $$f _fuzz); echo "== $$name"; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
