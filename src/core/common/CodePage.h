@@ -15,6 +15,8 @@ namespace vellum {
 constexpr unsigned kCodePageUtf8 = 65001;
 
 std::string Utf16ToUtf8(std::u16string_view text);
+// Appends one code point (up to U+10FFFF; surrogates too) in UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t codePoint);
 std::u16string Utf8ToUtf16(std::string_view text);
 
 // Little-endian UTF-16 code units straight from resource bytes.

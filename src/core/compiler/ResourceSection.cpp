@@ -1,5 +1,6 @@
 #include "compiler/ResourceSection.h"
 
+#include "common/ByteWriter.h"
 #include "common/CodePage.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -17,15 +18,6 @@ namespace {
 
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
 constexpr std::uint32_t kStringTableType = 6;
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v);
-    Put16(out, v >> 16);
-}
 
 std::string Attr(XmlDocument& manifest, XmlNode* node, const char* name) {
     std::string value;
@@ -278,29 +270,29 @@ void ResourceSectionBuilder::Emit(const Node& node, std::vector<std::uint8_t>& o
     }
     std::uint32_t offset = std::uint32_t(out.size() - base_);
     if (!node.directory) {
-        Put32(out, sectionRva_ + offset + 16);
-        Put32(out, std::uint32_t(node.head.size() + node.data.Size()));
-        Put32(out, 0);
-        Put32(out, 0);
+        AppendU32(out, sectionRva_ + offset + 16);
+        AppendU32(out, std::uint32_t(node.head.size() + node.data.Size()));
+        AppendU32(out, 0);
+        AppendU32(out, 0);
         out.insert(out.end(), node.head.begin(), node.head.end());
         out.insert(out.end(), node.data.Data(), node.data.Data() + node.data.Size());
         return;
     }
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, 0);
-    Put16(out, node.namedCount);
-    Put16(out, node.idCount);
+    AppendU32(out, 0);
+    AppendU32(out, 0);
+    AppendU32(out, 0);
+    AppendU16(out, node.namedCount);
+    AppendU16(out, node.idCount);
     std::uint32_t names = offset + 16 + 8 * std::uint32_t(node.children.size());
     std::uint32_t child = names + node.nameArea;
     std::vector<std::uint8_t> nameArea;
     for (const Node& c : node.children) {
-        Put32(out, c.named ? kSubdirectory | (names + std::uint32_t(nameArea.size())) : c.id);
-        Put32(out, c.directory ? kSubdirectory | child : child);
+        AppendU32(out, c.named ? kSubdirectory | (names + std::uint32_t(nameArea.size())) : c.id);
+        AppendU32(out, c.directory ? kSubdirectory | child : child);
         if (c.named) {
-            Put16(nameArea, std::uint32_t(c.name.size()));
+            AppendU16(nameArea, std::uint32_t(c.name.size()));
             for (char16_t ch : c.name)
-                Put16(nameArea, ch);
+                AppendU16(nameArea, ch);
         }
         child += c.size;
     }

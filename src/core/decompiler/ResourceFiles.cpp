@@ -1,5 +1,7 @@
 #include "decompiler/ResourceFiles.h"
 
+#include "common/ByteWriter.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -17,14 +19,6 @@ void Put16(std::uint8_t* p, std::uint32_t v) {
 void Put32(std::uint8_t* p, std::uint32_t v) {
     Put16(p, v);
     Put16(p + 2, v >> 16);
-}
-void Append16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Append16(out, v);
-    Append16(out, v >> 16);
 }
 std::uint32_t BigEndian32(ByteView b, std::uint64_t at) {
     return std::uint32_t(b.U8(at)) << 24 | std::uint32_t(b.U8(at + 1)) << 16 |
@@ -107,17 +101,17 @@ std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor) {
     }
     std::vector<std::uint8_t> file;
     file.reserve(22 + image.Size());
-    Append16(file, 0);
-    Append16(file, cursor ? 2 : 1);
-    Append16(file, 1);
+    AppendU16(file, 0);
+    AppendU16(file, cursor ? 2 : 1);
+    AppendU16(file, 1);
     file.push_back(std::uint8_t(width));
     file.push_back(std::uint8_t(height));
     file.push_back(colours);
     file.push_back(0);
-    Append16(file, cursor ? resource.U16(0) : 0);
-    Append16(file, cursor ? resource.U16(2) : 0);
-    Append32(file, std::uint32_t(image.Size()));
-    Append32(file, 22);
+    AppendU16(file, cursor ? resource.U16(0) : 0);
+    AppendU16(file, cursor ? resource.U16(2) : 0);
+    AppendU32(file, std::uint32_t(image.Size()));
+    AppendU32(file, 22);
     file.insert(file.end(), image.Data(), image.Data() + image.Size());
     return file;
 }
@@ -174,13 +168,13 @@ std::optional<std::vector<std::uint8_t>> GroupFile(ByteView group, bool cursor,
         members.push_back(MemberOf(entry, cursor, ByteView(file.data(), file.size())));
     }
     std::vector<std::uint8_t> out;
-    Append16(out, group.U16(0));
-    Append16(out, group.U16(2));
-    Append16(out, count);
+    AppendU16(out, group.U16(0));
+    AppendU16(out, group.U16(2));
+    AppendU16(out, count);
     std::uint32_t offset = 6 + 16 * count;
     for (const GroupMember& m : members) {
         out.insert(out.end(), m.entry.begin(), m.entry.end());
-        Append32(out, offset);
+        AppendU32(out, offset);
         offset += std::uint32_t(m.image.size());
     }
     lastImage = 0;

@@ -1,6 +1,7 @@
 // ZipArchiveFile: PKWARE zip archives on zlib's raw deflate, inflate and CRC-32.
 #include "iconset/ZipArchiveFile.h"
 
+#include "common/ByteWriter.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -51,15 +52,6 @@ std::uint16_t Get16(const std::uint8_t* p) {
 }
 std::uint32_t Get32(const std::uint8_t* p) {
     return Get16(p) | std::uint32_t(Get16(p + 2)) << 16;
-}
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(std::uint8_t(value));
-    out.push_back(std::uint8_t(value >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
 }
 
 std::string CodeText(int code) {
@@ -526,17 +518,17 @@ bool ZipArchiveFile::AddFile(const std::string& path, int level, std::size_t buf
 bool ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int level,
                                 std::size_t bufferSize) {
     std::vector<std::uint8_t> header;
-    Put32(header, kLocalHeaderSignature);
-    Put16(header, entry.versionNeeded);
-    Put16(header, entry.flags);
-    Put16(header, entry.method);
-    Put16(header, entry.modTime);
-    Put16(header, entry.modDate);
-    Put32(header, 0);
-    Put32(header, 0);
-    Put32(header, 0);
-    Put16(header, std::uint32_t(entry.name.size()));
-    Put16(header, 0);
+    AppendU32(header, kLocalHeaderSignature);
+    AppendU16(header, entry.versionNeeded);
+    AppendU16(header, entry.flags);
+    AppendU16(header, entry.method);
+    AppendU16(header, entry.modTime);
+    AppendU16(header, entry.modDate);
+    AppendU32(header, 0);
+    AppendU32(header, 0);
+    AppendU32(header, 0);
+    AppendU16(header, std::uint32_t(entry.name.size()));
+    AppendU16(header, 0);
     header.insert(header.end(), entry.name.begin(), entry.name.end());
     Seek(writeOffset_);
     Write(header.data(), header.size());
@@ -544,9 +536,9 @@ bool ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int lev
         return false;
     std::uint64_t end = Tell();
     std::vector<std::uint8_t> sizes;
-    Put32(sizes, entry.crc32);
-    Put32(sizes, entry.compressedSize);
-    Put32(sizes, entry.uncompressedSize);
+    AppendU32(sizes, entry.crc32);
+    AppendU32(sizes, entry.compressedSize);
+    AppendU32(sizes, entry.uncompressedSize);
     Seek(writeOffset_ + kLocalSizesOffset);
     Write(sizes.data(), sizes.size());
     writeOffset_ = end;
@@ -615,33 +607,33 @@ void ZipArchiveFile::WriteCentralDirectory() {
     for (const ZipEntryInfo& entry : entries_) {
         std::string name = entry.name;
         std::replace(name.begin(), name.end(), '\\', '/');
-        Put32(out, kCentralHeaderSignature);
+        AppendU32(out, kCentralHeaderSignature);
         for (std::uint16_t field : {entry.versionMadeBy, entry.versionNeeded, entry.flags,
                                     entry.method, entry.modTime, entry.modDate})
-            Put16(out, field);
-        Put32(out, entry.crc32);
-        Put32(out, entry.compressedSize);
-        Put32(out, entry.uncompressedSize);
-        Put16(out, std::uint32_t(name.size()));
-        Put16(out, std::uint32_t(entry.extra.size()));
-        Put16(out, std::uint32_t(entry.comment.size()));
-        Put16(out, entry.diskStart);
-        Put16(out, entry.internalAttributes);
-        Put32(out, entry.externalAttributes);
-        Put32(out, entry.localHeaderOffset);
+            AppendU16(out, field);
+        AppendU32(out, entry.crc32);
+        AppendU32(out, entry.compressedSize);
+        AppendU32(out, entry.uncompressedSize);
+        AppendU16(out, std::uint32_t(name.size()));
+        AppendU16(out, std::uint32_t(entry.extra.size()));
+        AppendU16(out, std::uint32_t(entry.comment.size()));
+        AppendU16(out, entry.diskStart);
+        AppendU16(out, entry.internalAttributes);
+        AppendU32(out, entry.externalAttributes);
+        AppendU32(out, entry.localHeaderOffset);
         out.insert(out.end(), name.begin(), name.end());
         out.insert(out.end(), entry.extra.begin(), entry.extra.end());
         out.insert(out.end(), entry.comment.begin(), entry.comment.end());
     }
     std::uint64_t directorySize = out.size();
-    Put32(out, kEndRecordSignature);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put16(out, std::uint32_t(entries_.size()));
-    Put16(out, std::uint32_t(entries_.size()));
-    Put32(out, std::uint32_t(directorySize));
-    Put32(out, std::uint32_t(writeOffset_ - bytesBefore_));
-    Put16(out, std::uint32_t(comment_.size()));
+    AppendU32(out, kEndRecordSignature);
+    AppendU16(out, 0);
+    AppendU16(out, 0);
+    AppendU16(out, std::uint32_t(entries_.size()));
+    AppendU16(out, std::uint32_t(entries_.size()));
+    AppendU32(out, std::uint32_t(directorySize));
+    AppendU32(out, std::uint32_t(writeOffset_ - bytesBefore_));
+    AppendU16(out, std::uint32_t(comment_.size()));
     out.insert(out.end(), comment_.begin(), comment_.end());
     Seek(writeOffset_);
     Write(out.data(), out.size());

@@ -1,6 +1,7 @@
 // WineRegistryFile: parsing and line-preserving edits of Wine's registry text files.
 #include "platform/WineRegistryFile.h"
 
+#include "common/CodePage.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Strings.h"
@@ -23,34 +24,6 @@ std::string_view WithoutCr(std::string_view line) {
 
 bool IsBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r") == std::string_view::npos;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | cp >> 6);
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | cp >> 12);
-        out += char(0x80 | (cp >> 6 & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | cp >> 18);
-        out += char(0x80 | (cp >> 12 & 0x3F));
-        out += char(0x80 | (cp >> 6 & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
 }
 
 // Collects UTF-16 units from \x escapes and joins surrogate pairs.
@@ -111,9 +84,9 @@ bool ParseData(std::string_view data, WineRegistryFile::Value* value) {
             return false;
         type = 0;
         for (char c : data.substr(4, close - 4)) {
-            if (HexDigit(c) < 0 || type > 0xFFFF)
+            if (HexDigitValue(c) < 0 || type > 0xFFFF)
                 return false;
-            type = type * 16 + HexDigit(c);
+            type = type * 16 + HexDigitValue(c);
         }
         data.remove_prefix(close + 2);
     }
@@ -197,9 +170,9 @@ std::optional<std::size_t> UnescapeRegistryText(std::string_view text, char term
             unit = std::uint32_t(e - '0');
             for (int n = 0; n < 2 && i < text.size() && text[i] >= '0' && text[i] <= '7'; ++n)
                 unit = unit * 8 + std::uint32_t(text[i++] - '0');
-        } else if (e == 'x' && i < text.size() && HexDigit(text[i]) >= 0) {
-            for (int n = 0; n < 4 && i < text.size() && HexDigit(text[i]) >= 0; ++n)
-                unit = unit * 16 + std::uint32_t(HexDigit(text[i++]));
+        } else if (e == 'x' && i < text.size() && HexDigitValue(text[i]) >= 0) {
+            for (int n = 0; n < 4 && i < text.size() && HexDigitValue(text[i]) >= 0; ++n)
+                unit = unit * 16 + std::uint32_t(HexDigitValue(text[i++]));
         } else {
             unit = static_cast<unsigned char>(e);
             if (unit >= 0x80) { // a raw UTF-8 byte after a backslash: keep it as it is

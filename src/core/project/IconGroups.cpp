@@ -8,6 +8,7 @@
 //   member file a one-image .ico/.cur: 6-byte header, one 16-byte directory entry (a cursor's
 //     carries its hot spot where an icon's has planes and bit count), then the image at 22
 #include "common/ByteView.h"
+#include "common/ByteWriter.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -104,30 +105,20 @@ ImageShape ShapeOf(ByteView image) {
     return shape;
 }
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(std::uint8_t(value));
-    out.push_back(std::uint8_t(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
 std::vector<std::uint8_t> MemberFile(const SourceImage& source, bool cursor) {
     ImageShape shape = ShapeOf(source.image);
     std::vector<std::uint8_t> out;
-    Put16(out, 0);
-    Put16(out, cursor ? 2 : 1);
-    Put16(out, 1);
+    AppendU16(out, 0);
+    AppendU16(out, cursor ? 2 : 1);
+    AppendU16(out, 1);
     out.push_back(std::uint8_t(shape.width));
     out.push_back(std::uint8_t(shape.height));
     out.push_back(shape.colours);
     out.push_back(0);
-    Put16(out, cursor ? source.entry.U16(4) : 0);
-    Put16(out, cursor ? source.entry.U16(6) : 0);
-    Put32(out, std::uint32_t(source.image.Size()));
-    Put32(out, kSingleImageOffset);
+    AppendU16(out, cursor ? source.entry.U16(4) : 0);
+    AppendU16(out, cursor ? source.entry.U16(6) : 0);
+    AppendU32(out, std::uint32_t(source.image.Size()));
+    AppendU32(out, kSingleImageOffset);
     out.insert(out.end(), source.image.Data(), source.image.Data() + source.image.Size());
     return out;
 }
@@ -137,29 +128,29 @@ void AppendGroupEntry(std::vector<std::uint8_t>& out, const SourceImage& source,
     ImageShape shape = ShapeOf(source.image);
     std::uint32_t bytes = std::uint32_t(source.image.Size());
     if (cursor) {
-        Put16(out, shape.width);
-        Put16(out, shape.png ? shape.height : shape.height * 2);
-        Put16(out, 1);
-        Put16(out, shape.bitCount);
-        Put32(out, bytes + kHotSpotBytes);
+        AppendU16(out, shape.width);
+        AppendU16(out, shape.png ? shape.height : shape.height * 2);
+        AppendU16(out, 1);
+        AppendU16(out, shape.bitCount);
+        AppendU32(out, bytes + kHotSpotBytes);
     } else {
         std::uint16_t planes = source.entry.U16(4), bitCount = source.entry.U16(6);
         out.push_back(std::uint8_t(shape.width));
         out.push_back(std::uint8_t(shape.height));
         out.push_back(shape.colours);
         out.push_back(0);
-        Put16(out, planes ? planes : 1);
-        Put16(out, bitCount ? bitCount : shape.bitCount);
-        Put32(out, bytes);
+        AppendU16(out, planes ? planes : 1);
+        AppendU16(out, bitCount ? bitCount : shape.bitCount);
+        AppendU32(out, bytes);
     }
-    Put16(out, std::uint32_t(id));
+    AppendU16(out, std::uint32_t(id));
 }
 
 std::vector<std::uint8_t> GroupHeader(bool cursor, std::size_t count) {
     std::vector<std::uint8_t> out;
-    Put16(out, 0);
-    Put16(out, cursor ? 2 : 1);
-    Put16(out, std::uint32_t(count));
+    AppendU16(out, 0);
+    AppendU16(out, cursor ? 2 : 1);
+    AppendU16(out, std::uint32_t(count));
     return out;
 }
 
@@ -513,7 +504,7 @@ std::vector<std::uint8_t> ExtendedGroupData(const std::vector<GroupMember>& memb
         const GroupMember& member = members[i];
         out.insert(out.end(), member.description.Data(),
                    member.description.Data() + member.description.Size());
-        Put16(out, std::uint32_t(firstId) + std::uint32_t(i));
+        AppendU16(out, std::uint32_t(firstId) + std::uint32_t(i));
     }
     AppendGroupEntry(out, added, cursor, firstId + int(members.size()));
     return out;

@@ -1,23 +1,13 @@
 // Hex editing rules: typing, deleting and the clipboard in insert and overwrite mode.
 #include "views/HexBuffer.h"
 
+#include "common/Strings.h"
+
 #include <algorithm>
 
 namespace vellum::gui {
 
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
+namespace {} // namespace
 
 void HexBuffer::SetData(std::vector<std::uint8_t> data) {
     data_ = std::move(data);
@@ -80,7 +70,7 @@ bool HexBuffer::PrepareTypingCell() {
 }
 
 bool HexBuffer::TypeHexDigit(char c) {
-    int value = HexValue(c);
+    int value = HexDigitValue(c);
     if (value < 0 || !PrepareTypingCell())
         return false;
     std::uint8_t& cell = data_[caret_];
