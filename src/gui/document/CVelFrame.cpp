@@ -7,8 +7,10 @@
 #include "document/CVelDoc.h"
 #include "document/CVelView.h"
 #include "document/FrameCommands.h"
+#include "document/ResourceTreeWidget.h"
 #include "document/ViewerHost.h"
 #include "document/WindowPlacement.h"
+#include "project/Project.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,7 +18,6 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -38,6 +39,13 @@ const CommandSpec* FindCommand(int id) {
     return nullptr;
 }
 
+QString EntryRangeText(const QString& title, const std::string& start, const std::string& end) {
+    if (start.empty() || end.empty())
+        return {};
+    return QString("%1 : [0x%2:0x%3]")
+        .arg(title, QString::fromStdString(start), QString::fromStdString(end));
+}
+
 CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
     : QMainWindow(parent), app_(app), document_(document) {
     setObjectName("CVelFrame");
@@ -51,8 +59,11 @@ CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
     connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateTitle);
     connect(&document_, &CVelDoc::Loaded, this, &CVelFrame::UpdateCommands);
     connect(view_->Host(), &ViewerHost::CommandsChanged, this, &CVelFrame::UpdateCommands);
+    connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateRecentFiles);
+    connect(view_->Tree(), &QTreeWidget::currentItemChanged, this, &CVelFrame::ShowEntryRange);
     UpdateTitle();
     UpdateCommands();
+    UpdateRecentFiles();
 }
 
 QAction* CVelFrame::Action(int id) const {
@@ -91,6 +102,16 @@ void CVelFrame::CreateMenus() {
                 menu->addAction(Action(id));
         }
     }
+    // The recent files sit above Exit, in their own group.
+    QMenu* fileMenu = menuBar()->actions().value(0)->menu();
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        auto* action = new QAction(this);
+        connect(action, &QAction::triggered, this,
+                [this, action] { OpenPath(action->data().toString()); });
+        recentActions_.push_back(action);
+        fileMenu->insertAction(Action(kCmdExit), action);
+    }
+    recentSeparator_ = fileMenu->insertSeparator(Action(kCmdExit));
     auto* feedback = new QLabel("<a href=\"feedback\">Click to send feedback</a>");
     feedback->setObjectName("FeedbackLink");
     feedback->setCursor(Qt::PointingHandCursor);
@@ -139,7 +160,7 @@ void CVelFrame::ConnectCommands() {
     connect(Action(kCmdWebSite), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
     connect(Action(kCmdAbout), &QAction::triggered, this, [this] {
-        QMessageBox::about(this, "About Vellum", QString::fromStdString(VersionString()));
+        app_.prompter.Ask(VersionString(), "About Vellum", MB_OK | MB_ICONINFORMATION);
     });
     ConnectEditCommands();
 }
@@ -169,10 +190,42 @@ void CVelFrame::OpenFile() {
     QString path = QFileDialog::getOpenFileName(
         this, "Open Vellum File", {},
         "Resource Files (*.exe *.dll *.icl *.msstyles);;All Files (*)");
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        OpenPath(path);
+}
+
+void CVelFrame::OpenPath(const QString& path) {
     if (!document_.OpenDocument(path.toStdString()))
         document_.NewBlankDocument();
+}
+
+void CVelFrame::UpdateRecentFiles() {
+    QStringList files = ReadRecentFiles();
+    for (int i = 0; i < int(recentActions_.size()); ++i) {
+        QAction* action = recentActions_[i];
+        bool used = i < files.size();
+        action->setVisible(used);
+        if (!used)
+            continue;
+        QString text = files[i];
+        action->setData(text);
+        action->setText(QString("&%1 %2").arg(i + 1).arg(text.replace('&', "&&")));
+    }
+    recentSeparator_->setVisible(!files.isEmpty());
+}
+
+// In debug mode the status bar shows where the selected resource's data lies in the executable.
+void CVelFrame::ShowEntryRange() {
+    statusBar()->clearMessage();
+    Project* project = document_.GetProject();
+    XmlNode* node = ResourceTreeWidget::NodeOf(view_->Tree()->currentItem());
+    if (!app_.debugMode || !project || !node)
+        return;
+    EntryRange range = project->GetEntryRange(node);
+    QString title = QString::fromStdString(project->Text(node->firstChild, "Name"));
+    QString text = EntryRangeText(title, range.start, range.end);
+    if (!text.isEmpty())
+        statusBar()->showMessage(text);
 }
 
 void CVelFrame::UpdateTitle() {

@@ -5,7 +5,9 @@
 #include "app/AppServices.h"
 
 #include <QMainWindow>
+#include <QString>
 #include <map>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -15,6 +17,10 @@ namespace vellum::gui {
 class CVelDoc;
 class CVelView;
 
+// The debug-mode status text for a shown resource: "title : [0xstart:0xend]", or empty when
+// either offset is unknown.
+QString EntryRangeText(const QString& title, const std::string& start, const std::string& end);
+
 class CVelFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -23,6 +29,8 @@ public:
     CVelView* View() { return view_; }
     QAction* Action(int id) const;
     QLabel* OverwriteIndicator() { return ovr_; }
+    // The File menu's recent-file entries, newest first; only the visible ones are in use.
+    const std::vector<QAction*>& RecentFileActions() const { return recentActions_; }
 
     // Places the window as it was left: the saved rectangle (unless it is too small) and the
     // maximised state.
@@ -31,6 +39,8 @@ public:
     // Flips the hex view's insert mode ("Insert" under "Flag").
     void ToggleInsertMode();
     void UpdateCommands();
+    // Refreshes the File menu's recent-file entries from the settings.
+    void UpdateRecentFiles();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +53,8 @@ private:
     void ConnectCommands();
     void ConnectEditCommands();
     void OpenFile();
+    void OpenPath(const QString& path);
+    void ShowEntryRange();
     void UpdateTitle();
     void UpdateOverwriteIndicator();
 
@@ -51,6 +63,8 @@ private:
     CVelView* view_;
     std::map<int, QAction*> actions_;
     QLabel* ovr_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
 };
 
 } // namespace vellum::gui

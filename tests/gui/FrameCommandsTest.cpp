@@ -1,0 +1,138 @@
+// The main window's File and Help commands: the recent-file list, New and Save on the blank
+// template, About, and the debug-mode offsets in the status bar.
+#include "document/FrameCommands.h"
+
+#include "GuiFixture.h"
+#include "app/Settings.h"
+#include "app/StartDocument.h"
+#include "app/Version.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace vellum::test {
+
+namespace {
+
+QStringList VisibleRecentFiles(const gui::CVelFrame& frame) {
+    QStringList files;
+    for (QAction* action : frame.RecentFileActions())
+        if (action->isVisible())
+            files << action->data().toString();
+    return files;
+}
+
+} // namespace
+
+TEST_F(GuiTest, RecentFilesAreListedNewestFirstAndReopenToTheTop) {
+    gui::AddRecentFile("/nowhere/old.dll");
+    StartApp();
+    std::string first = OpenFixture("resources.dll");
+    std::string second = OpenFixture("resonly.dll");
+    QStringList listed = VisibleRecentFiles(Frame());
+    EXPECT_EQ(listed.mid(0, 2),
+              QStringList({QString::fromStdString(second), QString::fromStdString(first)}));
+    EXPECT_TRUE(listed.contains("/nowhere/old.dll"));
+    EXPECT_EQ(Frame().RecentFileActions()[0]->text().left(3), "&1 ");
+    QMenu* fileMenu = Frame().menuBar()->actions().value(0)->menu();
+    EXPECT_TRUE(fileMenu->actions().contains(Frame().RecentFileActions()[0]));
+
+    // Choosing the second entry opens it and moves it to File1.
+    Frame().RecentFileActions()[1]->trigger();
+    EXPECT_EQ(Doc().PathName(), first);
+    EXPECT_TRUE(TopLabels().contains("MYTYPE"));
+    EXPECT_EQ(gui::ReadRecentFiles().value(0).toStdString(), first);
+    EXPECT_EQ(VisibleRecentFiles(Frame()).value(1).toStdString(), second);
+}
+
+TEST_F(GuiTest, AVanishedRecentFileFallsBackToTheBlankTemplate) {
+    StartApp();
+    gui::AddRecentFile("/nowhere/gone.dll");
+    Frame().UpdateRecentFiles();
+    ASSERT_EQ(VisibleRecentFiles(Frame()).value(0), "/nowhere/gone.dll");
+    Frame().RecentFileActions()[0]->trigger();
+    EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
+    EXPECT_FALSE(TopLabels().isEmpty());
+}
+
+TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
+    StartApp();
+    OpenFixture("resources.dll");
+    QTreeWidgetItem* typeItem = Tree().FindTypeItem("MYTYPE");
+    ASSERT_TRUE(typeItem && typeItem->childCount() > 0);
+    QTreeWidgetItem* item = typeItem->child(0);
+    XmlNode* node = gui::ResourceTreeWidget::NodeOf(item);
+    Project& project = *Doc().GetProject();
+    project.Set(node->firstChild, "Start", "3040");
+    project.Set(node->firstChild, "End", "307F");
+    QString name = QString::fromStdString(project.Text(node->firstChild, "Name"));
+
+    ASSERT_TRUE(app_->Services().debugMode);
+    Tree().setCurrentItem(item);
+    EXPECT_EQ(Frame().statusBar()->currentMessage(), name + " : [0x3040:0x307F]");
+
+    // Turned off, selecting shows nothing, and a resource without offsets never shows any.
+    Frame().Action(gui::kCmdDebugMode)->trigger();
+    Tree().setCurrentItem(typeItem);
+    Tree().setCurrentItem(item);
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
+    Frame().Action(gui::kCmdDebugMode)->trigger();
+    project.Set(node->firstChild, "End", "");
+    Tree().setCurrentItem(typeItem);
+    Tree().setCurrentItem(item);
+    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(GuiTest, AboutShowsTheVersion) {
+    StartApp();
+    Frame().Action(gui::kCmdAbout)->trigger();
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    EXPECT_EQ(prompter_.Shown()[0].message, VersionString());
+    EXPECT_EQ(prompter_.Shown()[0].message.rfind("Vellum Version ", 0), 0u);
+}
+
+TEST_F(GuiTest, SavingTheBlankTemplateAsksForAPath) {
+    StartApp();
+    ASSERT_TRUE(Doc().IsBlank());
+    std::vector<std::string> proposed;
+    Doc().chooseSavePath = [&](const std::string& name) {
+        proposed.push_back(name);
+        return std::string();
+    };
+    Frame().UpdateCommands();
+    Frame().Action(gui::kCmdFileSave)->trigger();
+    EXPECT_EQ(proposed, std::vector<std::string>{"new.dll"});
+    EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
+
+    std::string target = scratch_ / "made.dll";
+    Doc().chooseSavePath = [&](const std::string&) { return target; };
+    prompter_.Answer(IDYES); // copy the compiled file to the chosen place
+    Frame().Action(gui::kCmdFileSave)->trigger();
+    EXPECT_TRUE(std::filesystem::is_regular_file(target));
+    EXPECT_EQ(Doc().PathName(), target);
+    EXPECT_FALSE(Doc().IsBlank());
+}
+
+TEST_F(GuiTest, NewOpensTheBlankTemplateAfterOfferingToSave) {
+    StartApp();
+    std::string dll = OpenFixture("resources.dll");
+    auto modified = std::filesystem::last_write_time(dll);
+
+    prompter_.Answer(IDCANCEL);
+    Frame().Action(gui::kCmdFileNew)->trigger();
+    EXPECT_EQ(Doc().PathName(), dll);
+
+    prompter_.Answer(IDNO);
+    Frame().Action(gui::kCmdFileNew)->trigger();
+    EXPECT_TRUE(Doc().IsBlank());
+    EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
+    EXPECT_FALSE(TopLabels().contains("MYTYPE"));
+    EXPECT_EQ(std::filesystem::last_write_time(dll), modified);
+    ASSERT_EQ(prompter_.Shown().size(), 3u);
+    EXPECT_EQ(prompter_.Shown()[1].message, "Save current resource file?");
+    EXPECT_EQ(prompter_.Shown()[2].title, "New DLL Created");
+}
+
+} // namespace vellum::test
