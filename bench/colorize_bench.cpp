@@ -5,6 +5,7 @@
 // nothing else, which the compiler turns into vector code running at memory speed. Each
 // benchmark repeats and the fastest repetition counts, so that neighbours on a shared machine
 // do not decide the ratio.
+#include "FastestRunReporter.h"
 #include "imaging/Colorizer.h"
 
 #include <algorithm>
@@ -85,24 +86,6 @@ void Colorize(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations() * (dib.size() - kHeaderSize)));
 }
 
-// Keeps the fastest real time of every benchmark for the ratio line.
-class Collector : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.aggregate_name == "min")
-                fastest_[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Fastest(const std::string& name) const {
-        auto found = fastest_.find(name);
-        return found == fastest_.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> fastest_;
-};
-
 void Register(const char* name, void (*run)(benchmark::State&)) {
     benchmark::RegisterBenchmark(name, run)
         ->Unit(benchmark::kMillisecond)
@@ -121,7 +104,7 @@ int main(int argc, char** argv) {
     Register("plain_pass_4096x4096", PlainPass);
     Register("colorize_hue_saturation_4096x4096", Colorize);
     benchmark::Initialize(&argc, argv);
-    Collector collector;
+    FastestRunReporter collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
 

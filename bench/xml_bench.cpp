@@ -10,6 +10,7 @@
 // whether the allocator hands a parser's hundred megabytes back to the kernel depends on what
 // happens to lie at the top of the heap, and runs swing by a factor of two on page faults. Warm
 // memory also spares pugixml's copy of the input its faults, so the comparison leans its way.
+#include "FastestRunReporter.h"
 #include "common/XmlDocument.h"
 
 #include <algorithm>
@@ -190,24 +191,6 @@ void PugiInPlace(benchmark::State& state, const Input* input) {
     state.SetBytesProcessed(std::int64_t(state.iterations() * input->bytes.size()));
 }
 
-// Keeps the fastest real time of every benchmark for the ratio lines.
-class Collector : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.aggregate_name == "min")
-                fastest_[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double Fastest(const std::string& name) const {
-        auto found = fastest_.find(name);
-        return found == fastest_.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> fastest_;
-};
-
 // One parse per repetition, and the fastest of them counts: on a shared machine the slower
 // runs measure the neighbours, not the parser.
 void Register(const char* name, void (*run)(benchmark::State&, const Input*), const Input& in) {
@@ -258,7 +241,7 @@ int main(int argc, char** argv) {
     }
 
     benchmark::Initialize(&argc, argv);
-    Collector collector;
+    FastestRunReporter collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
     benchmark::Shutdown();
 

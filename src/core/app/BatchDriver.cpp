@@ -33,8 +33,6 @@ const char* const kUsageText =
     "Options start with '-' or '/' and ignore case. Exit status: 0 success, 1 failure,\n"
     "2 usage error.\n";
 
-namespace {
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "vellum: %s\n\n%s", message.c_str(), kUsageText);
     return kExitUsage;
@@ -44,6 +42,8 @@ void PrintErrorTrail() {
     if (std::optional<std::string> trail = TakeErrorTrail())
         std::fprintf(stderr, "%s\n", trail->c_str());
 }
+
+namespace {
 
 int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter,
                  const std::string& dataFolder) {

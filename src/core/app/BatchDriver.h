@@ -16,6 +16,11 @@ constexpr int kExitUsage = 2;
 
 extern const char* const kUsageText;
 
+// Prints "vellum: <message>" and the usage to stderr; returns kExitUsage.
+int UsageError(const std::string& message);
+// Prints the calling thread's error trail to stderr and clears it.
+void PrintErrorTrail();
+
 // Carries out the batch mode the command line selects; returns the process exit status.
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter);
 

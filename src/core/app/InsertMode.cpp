@@ -78,22 +78,18 @@ HRESULT InsertIntoLibrary(const CVelCommandLineInfo& info, Prompter& prompter,
     return hr;
 }
 
-int Usage(const char* message) {
-    std::fprintf(stderr, "vellum: %s\n", message);
-    return kExitUsage;
-}
-
 } // namespace
 
 int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.fileName.empty())
-        return Usage("Insert needs the executable to change: vellum TARGET -Insert:FILE.");
+        return UsageError("Insert needs the executable to change: vellum TARGET -Insert:FILE.");
     if (info.sourcePath.empty())
-        return Usage("Insert needs the file to add: -Insert:FILE.");
+        return UsageError("Insert needs the file to add: -Insert:FILE.");
     int t = info.resourceType;
     if (t != kResourceCursor && t != kResourceIcon && t != kResourceCursorGroup &&
         t != kResourceIconGroup)
-        return Usage("Insert needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
+        return UsageError(
+            "Insert needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
     ExecutableKind kind = ExecutableKindOfFile(info.fileName);
     HRESULT hr = E_FAIL;
     std::string parent =
@@ -113,8 +109,7 @@ int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::st
     }
     if (SUCCEEDED(hr))
         return kExitSuccess;
-    if (std::optional<std::string> trail = TakeErrorTrail())
-        std::fprintf(stderr, "%s\n", trail->c_str());
+    PrintErrorTrail();
     return kExitFailure;
 }
 
