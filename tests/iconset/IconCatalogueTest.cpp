@@ -200,6 +200,16 @@ public:
     std::string ExpandEnvironment(std::string_view text) override { return std::string(text); }
     std::string ToHostPath(std::string_view) override { return {}; }
     std::string ToWindowsPath(std::string_view) override { return {}; }
+    std::string ReadProfileString(std::string_view, std::string_view, std::string_view,
+                                  std::string_view fallback) override {
+        return std::string(fallback);
+    }
+    HRESULT WriteProfileString(std::string_view, std::string_view, std::string_view,
+                               std::string_view) override {
+        return E_FAIL;
+    }
+    HRESULT ReadShortcut(std::string_view, ShortcutInfo*) override { return E_FAIL; }
+    HRESULT SetShortcutIcon(std::string_view, std::string_view, int) override { return E_FAIL; }
     void RefreshDesktop() override {}
 };
 

@@ -14,6 +14,7 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
+constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
 
 // Win32 error numbers that the errno mapping produces.
 constexpr std::uint32_t ERROR_SUCCESS = 0;

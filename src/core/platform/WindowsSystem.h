@@ -16,6 +16,13 @@ namespace vellum {
 
 enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users };
 
+// What a shell shortcut (.lnk) says: the file it starts and the icon it shows.
+struct ShortcutInfo {
+    std::string targetPath;
+    std::string iconLocation; // empty: the target's own icon
+    int iconIndex = 0;
+};
+
 // Shell folder identifiers (CSIDL values) the catalogue uses.
 namespace csidl {
 constexpr int kDesktop = 0x0000;
@@ -91,6 +98,20 @@ public:
     // Windows path -> host path and back; empty when the path has no counterpart.
     virtual std::string ToHostPath(std::string_view windowsPath) = 0;
     virtual std::string ToWindowsPath(std::string_view hostPath) = 0;
+
+    // Profile (INI) files such as Desktop.ini and shell command files (.SCF), by Windows path.
+    // Reading gives `fallback` when the file, section or key is missing; writing creates the
+    // file, section and key as needed.
+    virtual std::string ReadProfileString(std::string_view path, std::string_view section,
+                                          std::string_view key, std::string_view fallback) = 0;
+    virtual HRESULT WriteProfileString(std::string_view path, std::string_view section,
+                                       std::string_view key, std::string_view value) = 0;
+
+    // Shell shortcuts (.lnk), by Windows path. Setting the icon keeps everything else the
+    // shortcut holds.
+    virtual HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) = 0;
+    virtual HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
+                                    int iconIndex) = 0;
 
     // Makes the shell redraw its icons after they were changed.
     virtual void RefreshDesktop() = 0;

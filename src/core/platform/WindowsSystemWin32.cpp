@@ -136,6 +136,27 @@ public:
     }
     std::string ToWindowsPath(std::string_view hostPath) override { return std::string(hostPath); }
 
+    std::string ReadProfileString(std::string_view path, std::string_view section,
+                                  std::string_view key, std::string_view fallback) override {
+        char value[4096];
+        DWORD length = GetPrivateProfileStringA(
+            std::string(section).c_str(), std::string(key).c_str(), std::string(fallback).c_str(),
+            value, sizeof value, std::string(path).c_str());
+        return std::string(value, length);
+    }
+
+    HRESULT WriteProfileString(std::string_view path, std::string_view section,
+                               std::string_view key, std::string_view value) override {
+        if (WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
+                                       std::string(value).c_str(), std::string(path).c_str()))
+            return S_OK;
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+
+    // Shell links are not implemented yet on Windows.
+    HRESULT ReadShortcut(std::string_view, ShortcutInfo*) override { return E_NOTIMPL; }
+    HRESULT SetShortcutIcon(std::string_view, std::string_view, int) override { return E_NOTIMPL; }
+
     void RefreshDesktop() override {
         SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     }

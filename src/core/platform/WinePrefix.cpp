@@ -1,6 +1,7 @@
 // WinePrefix: registry, shell folders, environment and drive mapping of a Wine prefix.
 #include "platform/WinePrefix.h"
 
+#include "common/IniFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 
@@ -424,5 +425,27 @@ std::unique_ptr<WindowsSystem> OpenRunningSystem() {
     return std::make_unique<WinePrefix>(WinePrefix::DefaultFolder());
 }
 #endif
+
+std::string WinePrefix::ReadProfileString(std::string_view path, std::string_view section,
+                                          std::string_view key, std::string_view fallback) {
+    std::string host = ToHostPath(path);
+    return host.empty() ? std::string(fallback) : ReadIniString(host, section, key, fallback);
+}
+
+HRESULT WinePrefix::WriteProfileString(std::string_view path, std::string_view section,
+                                       std::string_view key, std::string_view value) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    return WriteIniString(host, section, key, value);
+}
+
+HRESULT WinePrefix::ReadShortcut(std::string_view, ShortcutInfo*) {
+    return E_NOTIMPL;
+}
+
+HRESULT WinePrefix::SetShortcutIcon(std::string_view, std::string_view, int) {
+    return E_NOTIMPL;
+}
 
 } // namespace vellum

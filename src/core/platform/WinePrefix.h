@@ -42,6 +42,13 @@ public:
 
     std::string ToHostPath(std::string_view windowsPath) override;
     std::string ToWindowsPath(std::string_view hostPath) override;
+    std::string ReadProfileString(std::string_view path, std::string_view section,
+                                  std::string_view key, std::string_view fallback) override;
+    HRESULT WriteProfileString(std::string_view path, std::string_view section,
+                               std::string_view key, std::string_view value) override;
+    HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) override;
+    HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
+                            int iconIndex) override;
     void RefreshDesktop() override {}
 
 private:
