@@ -162,6 +162,43 @@ TEST(ColorizerPixels, LargeCellsKeepOtherChannelsExact) {
     }
 }
 
+// Whole blocks go through a vector form of the transform, split between threads; every pixel
+// must come out as the one-pixel transform gives it, with alpha untouched.
+TEST(ColorizerPixels, BlocksAgreeWithThePixelTransform) {
+    std::vector<std::uint8_t> source(4 * (2 * 65536 + 13));
+    std::uint32_t state = 12345;
+    for (std::uint8_t& byte : source) {
+        state = state * 1664525u + 1013904223u;
+        byte = std::uint8_t(state >> 24);
+    }
+    for (int i = 0; i < 256 * 256; ++i) // every red and green value with a few blues
+        source[4 * i + 2] = std::uint8_t(i), source[4 * i + 1] = std::uint8_t(i >> 8);
+    struct Setting {
+        MixMatrix matrix;
+        Brightness brightness;
+        int saturation;
+    };
+    const Setting settings[] = {
+        {HueMatrix(300), Offsets(20, 0, -10, true, true), 100},
+        {HueMatrix(700), Offsets(-40, 90, 5, false, false), -255},
+        {HueMatrix(0), Offsets(0, 0, 0, true, true), 255},
+        {MixMatrix{{{2700, 2700, 2700}, {0, 100, 0}, {30, 30, 40}}}, Offsets(0, 0, 0, 1, 1), 77},
+        {MixMatrix{{{33.3, 66.7, 0}, {12.5, 50, 37.5}, {0, 0, 100}}}, Offsets(7, 7, 7, 1, 1), 0},
+        {HueMatrix(100), Offsets(0, 0, 0, true, true), 60000},
+    };
+    for (const Setting& setting : settings) {
+        Colorizer colorizer;
+        colorizer.ConfigureFromMatrix(setting.matrix, setting.brightness);
+        colorizer.SetSaturation(setting.saturation);
+        std::vector<std::uint8_t> block = source;
+        colorizer.ColorizeBgraPixels(block.data(), block.size() / 4, false);
+        std::vector<std::uint8_t> expected = source;
+        for (std::size_t i = 0; i < expected.size(); i += 4)
+            colorizer.TransformBgr(&expected[i]);
+        ASSERT_EQ(block, expected) << "saturation " << setting.saturation;
+    }
+}
+
 TEST(ColorizerSaturation, TableAndFullRangeExtremes) {
     Colorizer colorizer;
     colorizer.SetSaturation(128); // b = -0.5

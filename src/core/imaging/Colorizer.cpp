@@ -3,10 +3,13 @@
 
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
+#include "imaging/ColorizerSimd.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 namespace vellum {
 
@@ -22,6 +25,16 @@ constexpr double kMaxScale = 2'000'000;
 // fit in 21 bits, which cells up to about 2700 percent do.
 constexpr int kLaneBits = 21;
 constexpr std::uint64_t kLaneMask = (std::uint64_t(1) << kLaneBits) - 1;
+
+// The vector transform reads the three packed tables as one block.
+static_assert(sizeof(std::array<std::array<std::uint64_t, 256>, 3>) == 3 * 256 * 8);
+
+// Below this many pixels per thread, starting threads costs more than it saves.
+constexpr std::size_t kPixelsPerThread = 1 << 16;
+
+// The vector transform multiplies channel differences (up to 255) by the saturation in float,
+// exactly while the product stays below 2^24.
+constexpr int kMaxVectorSaturation = 1 << 16;
 
 // Transparent pixels of bitmaps without alpha: magenta, here in blue, green, red order.
 constexpr std::uint8_t kKeyBlue = 255;
@@ -212,13 +225,36 @@ void Colorizer::TransformBgr(std::uint8_t* bgr, bool clampBoth) const {
 }
 
 void Colorizer::ColorizeBgraPixels(std::uint8_t* pixels, std::size_t count, bool clampBoth) const {
-    if (packedValid_) {
+    if (!packedValid_) {
         for (std::size_t i = 0; i < count; ++i)
-            TransformPacked(pixels + 4 * i);
+            TransformBgr(pixels + 4 * i, clampBoth);
         return;
     }
-    for (std::size_t i = 0; i < count; ++i)
-        TransformBgr(pixels + 4 * i, clampBoth);
+    // Large images are split between the processor's cores; each part is independent.
+    std::size_t parts =
+        std::min<std::size_t>(std::thread::hardware_concurrency(), count / kPixelsPerThread);
+    parts = std::max<std::size_t>(parts, 1);
+    std::size_t share = (count / parts + 7) / 8 * 8;
+    std::vector<std::thread> helpers;
+    for (std::size_t part = 1; part < parts && share * part < count; ++part) {
+        std::size_t first = share * part;
+        helpers.emplace_back([this, pixels, first, share, count] {
+            ColorizePackedRange(pixels + 4 * first, std::min(share, count - first));
+        });
+    }
+    ColorizePackedRange(pixels, std::min(share, count));
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+void Colorizer::ColorizePackedRange(std::uint8_t* pixels, std::size_t count) const {
+    static const bool vector = HasVectorColorizer();
+    std::size_t done = 0;
+    if (vector && std::abs(saturation_) <= kMaxVectorSaturation)
+        done = ColorizeBgraVector({packed_[0].data(), saturationEnabled_ ? saturation_ : 0}, pixels,
+                                  count);
+    for (std::size_t i = done; i < count; ++i)
+        TransformPacked(pixels + 4 * i);
 }
 
 // ---------------------------------------------------------------------------------------------

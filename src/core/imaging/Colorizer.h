@@ -95,6 +95,7 @@ private:
     void Configure(const MixMatrix& matrix, const Brightness& brightness);
     void PackTables();
     void TransformPacked(std::uint8_t* bgr) const;
+    void ColorizePackedRange(std::uint8_t* pixels, std::size_t count) const;
 
     std::array<std::array<CurveTable, 3>, 3> tables_{};
     // The three output contributions of each input value in one word, 21 bits each, so that a

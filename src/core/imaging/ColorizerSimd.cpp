@@ -1,0 +1,143 @@
+// AVX2 form of the colorizer transform: eight pixels at a time, the table look-ups scalar.
+//
+// Per pixel and output channel c: s = T[c][r](R) + T[c][g](G) + T[c][b](B) + 50, v = min(s / 100,
+// 255); with saturation, L = (25 v0 + 55 v1 + 20 v2 + 50) / 100 and each v loses
+// trunc(-(v - L) * saturation / 256), clamped to 0..255. Every quotient is the exact integer
+// one; where float arithmetic computes it, the comment says why it cannot be off.
+#include "imaging/ColorizerSimd.h"
+
+#include <algorithm>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define VELLUM_HAVE_AVX2_COLORIZER 1
+#include <immintrin.h>
+#endif
+
+namespace vellum {
+
+#ifdef VELLUM_HAVE_AVX2_COLORIZER
+
+namespace {
+
+#define VELLUM_AVX2 __attribute__((target("avx2")))
+
+// (s + 50) / 100, at most 255, for 0 <= s + 50 < 2^21. In float, (s + 50.5) * 0.01f lies within
+// 0.002 of the exact quotient (s + 50.5) / 100, whose fraction is between 0.005 and 0.995, so
+// truncating it gives the integer quotient.
+VELLUM_AVX2 inline __m256i RoundedPercent(__m256i s) {
+    __m256 x = _mm256_add_ps(_mm256_cvtepi32_ps(s), _mm256_set1_ps(50.5f));
+    __m256i q = _mm256_cvttps_epi32(_mm256_mul_ps(x, _mm256_set1_ps(0.01f)));
+    return _mm256_min_epi32(q, _mm256_set1_epi32(255));
+}
+
+// The three 21-bit lanes of eight packed sums held in two vectors. The sums are stored in the
+// order 0 1 4 5 2 3 6 7, so that taking the low (or high) halves of the words of both vectors
+// gives pixels 0 to 7 in order.
+struct Lanes {
+    __m256i red, green, blue;
+};
+
+// Word halves of two vectors: the low (0) or high (1) half of each word, x's two words of a
+// 128-bit lane before y's.
+template <int kHalf> VELLUM_AVX2 inline __m256i Halves(__m256i x, __m256i y) {
+    constexpr int kOrder = kHalf ? _MM_SHUFFLE(3, 1, 3, 1) : _MM_SHUFFLE(2, 0, 2, 0);
+    return _mm256_castps_si256(
+        _mm256_shuffle_ps(_mm256_castsi256_ps(x), _mm256_castsi256_ps(y), kOrder));
+}
+
+VELLUM_AVX2 inline Lanes SplitLanes(__m256i a, __m256i b) {
+    const __m256i mask = _mm256_set1_epi32((1 << 21) - 1);
+    return {_mm256_and_si256(Halves<0>(a, b), mask),
+            _mm256_and_si256(Halves<0>(_mm256_srli_epi64(a, 21), _mm256_srli_epi64(b, 21)), mask),
+            _mm256_srli_epi32(Halves<1>(a, b), 42 - 32)};
+}
+
+// v - trunc((v - L) * b) with b = -saturation / 256, clamped to 0..255. In float the product is
+// exact (|v - L| <= 255 and |saturation| <= 2^16), and truncating it is the integer step.
+VELLUM_AVX2 inline __m256i Saturate(__m256i v, __m256i luminance, __m256 factor) {
+    __m256 d = _mm256_cvtepi32_ps(_mm256_sub_epi32(v, luminance));
+    v = _mm256_sub_epi32(v, _mm256_cvttps_epi32(_mm256_mul_ps(d, factor)));
+    return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+}
+
+// (25 r + 55 g + 20 b + 50) / 100; the sum stays below 43699, where * 5243 >> 19 is exact.
+VELLUM_AVX2 inline __m256i Luminance(__m256i red, __m256i green, __m256i blue) {
+    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(red, _mm256_set1_epi32(25)),
+                                 _mm256_mullo_epi32(green, _mm256_set1_epi32(55)));
+    n = _mm256_add_epi32(n, _mm256_mullo_epi32(blue, _mm256_set1_epi32(20)));
+    n = _mm256_add_epi32(n, _mm256_set1_epi32(50));
+    return _mm256_srli_epi32(_mm256_mullo_epi32(n, _mm256_set1_epi32(5243)), 19);
+}
+
+// Eight pixels from their packed sums.
+VELLUM_AVX2 inline void FinishEight(const std::uint64_t* sums, std::uint8_t* p, int saturation) {
+    Lanes sum = SplitLanes(_mm256_load_si256(reinterpret_cast<const __m256i*>(sums)),
+                           _mm256_load_si256(reinterpret_cast<const __m256i*>(sums + 4)));
+    __m256i r = RoundedPercent(sum.red);
+    __m256i g = RoundedPercent(sum.green);
+    __m256i b = RoundedPercent(sum.blue);
+    if (saturation != 0) {
+        const __m256 factor = _mm256_set1_ps(float(-saturation) / 256);
+        __m256i luminance = Luminance(r, g, b);
+        r = Saturate(r, luminance, factor);
+        g = Saturate(g, luminance, factor);
+        b = Saturate(b, luminance, factor);
+    }
+    __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    __m256i out = _mm256_or_si256(_mm256_and_si256(px, _mm256_set1_epi32(int(0xFF000000u))), b);
+    out = _mm256_or_si256(out, _mm256_slli_epi32(g, 8));
+    out = _mm256_or_si256(out, _mm256_slli_epi32(r, 16));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
+}
+
+// The look-ups stay scalar: three loads of packed words per pixel keep the load ports busier
+// than gathers would, for less work. They fill a block of sums first, which the vector code
+// then reads; reading each sum right after writing it would stall on store forwarding.
+VELLUM_AVX2 std::size_t ColorizeAvx2(const SimdColorTables& t, std::uint8_t* pixels,
+                                     std::size_t count) {
+    constexpr std::size_t kBlock = 256;
+    constexpr int kSlot[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+    const std::uint64_t* red = t.packed;
+    const std::uint64_t* green = t.packed + 256;
+    const std::uint64_t* blue = t.packed + 512;
+    alignas(32) std::uint64_t sums[kBlock];
+    std::size_t done = count / 8 * 8;
+    for (std::size_t first = 0; first < done; first += kBlock) {
+        std::size_t n = std::min(kBlock, done - first);
+        std::uint8_t* block = pixels + 4 * first;
+        for (std::size_t k = 0; k < n; k += 8) {
+            for (int j = 0; j < 8; ++j) {
+                const std::uint8_t* p = block + 4 * (k + j);
+                sums[k + kSlot[j]] = red[p[2]] + green[p[1]] + blue[p[0]];
+            }
+        }
+        for (std::size_t k = 0; k < n; k += 8)
+            FinishEight(sums + k, block + 4 * k, t.saturation);
+    }
+    return done;
+}
+
+} // namespace
+
+bool HasVectorColorizer() {
+    return __builtin_cpu_supports("avx2");
+}
+
+std::size_t ColorizeBgraVector(const SimdColorTables& tables, std::uint8_t* pixels,
+                               std::size_t count) {
+    return ColorizeAvx2(tables, pixels, count);
+}
+
+#else
+
+bool HasVectorColorizer() {
+    return false;
+}
+
+std::size_t ColorizeBgraVector(const SimdColorTables&, std::uint8_t*, std::size_t) {
+    return 0;
+}
+
+#endif
+
+} // namespace vellum
