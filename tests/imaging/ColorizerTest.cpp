@@ -162,10 +162,11 @@ TEST(ColorizerPixels, LargeCellsKeepOtherChannelsExact) {
     }
 }
 
-// Whole blocks go through a vector form of the transform, split between threads; every pixel
-// must come out as the one-pixel transform gives it, with alpha untouched.
+// Whole blocks go through a vector form of the transform, split between threads and, for large
+// ones, with a table of red and green pairs; every pixel must come out as the one-pixel
+// transform gives it, with alpha untouched.
 TEST(ColorizerPixels, BlocksAgreeWithThePixelTransform) {
-    std::vector<std::uint8_t> source(4 * (2 * 65536 + 13));
+    std::vector<std::uint8_t> source(4 * ((1 << 20) + 13));
     std::uint32_t state = 12345;
     for (std::uint8_t& byte : source) {
         state = state * 1664525u + 1013904223u;

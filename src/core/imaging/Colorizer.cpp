@@ -32,6 +32,9 @@ static_assert(sizeof(std::array<std::array<std::uint64_t, 256>, 3>) == 3 * 256 *
 // Below this many pixels per thread, starting threads costs more than it saves.
 constexpr std::size_t kPixelsPerThread = 1 << 16;
 
+// From this many pixels on, a table of red and green pairs (512 KB) pays for its making.
+constexpr std::size_t kPixelsForPairTable = 1 << 20;
+
 // The vector transform multiplies channel differences (up to 255) by the saturation in float,
 // exactly while the product stays below 2^24.
 constexpr int kMaxVectorSaturation = 1 << 16;
@@ -230,6 +233,20 @@ void Colorizer::ColorizeBgraPixels(std::uint8_t* pixels, std::size_t count, bool
             TransformBgr(pixels + 4 * i, clampBoth);
         return;
     }
+    static const bool vector = HasVectorColorizer();
+    SimdColorTables simd{packed_[0].data(), nullptr, saturationEnabled_ ? saturation_ : 0};
+    if (!vector || std::abs(saturation_) > kMaxVectorSaturation) {
+        ColorizePackedRange(pixels, count, nullptr);
+        return;
+    }
+    std::vector<std::uint64_t> redGreen;
+    if (count >= kPixelsForPairTable) {
+        redGreen.resize(256 * 256);
+        for (std::size_t red = 0; red < 256; ++red)
+            for (std::size_t green = 0; green < 256; ++green)
+                redGreen[256 * red + green] = packed_[0][red] + packed_[1][green];
+        simd.redGreen = redGreen.data();
+    }
     // Large images are split between the processor's cores; each part is independent.
     std::size_t parts =
         std::min<std::size_t>(std::thread::hardware_concurrency(), count / kPixelsPerThread);
@@ -238,21 +255,19 @@ void Colorizer::ColorizeBgraPixels(std::uint8_t* pixels, std::size_t count, bool
     std::vector<std::thread> helpers;
     for (std::size_t part = 1; part < parts && share * part < count; ++part) {
         std::size_t first = share * part;
-        helpers.emplace_back([this, pixels, first, share, count] {
-            ColorizePackedRange(pixels + 4 * first, std::min(share, count - first));
+        helpers.emplace_back([this, &simd, pixels, first, share, count] {
+            ColorizePackedRange(pixels + 4 * first, std::min(share, count - first), &simd);
         });
     }
-    ColorizePackedRange(pixels, std::min(share, count));
+    ColorizePackedRange(pixels, std::min(share, count), &simd);
     for (std::thread& helper : helpers)
         helper.join();
 }
 
-void Colorizer::ColorizePackedRange(std::uint8_t* pixels, std::size_t count) const {
-    static const bool vector = HasVectorColorizer();
-    std::size_t done = 0;
-    if (vector && std::abs(saturation_) <= kMaxVectorSaturation)
-        done = ColorizeBgraVector({packed_[0].data(), saturationEnabled_ ? saturation_ : 0}, pixels,
-                                  count);
+// The vector transform when `simd` is given, and the scalar one for what it leaves.
+void Colorizer::ColorizePackedRange(std::uint8_t* pixels, std::size_t count,
+                                    const SimdColorTables* simd) const {
+    std::size_t done = simd ? ColorizeBgraVector(*simd, pixels, count) : 0;
     for (std::size_t i = done; i < count; ++i)
         TransformPacked(pixels + 4 * i);
 }

@@ -19,6 +19,8 @@
 
 namespace vellum {
 
+struct SimdColorTables;
+
 // Channel mix in percent: rows are the output channels red, green, blue, columns the input
 // channels red, green, blue.
 using MixMatrix = std::array<std::array<double, 3>, 3>;
@@ -95,7 +97,8 @@ private:
     void Configure(const MixMatrix& matrix, const Brightness& brightness);
     void PackTables();
     void TransformPacked(std::uint8_t* bgr) const;
-    void ColorizePackedRange(std::uint8_t* pixels, std::size_t count) const;
+    void ColorizePackedRange(std::uint8_t* pixels, std::size_t count,
+                             const SimdColorTables* simd) const;
 
     std::array<std::array<CurveTable, 3>, 3> tables_{};
     // The three output contributions of each input value in one word, 21 bits each, so that a

@@ -7,6 +7,7 @@
 #include "imaging/ColorizerSimd.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define VELLUM_HAVE_AVX2_COLORIZER 1
@@ -21,13 +22,12 @@ namespace {
 
 #define VELLUM_AVX2 __attribute__((target("avx2")))
 
-// (s + 50) / 100, at most 255, for 0 <= s + 50 < 2^21. In float, (s + 50.5) * 0.01f lies within
-// 0.002 of the exact quotient (s + 50.5) / 100, whose fraction is between 0.005 and 0.995, so
-// truncating it gives the integer quotient.
+// (s + 50) / 100 for 0 <= s + 50 < 2^21. In float, (s + 50.5) * 0.01f lies within 0.002 of the
+// exact quotient (s + 50.5) / 100, whose fraction is between 0.005 and 0.995, so truncating it
+// gives the integer quotient.
 VELLUM_AVX2 inline __m256i RoundedPercent(__m256i s) {
     __m256 x = _mm256_add_ps(_mm256_cvtepi32_ps(s), _mm256_set1_ps(50.5f));
-    __m256i q = _mm256_cvttps_epi32(_mm256_mul_ps(x, _mm256_set1_ps(0.01f)));
-    return _mm256_min_epi32(q, _mm256_set1_epi32(255));
+    return _mm256_cvttps_epi32(_mm256_mul_ps(x, _mm256_set1_ps(0.01f)));
 }
 
 // The three 21-bit lanes of eight packed sums held in two vectors. The sums are stored in the
@@ -52,21 +52,31 @@ VELLUM_AVX2 inline Lanes SplitLanes(__m256i a, __m256i b) {
             _mm256_srli_epi32(Halves<1>(a, b), 42 - 32)};
 }
 
-// v - trunc((v - L) * b) with b = -saturation / 256, clamped to 0..255. In float the product is
+// v - trunc((v - L) * b) with b = -saturation / 256, not yet clamped. In float the product is
 // exact (|v - L| <= 255 and |saturation| <= 2^16), and truncating it is the integer step.
 VELLUM_AVX2 inline __m256i Saturate(__m256i v, __m256i luminance, __m256 factor) {
     __m256 d = _mm256_cvtepi32_ps(_mm256_sub_epi32(v, luminance));
-    v = _mm256_sub_epi32(v, _mm256_cvttps_epi32(_mm256_mul_ps(d, factor)));
-    return _mm256_min_epi32(_mm256_max_epi32(v, _mm256_setzero_si256()), _mm256_set1_epi32(255));
+    return _mm256_sub_epi32(v, _mm256_cvttps_epi32(_mm256_mul_ps(d, factor)));
 }
 
-// (25 r + 55 g + 20 b + 50) / 100; the sum stays below 43699, where * 5243 >> 19 is exact.
+// (25 r + 55 g + 20 b + 50) / 100 as (25 r + 55 g + 20 b + 50) * 5243 >> 19, exact for sums
+// below 43699, with the constants multiplied in.
 VELLUM_AVX2 inline __m256i Luminance(__m256i red, __m256i green, __m256i blue) {
-    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(red, _mm256_set1_epi32(25)),
-                                 _mm256_mullo_epi32(green, _mm256_set1_epi32(55)));
-    n = _mm256_add_epi32(n, _mm256_mullo_epi32(blue, _mm256_set1_epi32(20)));
-    n = _mm256_add_epi32(n, _mm256_set1_epi32(50));
-    return _mm256_srli_epi32(_mm256_mullo_epi32(n, _mm256_set1_epi32(5243)), 19);
+    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(red, _mm256_set1_epi32(25 * 5243)),
+                                 _mm256_mullo_epi32(green, _mm256_set1_epi32(55 * 5243)));
+    n = _mm256_add_epi32(n, _mm256_mullo_epi32(blue, _mm256_set1_epi32(20 * 5243)));
+    n = _mm256_add_epi32(n, _mm256_set1_epi32(50 * 5243));
+    return _mm256_srli_epi32(n, 19);
+}
+
+// Blue, green, red and alpha values (32 bits each) back into pixels. The saturating packs clamp
+// every channel to 0..255; the byte shuffle interleaves the four channels of each pixel.
+VELLUM_AVX2 inline __m256i PackPixels(__m256i b, __m256i g, __m256i r, __m256i a) {
+    const __m256i interleave =
+        _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9,
+                         13, 2, 6, 10, 14, 3, 7, 11, 15);
+    __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(b, g), _mm256_packus_epi32(r, a));
+    return _mm256_shuffle_epi8(bytes, interleave);
 }
 
 // Eight pixels from their packed sums.
@@ -77,6 +87,11 @@ VELLUM_AVX2 inline void FinishEight(const std::uint64_t* sums, std::uint8_t* p, 
     __m256i g = RoundedPercent(sum.green);
     __m256i b = RoundedPercent(sum.blue);
     if (saturation != 0) {
+        // The saturation step sees the mixed channels capped at 255.
+        const __m256i top = _mm256_set1_epi32(255);
+        r = _mm256_min_epi32(r, top);
+        g = _mm256_min_epi32(g, top);
+        b = _mm256_min_epi32(b, top);
         const __m256 factor = _mm256_set1_ps(float(-saturation) / 256);
         __m256i luminance = Luminance(r, g, b);
         r = Saturate(r, luminance, factor);
@@ -84,31 +99,43 @@ VELLUM_AVX2 inline void FinishEight(const std::uint64_t* sums, std::uint8_t* p, 
         b = Saturate(b, luminance, factor);
     }
     __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    __m256i out = _mm256_or_si256(_mm256_and_si256(px, _mm256_set1_epi32(int(0xFF000000u))), b);
-    out = _mm256_or_si256(out, _mm256_slli_epi32(g, 8));
-    out = _mm256_or_si256(out, _mm256_slli_epi32(r, 16));
+    __m256i out = PackPixels(b, g, r, _mm256_srli_epi32(px, 24));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), out);
 }
 
-// The look-ups stay scalar: three loads of packed words per pixel keep the load ports busier
-// than gathers would, for less work. They fill a block of sums first, which the vector code
-// then reads; reading each sum right after writing it would stall on store forwarding.
+// The packed sum of one pixel (blue in the low byte, then green and red).
+template <bool kRedGreen>
+inline std::uint64_t PackedSum(const SimdColorTables& t, std::uint32_t v) {
+    const std::uint64_t* blue = t.packed + 512;
+    if constexpr (kRedGreen)
+        return t.redGreen[v >> 8 & 0xFFFF] + blue[v & 0xFF];
+    const std::uint64_t* green = t.packed + 256;
+    return t.packed[v >> 16 & 0xFF] + green[v >> 8 & 0xFF] + blue[v & 0xFF];
+}
+
+// The look-ups stay scalar: loads of packed words keep the load ports busier than gathers
+// would, for less work. They fill a block of sums first, which the vector code then reads;
+// reading each sum right after writing it would stall on store forwarding.
+template <bool kRedGreen>
 VELLUM_AVX2 std::size_t ColorizeAvx2(const SimdColorTables& t, std::uint8_t* pixels,
                                      std::size_t count) {
     constexpr std::size_t kBlock = 256;
+    constexpr std::size_t kPrefetchPixels = 1024;
     constexpr int kSlot[8] = {0, 1, 4, 5, 2, 3, 6, 7};
-    const std::uint64_t* red = t.packed;
-    const std::uint64_t* green = t.packed + 256;
-    const std::uint64_t* blue = t.packed + 512;
     alignas(32) std::uint64_t sums[kBlock];
     std::size_t done = count / 8 * 8;
     for (std::size_t first = 0; first < done; first += kBlock) {
         std::size_t n = std::min(kBlock, done - first);
         std::uint8_t* block = pixels + 4 * first;
         for (std::size_t k = 0; k < n; k += 8) {
+            // Hardware prefetching alone falls behind on this mix of reads and writes.
+            if (first + k + kPrefetchPixels < count)
+                _mm_prefetch(reinterpret_cast<const char*>(block + 4 * (k + kPrefetchPixels)),
+                             _MM_HINT_T0);
             for (int j = 0; j < 8; ++j) {
-                const std::uint8_t* p = block + 4 * (k + j);
-                sums[k + kSlot[j]] = red[p[2]] + green[p[1]] + blue[p[0]];
+                std::uint32_t v;
+                std::memcpy(&v, block + 4 * (k + j), 4);
+                sums[k + kSlot[j]] = PackedSum<kRedGreen>(t, v);
             }
         }
         for (std::size_t k = 0; k < n; k += 8)
@@ -125,7 +152,9 @@ bool HasVectorColorizer() {
 
 std::size_t ColorizeBgraVector(const SimdColorTables& tables, std::uint8_t* pixels,
                                std::size_t count) {
-    return ColorizeAvx2(tables, pixels, count);
+    if (tables.redGreen)
+        return ColorizeAvx2<true>(tables, pixels, count);
+    return ColorizeAvx2<false>(tables, pixels, count);
 }
 
 #else

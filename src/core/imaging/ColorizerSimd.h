@@ -12,7 +12,10 @@ struct SimdColorTables {
     // Per input channel (red, green, blue) 256 words holding the red, green and blue output
     // contributions in 21-bit lanes (bits 0, 21 and 42).
     const std::uint64_t* packed;
-    int saturation;             // 0: no saturation step
+    // Null, or the red and green contributions summed for every pair: word 256 * red + green.
+    // Worth building for large images: it saves a look-up per pixel.
+    const std::uint64_t* redGreen;
+    int saturation; // 0: no saturation step
 };
 
 // True when this processor can run ColorizeBgraVector.
