@@ -1,4 +1,4 @@
-// AVX2 form of the colorizer transform: eight pixels at a time, the table look-ups scalar.
+// AVX2 and FMA form of the colorizer transform: eight pixels at a time, the table look-ups scalar.
 //
 // Per pixel and output channel c: s = T[c][r](R) + T[c][g](G) + T[c][b](B) + 50, v = min(s / 100,
 // 255); with saturation, L = (25 v0 + 55 v1 + 20 v2 + 50) / 100 and each v loses
@@ -20,14 +20,20 @@ namespace vellum {
 
 namespace {
 
-#define VELLUM_AVX2 __attribute__((target("avx2")))
+#define VELLUM_AVX2 __attribute__((target("avx2,fma")))
 
-// (s + 50) / 100 for 0 <= s + 50 < 2^21. In float, (s + 50.5) * 0.01f lies within 0.002 of the
-// exact quotient (s + 50.5) / 100, whose fraction is between 0.005 and 0.995, so truncating it
-// gives the integer quotient.
-VELLUM_AVX2 inline __m256i RoundedPercent(__m256i s) {
-    __m256 x = _mm256_add_ps(_mm256_cvtepi32_ps(s), _mm256_set1_ps(50.5f));
-    return _mm256_cvttps_epi32(_mm256_mul_ps(x, _mm256_set1_ps(0.01f)));
+constexpr int kTruncate = _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC;
+
+// The channels are kept as whole numbers in float, where every step below is exact: the values
+// stay far below 2^24, and each truncated product is checked to land on the right integer.
+
+// (s + 50) / 100 for 0 <= s + 50 < 2^21: s * 0.01f + 0.505f (one rounding) lies within 0.002 of
+// (s + 50.5) / 100, whose fraction is between 0.005 and 0.995, so truncating it gives the
+// integer quotient.
+VELLUM_AVX2 inline __m256 RoundedPercent(__m256i s) {
+    __m256 x =
+        _mm256_fmadd_ps(_mm256_cvtepi32_ps(s), _mm256_set1_ps(0.01f), _mm256_set1_ps(0.505f));
+    return _mm256_round_ps(x, kTruncate);
 }
 
 // The three 21-bit lanes of eight packed sums held in two vectors. The sums are stored in the
@@ -52,48 +58,48 @@ VELLUM_AVX2 inline Lanes SplitLanes(__m256i a, __m256i b) {
             _mm256_srli_epi32(Halves<1>(a, b), 42 - 32)};
 }
 
-// v - trunc((v - L) * b) with b = -saturation / 256, not yet clamped. In float the product is
-// exact (|v - L| <= 255 and |saturation| <= 2^16), and truncating it is the integer step.
-VELLUM_AVX2 inline __m256i Saturate(__m256i v, __m256i luminance, __m256 factor) {
-    __m256 d = _mm256_cvtepi32_ps(_mm256_sub_epi32(v, luminance));
-    return _mm256_sub_epi32(v, _mm256_cvttps_epi32(_mm256_mul_ps(d, factor)));
+// v - trunc((v - L) * b) with b = -saturation / 256, not yet clamped. The product is exact
+// (|v - L| <= 255 and |saturation| <= 2^16), so truncating it is the integer step.
+VELLUM_AVX2 inline __m256 Saturate(__m256 v, __m256 luminance, __m256 factor) {
+    __m256 step = _mm256_round_ps(_mm256_mul_ps(_mm256_sub_ps(v, luminance), factor), kTruncate);
+    return _mm256_sub_ps(v, step);
 }
 
-// (25 r + 55 g + 20 b + 50) / 100 as (25 r + 55 g + 20 b + 50) * 5243 >> 19, exact for sums
-// below 43699, with the constants multiplied in.
-VELLUM_AVX2 inline __m256i Luminance(__m256i red, __m256i green, __m256i blue) {
-    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(red, _mm256_set1_epi32(25 * 5243)),
-                                 _mm256_mullo_epi32(green, _mm256_set1_epi32(55 * 5243)));
-    n = _mm256_add_epi32(n, _mm256_mullo_epi32(blue, _mm256_set1_epi32(20 * 5243)));
-    n = _mm256_add_epi32(n, _mm256_set1_epi32(50 * 5243));
-    return _mm256_srli_epi32(n, 19);
+// (25 r + 55 g + 20 b + 50) / 100: the sum plus 50.5 is exact, and times 0.01f it stays within
+// 0.0004 of the quotient, whose fraction is between 0.005 and 0.995.
+VELLUM_AVX2 inline __m256 Luminance(__m256 red, __m256 green, __m256 blue) {
+    __m256 n = _mm256_fmadd_ps(blue, _mm256_set1_ps(20), _mm256_set1_ps(50.5f));
+    n = _mm256_fmadd_ps(green, _mm256_set1_ps(55), n);
+    n = _mm256_fmadd_ps(red, _mm256_set1_ps(25), n);
+    return _mm256_round_ps(_mm256_mul_ps(n, _mm256_set1_ps(0.01f)), kTruncate);
 }
 
 // Blue, green, red and alpha values (32 bits each) back into pixels. The saturating packs clamp
 // every channel to 0..255; the byte shuffle interleaves the four channels of each pixel.
-VELLUM_AVX2 inline __m256i PackPixels(__m256i b, __m256i g, __m256i r, __m256i a) {
+VELLUM_AVX2 inline __m256i PackPixels(__m256 b, __m256 g, __m256 r, __m256i a) {
     const __m256i interleave =
         _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4, 8, 12, 1, 5, 9,
                          13, 2, 6, 10, 14, 3, 7, 11, 15);
-    __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(b, g), _mm256_packus_epi32(r, a));
-    return _mm256_shuffle_epi8(bytes, interleave);
+    __m256i bg = _mm256_packus_epi32(_mm256_cvttps_epi32(b), _mm256_cvttps_epi32(g));
+    __m256i ra = _mm256_packus_epi32(_mm256_cvttps_epi32(r), a);
+    return _mm256_shuffle_epi8(_mm256_packus_epi16(bg, ra), interleave);
 }
 
 // Eight pixels from their packed sums.
 VELLUM_AVX2 inline void FinishEight(const std::uint64_t* sums, std::uint8_t* p, int saturation) {
     Lanes sum = SplitLanes(_mm256_load_si256(reinterpret_cast<const __m256i*>(sums)),
                            _mm256_load_si256(reinterpret_cast<const __m256i*>(sums + 4)));
-    __m256i r = RoundedPercent(sum.red);
-    __m256i g = RoundedPercent(sum.green);
-    __m256i b = RoundedPercent(sum.blue);
+    __m256 r = RoundedPercent(sum.red);
+    __m256 g = RoundedPercent(sum.green);
+    __m256 b = RoundedPercent(sum.blue);
     if (saturation != 0) {
         // The saturation step sees the mixed channels capped at 255.
-        const __m256i top = _mm256_set1_epi32(255);
-        r = _mm256_min_epi32(r, top);
-        g = _mm256_min_epi32(g, top);
-        b = _mm256_min_epi32(b, top);
+        const __m256 top = _mm256_set1_ps(255);
+        r = _mm256_min_ps(r, top);
+        g = _mm256_min_ps(g, top);
+        b = _mm256_min_ps(b, top);
         const __m256 factor = _mm256_set1_ps(float(-saturation) / 256);
-        __m256i luminance = Luminance(r, g, b);
+        __m256 luminance = Luminance(r, g, b);
         r = Saturate(r, luminance, factor);
         g = Saturate(g, luminance, factor);
         b = Saturate(b, luminance, factor);
@@ -147,7 +153,7 @@ VELLUM_AVX2 std::size_t ColorizeAvx2(const SimdColorTables& t, std::uint8_t* pix
 } // namespace
 
 bool HasVectorColorizer() {
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
 std::size_t ColorizeBgraVector(const SimdColorTables& tables, std::uint8_t* pixels,

@@ -1,6 +1,6 @@
 // A vector version of the colorizer's pixel transform for 32-bit pixels, used when the processor
-// has AVX2. It computes exactly what the scalar transform computes for tables whose entries are
-// not negative and whose row sums stay below 2^21 (the same condition as the packed tables).
+// has AVX2 and FMA. It computes exactly what the scalar transform computes for tables whose entries
+// are not negative and whose row sums stay below 2^21 (the same condition as the packed tables).
 #pragma once
 
 #include <cstddef>
