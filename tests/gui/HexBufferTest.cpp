@@ -43,6 +43,42 @@ TEST(HexBufferTest, InsertModeReplacesASelectionByOneCell) {
     EXPECT_EQ(buffer.Data(), Bytes({1, 0xFF, 4}));
 }
 
+// Word and double-word cells show the little-endian value; digits are typed from the most
+// significant, which lives in the cell's last byte.
+TEST(HexBufferTest, WiderCellsAreLittleEndianValues) {
+    HexBuffer words = Buffer({0x34, 0x12, 0x78, 0x56, 0x9A}, false);
+    words.SetCellBytes(2);
+    EXPECT_EQ(words.CellCount(), 3u);
+    EXPECT_EQ(words.CellDigits(0), "1234");
+    EXPECT_EQ(words.CellDigits(2), "  9A") << "the last cell has one byte";
+    words.MoveCaret(1, false);
+    for (char c : std::string("BEEF"))
+        EXPECT_TRUE(words.Type(c));
+    EXPECT_EQ(words.Data(), Bytes({0x34, 0x12, 0xEF, 0xBE, 0x9A}));
+    EXPECT_EQ(words.Caret(), 2u);
+    EXPECT_FALSE(words.Type('1')) << "the short cell has no high byte";
+    words.SetColumn(HexColumn::Text);
+    words.ToggleColumn();
+    EXPECT_EQ(words.Column(), HexColumn::Hex) << "no text column with word cells";
+
+    HexBuffer dwords = Buffer({1, 2, 3, 4, 5, 6, 7, 8}, true);
+    dwords.SetCellBytes(4);
+    EXPECT_EQ(dwords.CellDigits(1), "08070605");
+    dwords.MoveCaret(1, false);
+    dwords.Type('A');
+    EXPECT_EQ(dwords.Data(), Bytes({1, 2, 3, 4, 0, 0, 0, 0xA0, 5, 6, 7, 8}))
+        << "insert mode opens a whole cell";
+    dwords.Select(0, 2);
+    EXPECT_EQ(dwords.Copy().text, Bytes({1, 2, 3, 4, 0, 0, 0, 0xA0, 0}));
+    dwords.DeleteKey();
+    EXPECT_EQ(dwords.Data(), Bytes({5, 6, 7, 8}));
+    dwords.MoveCaret(1, false);
+    dwords.Backspace();
+    EXPECT_TRUE(dwords.Data().empty());
+    dwords.Paste({9, 9, 9, 9, 9});
+    EXPECT_EQ(dwords.Caret(), 2u) << "past the partly filled second cell";
+}
+
 TEST(HexBufferTest, DeleteAndBackspaceFollowTheMode) {
     HexBuffer over = Buffer({1, 2, 3, 4}, false);
     over.DeleteKey();

@@ -2,6 +2,7 @@
 // header table.
 #include "GuiFixture.h"
 #include "views/HeaderTableView.h"
+#include "views/HexEdit.h"
 #include "views/HexWnd.h"
 
 #include <QApplication>
@@ -60,6 +61,26 @@ TEST_F(ViewerTest, HexViewShowsTheFileAndTypedDigitsSetNibbles) {
     ASSERT_EQ(saved.size(), original.size());
     EXPECT_EQ(saved[0], 0x41);
     EXPECT_TRUE(std::equal(saved.begin() + 1, saved.end(), original.begin() + 1));
+}
+
+TEST_F(ViewerTest, HexLinesFollowTheCellSizeAndColumns) {
+    gui::HexEdit edit;
+    edit.resize(800, 200);
+    edit.SetData({0x41, 0x00, 0x42, 0x00, 0x7F});
+    int columns = edit.viewport()->width() / edit.fontMetrics().horizontalAdvance('0');
+    EXPECT_EQ(edit.CellsPerLine(), std::max(1, (columns - 10 - 1) / 4));
+    EXPECT_TRUE(edit.LineText(0).startsWith("00000000  41 00 42 00 7F "));
+    EXPECT_TRUE(edit.LineText(0).trimmed().endsWith("A.B.."));
+
+    edit.SetCellBytes(2);
+    EXPECT_EQ(edit.CellsPerLine(), std::max(1, (columns - 10 + 1) / 5));
+    EXPECT_TRUE(edit.LineText(0).startsWith("00000000  0041 0042   7F "));
+    EXPECT_FALSE(edit.LineText(0).contains("A")) << "no text column with word cells";
+    edit.SetAddressColumn(true, 4);
+    edit.SetCellBytes(4);
+    EXPECT_TRUE(edit.LineText(0).startsWith("0000  00420041       7F "));
+    edit.SetAddressColumn(false);
+    EXPECT_TRUE(edit.LineText(0).startsWith("00420041"));
 }
 
 TEST_F(ViewerTest, CopyPutsBinaryDataAndTextOnTheClipboard) {

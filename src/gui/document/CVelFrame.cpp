@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 
@@ -127,15 +128,42 @@ void CVelFrame::CreateToolBar() {
     QToolBar* toolbar = addToolBar("Standard");
     toolbar->setObjectName("MainToolBar");
     toolbar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
-    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setMovable(false);
     for (int id : kToolbar) {
         if (id == 0) {
             toolbar->addSeparator();
             continue;
         }
+        Action(id)->setIcon(ToolbarIcon(id));
         toolbar->addAction(Action(id));
     }
+}
+
+// The desktop theme's image for a toolbar command, or the style's own where the theme has none.
+QIcon CVelFrame::ToolbarIcon(int id) const {
+    struct Image {
+        int id;
+        const char* themeName;
+        QStyle::StandardPixmap fallback;
+    };
+    static const Image kImages[] = {
+        {kCmdFileNew, "document-new", QStyle::SP_FileIcon},
+        {kCmdFileOpen, "document-open", QStyle::SP_DialogOpenButton},
+        {kCmdFileSave, "document-save", QStyle::SP_DialogSaveButton},
+        {kCmdEditCut, "edit-cut", QStyle::SP_DialogDiscardButton},
+        {kCmdEditCopy, "edit-copy", QStyle::SP_FileDialogDetailedView},
+        {kCmdEditPaste, "edit-paste", QStyle::SP_FileDialogContentsView},
+        {kCmdEditUndo, "edit-undo", QStyle::SP_ArrowBack},
+        {kCmdDeleteResource, "edit-delete", QStyle::SP_TrashIcon},
+        {kCmdAddResource, "list-add", QStyle::SP_FileDialogNewFolder},
+        {kCmdIconSnapshot, "camera-photo", QStyle::SP_DesktopIcon},
+        {kCmdApplyIconset, "preferences-desktop-theme", QStyle::SP_DialogApplyButton},
+    };
+    for (const Image& image : kImages)
+        if (image.id == id)
+            return QIcon::fromTheme(image.themeName, style()->standardIcon(image.fallback));
+    return {};
 }
 
 void CVelFrame::CreateStatusBar() {

@@ -4,6 +4,7 @@
 
 #include "app/AppServices.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <map>
@@ -49,6 +50,7 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
+    QIcon ToolbarIcon(int id) const;
     void CreateStatusBar();
     void ConnectCommands();
     void ConnectEditCommands();

@@ -1,12 +1,16 @@
 // The bytes a hex view edits, with its caret, selection and edit rules; no widgets.
 //
-// Cells are bytes. The caret is a cell index (0 .. size, size meaning just past the end) with a
-// nibble position for the hex column; the selection is the half-open cell range [start, end).
+// A cell is a byte, a word or a double word (1, 2 or 4 bytes, shown as the little-endian value
+// with the most significant digit first); the last cell may hold fewer bytes. The caret is a cell
+// index (0 .. cell count, the count meaning just past the end) with a nibble position for the
+// hex column; the selection is the half-open cell range [start, end).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vellum::gui {
@@ -26,10 +30,20 @@ public:
     const std::vector<std::uint8_t>& Data() const { return data_; }
     std::size_t Size() const { return data_.size(); }
 
+    // 1, 2 or 4; other values are taken as 1. Resets the caret and the selection.
+    void SetCellBytes(int bytes);
+    int CellBytes() const { return cellBytes_; }
+    std::size_t CellCount() const { return (data_.size() + cellBytes_ - 1) / cellBytes_; }
+    // The first byte of a cell (the data size for cells past the end).
+    std::size_t ByteOf(std::size_t cell) const { return std::min(cell * cellBytes_, Size()); }
+    // The hex digits of a cell, most significant first; digits of bytes past the end are blanks.
+    std::string CellDigits(std::size_t cell) const;
+
     std::size_t Caret() const { return caret_; }
     int Nibble() const { return nibble_; }
     HexColumn Column() const { return column_; }
-    void SetColumn(HexColumn column) { column_ = column; }
+    // The text column exists only with byte cells.
+    void SetColumn(HexColumn column) { column_ = cellBytes_ == 1 ? column : HexColumn::Hex; }
     void ToggleColumn();
     // Moves the caret (clamped to the data) to the first nibble; with `extend` the selection
     // grows or shrinks from where the caret was.
@@ -68,9 +82,11 @@ private:
     // Prepares the cell a typed character goes into; false when nothing can be typed there.
     bool PrepareTypingCell();
     void EraseSelection();
+    void EraseCells(std::size_t first, std::size_t last);
     void Changed() { modified_ = true; }
 
     std::vector<std::uint8_t> data_;
+    std::size_t cellBytes_ = 1;
     std::size_t caret_ = 0;
     int nibble_ = 0;
     HexColumn column_ = HexColumn::Hex;

@@ -1,5 +1,7 @@
-// Layout of one line: "%08X  " address, "%02X " per cell, then one character per byte ('.' for
-// bytes that do not print). Cells per line follow the width: ((columns - 10) - 1) / 4, at least 1.
+// Layout of one line: "%0*X  " address, "%02X ", "%04X " or "%08X " per cell, then (byte cells
+// only) one character per byte, '.' for bytes that do not print. Cells per line follow the width
+// in characters: ((columns - address width) - 1) / (digits + 2) with the text column,
+// ((columns - address width) + 1) / (digits + 1) without it, at least 1.
 #include "views/HexEdit.h"
 
 #include "app/Settings.h"
@@ -16,9 +18,8 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr int kAddressDigits = 8;
-constexpr int kAddressWidth = kAddressDigits + 2;
-constexpr int kFontHeight = 18;
+constexpr int kDefaultFontHeight = 18;
+constexpr std::size_t kLongDataSize = 0x10000;
 
 bool Printable(std::uint8_t byte) {
     return byte >= 0x20 && byte < 0x7F;
@@ -38,7 +39,7 @@ HexEdit::HexEdit(QWidget* parent) : QAbstractScrollArea(parent) {
     setObjectName("HexEdit");
     QFont font("Monospace");
     font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(kFontHeight);
+    font.setPixelSize(kDefaultFontHeight);
     setFont(font);
     setFocusPolicy(Qt::StrongFocus);
     verticalScrollBar()->setSingleStep(1);
@@ -66,10 +67,46 @@ int HexEdit::FirstVisibleLine() const {
     return verticalScrollBar()->value();
 }
 
+void HexEdit::SetCellBytes(int bytes) {
+    buffer_.SetCellBytes(bytes);
+    SettingsChanged();
+}
+
+void HexEdit::SetAddressColumn(bool shown, int digits) {
+    showAddress_ = shown;
+    addressDigits_ = std::clamp(digits, 1, 16);
+    SettingsChanged();
+}
+
+void HexEdit::SetTextColumn(bool shown) {
+    showText_ = shown;
+    SettingsChanged();
+}
+
+void HexEdit::SetFontHeight(int pixels) {
+    QFont changed = font();
+    changed.setPixelSize(std::max(1, pixels));
+    setFont(changed);
+    SettingsChanged();
+}
+
+void HexEdit::SettingsChanged() {
+    Refit();
+    viewport()->update();
+    emit StateChanged();
+}
+
+int HexEdit::AddressDigits() const {
+    return buffer_.Size() > kLongDataSize ? 8 : addressDigits_;
+}
+
 void HexEdit::Refit() {
     int columns = viewport()->width() / CharWidth();
-    cellsPerLine_ = std::max(1, ((columns - kAddressWidth) - 1) / 4);
-    int lines = int((buffer_.Size() + std::size_t(cellsPerLine_)) / std::size_t(cellsPerLine_));
+    int room = columns - AddressWidth();
+    cellsPerLine_ = TextShown() ? (room - 1) / (CellDigits() + 2) : (room + 1) / (CellDigits() + 1);
+    cellsPerLine_ = std::max(1, cellsPerLine_);
+    auto perLine = std::size_t(cellsPerLine_);
+    int lines = int((buffer_.CellCount() + perLine) / perLine);
     verticalScrollBar()->setRange(0, std::max(0, lines - LinesPerPage()));
     verticalScrollBar()->setPageStep(LinesPerPage());
 }
@@ -81,16 +118,18 @@ void HexEdit::resizeEvent(QResizeEvent* event) {
 
 QString HexEdit::LineText(std::size_t firstCell) const {
     const auto& data = buffer_.Data();
-    QString text = QString("%1  ").arg(firstCell, kAddressDigits, 16, QChar('0')).toUpper();
+    QString text;
+    if (showAddress_)
+        text = QString("%1  ")
+                   .arg(buffer_.ByteOf(firstCell), AddressDigits(), 16, QChar('0'))
+                   .toUpper();
     QString chars;
     for (std::size_t i = firstCell; i < firstCell + std::size_t(cellsPerLine_); ++i) {
-        if (i < data.size()) {
-            text += QString("%1 ").arg(data[i], 2, 16, QChar('0')).toUpper();
-            chars += Printable(data[i]) ? QChar(data[i]) : QChar('.');
-        } else {
-            text += "   ";
-            chars += ' ';
-        }
+        bool present = i < buffer_.CellCount();
+        text += present ? QString::fromStdString(buffer_.CellDigits(i)) + ' '
+                        : QString(CellDigits() + 1, ' ');
+        if (TextShown())
+            chars += !present ? QChar(' ') : Printable(data[i]) ? QChar(data[i]) : QChar('.');
     }
     return text + chars;
 }
@@ -100,26 +139,26 @@ void HexEdit::paintEvent(QPaintEvent*) {
     painter.fillRect(viewport()->rect(), palette().base());
     int cw = CharWidth(), lh = LineHeight(), ascent = fontMetrics().ascent();
     std::size_t perLine = std::size_t(cellsPerLine_);
-    int textColumn = kAddressWidth + cellsPerLine_ * 3;
     for (int row = 0; row <= LinesPerPage(); ++row) {
         std::size_t first = std::size_t(FirstVisibleLine() + row) * perLine;
-        if (first > buffer_.Size())
+        if (first > buffer_.CellCount())
             break;
         int y = row * lh;
-        for (std::size_t i = first; i < first + perLine && i < buffer_.Size(); ++i) {
+        for (std::size_t i = first; i < first + perLine && i < buffer_.CellCount(); ++i) {
             if (!buffer_.IsSelected(i))
                 continue;
             int col = int(i - first);
-            painter.fillRect((kAddressWidth + col * 3) * cw, y, 2 * cw, lh, palette().highlight());
-            painter.fillRect((textColumn + col) * cw, y, cw, lh, palette().highlight());
+            painter.fillRect(HexColumnOf(col) * cw, y, CellDigits() * cw, lh,
+                             palette().highlight());
+            if (TextShown())
+                painter.fillRect(TextColumnOf(col) * cw, y, cw, lh, palette().highlight());
         }
         painter.setPen(palette().text().color());
         painter.drawText(0, y + ascent, LineText(first));
         if (buffer_.Caret() / perLine == first / perLine) {
             int col = int(buffer_.Caret() - first);
-            int x = buffer_.Column() == HexColumn::Hex
-                        ? (kAddressWidth + col * 3 + buffer_.Nibble()) * cw
-                        : (textColumn + col) * cw;
+            int x = buffer_.Column() == HexColumn::Hex ? (HexColumnOf(col) + buffer_.Nibble()) * cw
+                                                       : TextColumnOf(col) * cw;
             if (hasFocus())
                 painter.fillRect(x, y, blockCaret_ ? cw : 2, lh, palette().text());
         }
@@ -171,7 +210,7 @@ bool HexEdit::HandleMovement(QKeyEvent* event) {
         target = ctrl ? 0 : caret - caret % line;
         break;
     case Qt::Key_End:
-        target = ctrl ? std::ptrdiff_t(buffer_.Size()) : caret - caret % line + line - 1;
+        target = ctrl ? std::ptrdiff_t(buffer_.CellCount()) : caret - caret % line + line - 1;
         break;
     default:
         return false;
@@ -243,10 +282,9 @@ void HexEdit::mousePressEvent(QMouseEvent* event) {
     setFocus();
     int col = int(event->position().x()) / CharWidth();
     int row = int(event->position().y()) / LineHeight() + FirstVisibleLine();
-    int textColumn = kAddressWidth + cellsPerLine_ * 3;
-    bool inText = col >= textColumn;
-    int cell = inText ? col - textColumn : (col - kAddressWidth) / 3;
-    if (cell < 0 || cell >= cellsPerLine_)
+    bool inText = TextShown() && col >= TextColumnOf(0);
+    int cell = inText ? col - TextColumnOf(0) : (col - AddressWidth()) / (CellDigits() + 1);
+    if (col < AddressWidth() || cell >= cellsPerLine_)
         return;
     buffer_.SetColumn(inText ? HexColumn::Text : HexColumn::Hex);
     buffer_.MoveCaret(std::ptrdiff_t(row) * cellsPerLine_ + cell,

@@ -19,6 +19,16 @@ public:
     HexBuffer& Buffer() { return buffer_; }
     void SetData(std::vector<std::uint8_t> data);
     int CellsPerLine() const { return cellsPerLine_; }
+
+    // Display settings: cells of 1, 2 or 4 bytes; the address column with its digit count (8
+    // whenever the data reaches past 0x10000); the text column, shown only with byte cells; the
+    // font height in pixels.
+    void SetCellBytes(int bytes);
+    void SetAddressColumn(bool shown, int digits = 8);
+    void SetTextColumn(bool shown);
+    void SetFontHeight(int pixels);
+    // The text of the line that starts with the given cell, as drawn.
+    QString LineText(std::size_t firstCell) const;
     int FirstVisibleLine() const;
 
     void CopyToClipboard() const;
@@ -45,7 +55,13 @@ private:
     bool HandleEditKeys(QKeyEvent* event);
     void EnsureCaretVisible();
     void AfterEdit();
-    QString LineText(std::size_t firstCell) const;
+    void SettingsChanged();
+    int CellDigits() const { return 2 * buffer_.CellBytes(); }
+    bool TextShown() const { return showText_ && buffer_.CellBytes() == 1; }
+    int AddressDigits() const;
+    int AddressWidth() const { return showAddress_ ? AddressDigits() + 2 : 0; }
+    int HexColumnOf(int cell) const { return AddressWidth() + cell * (CellDigits() + 1); }
+    int TextColumnOf(int cell) const { return HexColumnOf(cellsPerLine_) + cell; }
     int CharWidth() const;
     int LineHeight() const;
     int LinesPerPage() const;
@@ -53,6 +69,9 @@ private:
     HexBuffer buffer_;
     int cellsPerLine_ = 16;
     bool blockCaret_ = false;
+    bool showAddress_ = true;
+    int addressDigits_ = 8;
+    bool showText_ = true;
 };
 
 } // namespace vellum::gui
