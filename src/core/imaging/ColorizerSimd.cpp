@@ -119,35 +119,44 @@ inline std::uint64_t PackedSum(const SimdColorTables& t, std::uint32_t v) {
     return t.packed[v >> 16 & 0xFF] + green[v >> 8 & 0xFF] + blue[v & 0xFF];
 }
 
+// The sums of eight pixels, stored in the order the vector code reads them.
+template <bool kRedGreen>
+VELLUM_AVX2 inline void LookUpEight(const SimdColorTables& t, const std::uint8_t* p,
+                                    std::uint64_t* sums) {
+    constexpr int kSlot[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+    for (int j = 0; j < 8; ++j) {
+        std::uint32_t v;
+        std::memcpy(&v, p + 4 * j, 4);
+        sums[kSlot[j]] = PackedSum<kRedGreen>(t, v);
+    }
+}
+
 // The look-ups stay scalar: loads of packed words keep the load ports busier than gathers
-// would, for less work. They fill a block of sums first, which the vector code then reads;
-// reading each sum right after writing it would stall on store forwarding.
+// would, for less work. They run a few groups of eight ahead of the vector code, so that both
+// kinds of work overlap and each group's sums have left the store buffer before they are read
+// back as vectors.
 template <bool kRedGreen>
 VELLUM_AVX2 std::size_t ColorizeAvx2(const SimdColorTables& t, std::uint8_t* pixels,
                                      std::size_t count) {
-    constexpr std::size_t kBlock = 256;
+    constexpr std::size_t kAhead = 8;
     constexpr std::size_t kPrefetchPixels = 1024;
-    constexpr int kSlot[8] = {0, 1, 4, 5, 2, 3, 6, 7};
-    alignas(32) std::uint64_t sums[kBlock];
-    std::size_t done = count / 8 * 8;
-    for (std::size_t first = 0; first < done; first += kBlock) {
-        std::size_t n = std::min(kBlock, done - first);
-        std::uint8_t* block = pixels + 4 * first;
-        for (std::size_t k = 0; k < n; k += 8) {
-            // Hardware prefetching alone falls behind on this mix of reads and writes.
-            if (first + k + kPrefetchPixels < count)
-                _mm_prefetch(reinterpret_cast<const char*>(block + 4 * (k + kPrefetchPixels)),
-                             _MM_HINT_T0);
-            for (int j = 0; j < 8; ++j) {
-                std::uint32_t v;
-                std::memcpy(&v, block + 4 * (k + j), 4);
-                sums[k + kSlot[j]] = PackedSum<kRedGreen>(t, v);
-            }
-        }
-        for (std::size_t k = 0; k < n; k += 8)
-            FinishEight(sums + k, block + 4 * k, t.saturation);
+    alignas(32) std::uint64_t ring[kAhead * 8];
+    std::size_t groups = count / 8;
+    for (std::size_t g = 0; g < std::min(kAhead, groups); ++g)
+        LookUpEight<kRedGreen>(t, pixels + 32 * g, ring + 8 * g);
+    for (std::size_t g = 0; g < groups; ++g) {
+        std::uint64_t* slot = ring + 8 * (g % kAhead);
+        FinishEight(slot, pixels + 32 * g, t.saturation);
+        std::size_t next = g + kAhead;
+        if (next >= groups)
+            continue;
+        // Hardware prefetching alone falls behind on this mix of reads and writes.
+        if (8 * next + kPrefetchPixels < count)
+            _mm_prefetch(reinterpret_cast<const char*>(pixels + 4 * (8 * next + kPrefetchPixels)),
+                         _MM_HINT_T0);
+        LookUpEight<kRedGreen>(t, pixels + 32 * next, slot);
     }
-    return done;
+    return groups * 8;
 }
 
 } // namespace
