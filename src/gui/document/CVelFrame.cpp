@@ -33,10 +33,10 @@ constexpr int kToolbarIconSize = 24;
 
 } // namespace
 
-const CommandSpec* FindCommand(int id) {
-    for (const CommandSpec& spec : kCommands)
-        if (spec.id == id)
-            return &spec;
+const CommandEntry* FindCommand(int id) {
+    for (const CommandEntry& entry : kCommands)
+        if (entry.id == id)
+            return &entry;
     return nullptr;
 }
 
@@ -73,14 +73,14 @@ QAction* CVelFrame::Action(int id) const {
 }
 
 void CVelFrame::CreateActions() {
-    for (const CommandSpec& spec : kCommands) {
-        auto* action = new QAction(spec.menuText, this);
-        action->setData(spec.id);
-        if (spec.toolbarText)
-            action->setIconText(spec.toolbarText);
-        if (spec.shortcut)
-            action->setShortcut(QKeySequence(spec.shortcut));
-        actions_[spec.id] = action;
+    for (const CommandEntry& entry : kCommands) {
+        auto* action = new QAction(entry.menuText, this);
+        action->setData(entry.id);
+        if (entry.toolbarText)
+            action->setIconText(entry.toolbarText);
+        if (entry.shortcut)
+            action->setShortcut(QKeySequence(entry.shortcut));
+        actions_[entry.id] = action;
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
@@ -91,10 +91,10 @@ void CVelFrame::CreateActions() {
 }
 
 void CVelFrame::CreateMenus() {
-    for (const MenuSpec& spec : kMenus) {
-        QMenu* menu = menuBar()->addMenu(spec.title);
+    for (const MenuEntry& entry : kMenus) {
+        QMenu* menu = menuBar()->addMenu(entry.title);
         connect(menu, &QMenu::aboutToShow, this, &CVelFrame::UpdateCommands);
-        for (int id : spec.items) {
+        for (int id : entry.items) {
             if (id < 0)
                 break;
             if (id == 0)

@@ -27,14 +27,14 @@ enum CommandId : int {
     kCmdExit = 57665,
 };
 
-struct CommandSpec {
+struct CommandEntry {
     int id;
     const char* menuText;
     const char* toolbarText; // null: not on the toolbar
     const char* shortcut;    // QKeySequence text, or null
 };
 
-inline constexpr std::array<CommandSpec, 19> kCommands{{
+inline constexpr std::array<CommandEntry, 19> kCommands{{
     {kCmdFileNew, "&New", "New", "Ctrl+N"},
     {kCmdFileOpen, "&Open...", "Open...", "Ctrl+O"},
     {kCmdFileSave, "&Save", "Save", "Ctrl+S"},
@@ -57,12 +57,12 @@ inline constexpr std::array<CommandSpec, 19> kCommands{{
 }};
 
 // Menus, each a list of command IDs; 0 is a separator, -1 ends a shorter list.
-struct MenuSpec {
+struct MenuEntry {
     const char* title;
     std::array<int, 9> items;
 };
 
-inline constexpr std::array<MenuSpec, 4> kMenus{{
+inline constexpr std::array<MenuEntry, 4> kMenus{{
     {"&File",
      {kCmdFileNew, kCmdFileOpen, kCmdFileSave, kCmdFileSaveAs, 0, kCmdImport, 0, kCmdExit, -1}},
     {"&Edit",
@@ -89,6 +89,6 @@ inline constexpr std::array<int, 15> kToolbar{kCmdFileNew,
                                               kCmdIconSnapshot,
                                               kCmdApplyIconset};
 
-const CommandSpec* FindCommand(int id);
+const CommandEntry* FindCommand(int id);
 
 } // namespace vellum::gui
