@@ -56,3 +56,11 @@ TEST(CommandLine, SlashPathsStayFileNames) {
     EXPECT_TRUE(Parse({"--version"}).showVersion);
     EXPECT_FALSE(Parse({"--version"}).batch);
 }
+
+TEST(CommandLine, ApplyTakesTheIconsetAndIsABatchMode) {
+    CVelCommandLineInfo info = Parse({"/apply:C:\\sets\\Blue.iconzip"});
+    EXPECT_TRUE(info.apply && info.batch);
+    EXPECT_EQ(info.applyPath, "C:\\sets\\Blue.iconzip");
+    EXPECT_FALSE(Parse({"-Applyx"}).apply) << "the option is a prefix ending in a colon";
+    EXPECT_EQ(Parse({"-Apply"}).unknownFlags, std::vector<std::string>{"Apply"});
+}

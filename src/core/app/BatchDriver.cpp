@@ -1,7 +1,9 @@
 #include "app/BatchDriver.h"
 
+#include "app/ApplyMode.h"
 #include "app/InsertMode.h"
 #include "app/Operations.h"
+#include "app/SnapshotMode.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -10,6 +12,7 @@
 #include "decompiler/NeDumper.h"
 #include "decompiler/PeImage.h"
 #include "platform/DataFolder.h"
+#include "platform/WinePrefix.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +30,15 @@ const char* const kUsageText =
     "      resource of the type, each to DEST's name followed by its ID.\n"
     "  vellum TARGET -Insert:FILE -Type:Icon|Cursor|IconGroup|CursorGroup [-Name:NAME] [-Lang:ID]\n"
     "      Add an .ico or .cur file to TARGET (an .exe, .dll, .msstyles or .icl) in place.\n"
+    "  vellum -SnapShot:PATH\n"
+    "      Record the icons the system shows (the Wine prefix in $WINEPREFIX, else ~/.wine)\n"
+    "      in the icon library NAME.icl, NAME being PATH's base name, packaged by PATH's\n"
+    "      extension: .iconset (library beside it), .iconzip or .zip (both in the archive)\n"
+    "      or .icl (the library alone, with IconSnapShot.xml beside it).\n"
+    "  vellum -Apply:PATH\n"
+    "      Apply the iconset PATH (.iconset, .iconzip or .zip) to the system (the Wine prefix\n"
+    "      in $WINEPREFIX, else ~/.wine). The values and files it overwrites are saved first\n"
+    "      in Current.ico/Backup/ of the data folder.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -228,15 +240,31 @@ int RunExtract(const CVelCommandLineInfo& info, Prompter& prompter, const std::s
 
 } // namespace
 
+bool RunningSystemMissing() {
+#ifdef _WIN32
+    return false;
+#else
+    std::string prefix = WinePrefix::DefaultFolder();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(JoinPath(prefix, "system.reg"), ec))
+        return false;
+    std::fprintf(stderr,
+                 "vellum: there is no Wine prefix at %s (system.reg is missing). Set WINEPREFIX "
+                 "to a prefix made with wineboot.\n",
+                 prefix.c_str());
+    return true;
+#endif
+}
+
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
-    if (info.snapshot) {
-        std::fprintf(stderr, "vellum: this batch mode is not available in this version yet.\n");
-        return kExitFailure;
-    }
     std::string dataFolder;
     PrepareDataFolder(ExecutableFolder(), &dataFolder);
+    if (info.snapshot)
+        return RunSnapshot(info, prompter, dataFolder);
+    if (info.apply)
+        return RunApply(info, dataFolder);
     if (info.insert)
         return RunInsert(info, prompter, dataFolder);
     if (info.extract)

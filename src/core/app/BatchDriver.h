@@ -22,6 +22,10 @@ int UsageError(const std::string& message);
 void PrintErrorTrail();
 
 // Carries out the batch mode the command line selects; returns the process exit status.
+// True, after saying so on stderr, when there is no system whose icons could be read or set: on
+// Linux, no Wine prefix (a folder with system.reg) at $WINEPREFIX or ~/.wine.
+bool RunningSystemMissing();
+
 int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter);
 
 } // namespace vellum

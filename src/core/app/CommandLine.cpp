@@ -19,7 +19,8 @@ enum class Option {
     SnapShot,
     Type,
     Source,
-    Id
+    Id,
+    Apply
 };
 
 struct OptionName {
@@ -35,7 +36,7 @@ constexpr OptionName kOptions[] = {
     {Option::Insert, "Insert:", true},   {Option::Lang, "Lang:", true},
     {Option::Name, "Name:", true},       {Option::SnapShot, "SnapShot:", true},
     {Option::Type, "Type:", true},       {Option::Source, "Source:", true},
-    {Option::Id, "ID:", true},
+    {Option::Id, "ID:", true},           {Option::Apply, "Apply:", true},
 };
 
 const OptionName* MatchOption(const std::string& flag) {
@@ -116,8 +117,12 @@ void CVelCommandLineInfo::ParseParam(const std::string& param, bool flag) {
     case Option::Id:
         resourceId = ParseNumber(value);
         break;
+    case Option::Apply:
+        applyPath = value;
+        apply = true;
+        break;
     }
-    batch = snapshot || insert || extract || decompile || compile;
+    batch = snapshot || apply || insert || extract || decompile || compile;
 }
 
 CVelCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {

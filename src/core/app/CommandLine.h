@@ -1,4 +1,4 @@
-// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot) and their
+// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply) and their
 // options. Flags start with "-" or "/"; option names ignore case; options that take a value are
 // prefixes ("-Output:folder"). A "/" argument is a flag only when it names an option, so absolute
 // paths stay file names.
@@ -19,7 +19,8 @@ struct CVelCommandLineInfo {
     bool extract = false;
     bool insert = false;
     bool snapshot = false;
-    bool batch = false; // any of snapshot, insert, extract, decompile, compile
+    bool apply = false;
+    bool batch = false; // any of snapshot, apply, insert, extract, decompile, compile
     int resourceType = 0;
     int resourceId = 0;
     int language = 1033;
@@ -27,6 +28,7 @@ struct CVelCommandLineInfo {
     std::string secondPath;
     std::string outputPath;
     std::string resourceName;
+    std::string applyPath; // the iconset "Apply:" names
 
     std::string fileName;                 // the first plain parameter
     std::vector<std::string> extraParams; // further plain parameters

@@ -1,11 +1,12 @@
 #include "Log.h"
 
+#include "Strings.h"
+#include "common/LocalTime.h"
+
 #include <cstdarg>
 #include <ctime>
 #include <thread>
 #include <vector>
-
-#include "Strings.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -26,8 +27,8 @@ constexpr unsigned kRetries = 4;
 constexpr std::size_t kMaxFormatted = 2048;
 
 void DefaultWait(unsigned) {
-    auto ticks = static_cast<unsigned long>(
-        std::chrono::steady_clock::now().time_since_epoch() / std::chrono::milliseconds(1));
+    auto ticks = static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch() /
+                                            std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(500 + ticks % 777));
 }
 
@@ -80,13 +81,7 @@ std::string Log::FormatLine(const std::string& text, const std::tm& t) {
 }
 
 void Log::Write(const std::string& text) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    std::tm local = LocalTimeNow();
     std::string line = FormatLine(text, local);
     if (holdBack_ == 0) {
         Append(line);

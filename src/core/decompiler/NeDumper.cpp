@@ -391,6 +391,18 @@ HRESULT NeDumper::SaveSortedManifest(const std::string& text, const std::string&
 }
 
 HRESULT NeDumper::ExtractOne(unsigned type, unsigned id, const std::string& outputPath, bool raw) {
+    std::vector<std::uint8_t> bytes;
+    HRESULT hr = ResourceBytes(type, id, raw, bytes);
+    if (FAILED(hr))
+        return hr;
+    hr = ReplaceFileContents(outputPath, bytes.data(), bytes.size());
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to Create File %s", outputPath.c_str());
+    return hr;
+}
+
+HRESULT NeDumper::ResourceBytes(unsigned type, unsigned id, bool raw,
+                                std::vector<std::uint8_t>& out) {
     HRESULT hr = RequireOpen();
     if (FAILED(hr))
         return hr;
@@ -402,7 +414,15 @@ HRESULT NeDumper::ExtractOne(unsigned type, unsigned id, const std::string& outp
     }
     if (!CheckInside(*resource))
         return E_FAIL;
-    return WriteResource(*resource, outputPath, raw);
+    return BuildResourceFile(*resource, raw, out);
+}
+
+std::vector<unsigned> NeDumper::ResourceIds(unsigned type) const {
+    std::vector<unsigned> ids;
+    for (const NeResource& r : resources_)
+        if (r.type == (type & kIdMask))
+            ids.push_back(r.id);
+    return ids;
 }
 
 HRESULT NeDumper::ExtractType(unsigned type, const std::string& destinationPattern) {

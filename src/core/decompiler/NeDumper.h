@@ -37,6 +37,11 @@ public:
     // E_FAIL when there is no such resource.
     HRESULT ExtractOne(unsigned type, unsigned id, const std::string& outputPath, bool raw);
 
+    // The IDs of the resources of a type, in the order of the resource table.
+    std::vector<unsigned> ResourceIds(unsigned type) const;
+    // The bytes ExtractOne would write for the resource of that type and ID.
+    HRESULT ResourceBytes(unsigned type, unsigned id, bool raw, std::vector<std::uint8_t>& out);
+
     // Extracts every resource of the type to the pattern's drive, folder and base name followed
     // by the ID in five hexadecimal digits and the pattern's extension ("a.ico" -> "a0000a.ico").
     // S_FALSE when the library holds no resource of that type; otherwise the first failure, if

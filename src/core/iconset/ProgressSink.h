@@ -2,6 +2,10 @@
 // status text, the command line prints one line per status.
 #pragma once
 
+#include "common/Strings.h"
+
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace vellum {
@@ -19,6 +23,31 @@ class SilentProgress final : public ProgressSink {
 public:
     void SetPercent(int) override {}
     void SetStatus(std::string_view) override {}
+};
+
+// One phase of a long operation that works through counted items: each item shows
+// "<phase> (<n> of <total>)" and moves the bar to base + weight * n / total.
+class PhaseProgress {
+public:
+    PhaseProgress(ProgressSink& sink, int base, int weight, int total)
+        : sink_(sink), base_(base), weight_(weight), total_(total) {}
+
+    ProgressSink& Sink() { return sink_; }
+    void SetPhase(std::string phase) { phase_ = std::move(phase); }
+    void Advance() {
+        ++count_;
+        sink_.SetStatus(Format("%s (%d of %d)", phase_.c_str(), count_, total_));
+        if (total_ > 0)
+            sink_.SetPercent(base_ + int(std::int64_t(weight_) * count_ / total_));
+    }
+
+private:
+    ProgressSink& sink_;
+    int base_;
+    int weight_;
+    int total_;
+    int count_ = 0;
+    std::string phase_;
 };
 
 } // namespace vellum

@@ -4,6 +4,7 @@
 #include "common/ByteWriter.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
+#include "common/LocalTime.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 
@@ -85,12 +86,7 @@ std::uint16_t FlagsForLevel(int level) {
 // MS-DOS time: hours << 11 | minutes << 5 | seconds / 2; date: (year - 1980) << 9 | month << 5 |
 // day. Times outside 1980-2107 are clamped to the nearest end.
 void ToDosTime(std::time_t when, std::uint16_t* dosTime, std::uint16_t* dosDate) {
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &when);
-#else
-    localtime_r(&when, &local);
-#endif
+    std::tm local = LocalTime(when);
     int year = local.tm_year + 1900;
     if (year < 1980) {
         *dosTime = 0;

@@ -7,6 +7,7 @@
 
 #include "common/Result.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -86,6 +87,11 @@ public:
                                      std::vector<std::string>* names) = 0;
     virtual HRESULT EnumerateValues(RootKey root, std::string_view key,
                                     std::vector<std::string>* names) = 0;
+    // The type of a value (1 REG_SZ, 2 REG_EXPAND_SZ, 4 REG_DWORD, ...), so that a string can be
+    // put back as the type it had. Fails like ReadString for missing keys and values.
+    virtual HRESULT ReadValueType(RootKey, std::string_view, std::string_view, std::uint32_t*) {
+        return E_NOTIMPL;
+    }
 
     // The folder of a CSIDL, without a trailing backslash; fails for unknown identifiers.
     virtual HRESULT ShellFolder(int csidl, std::string* folder) = 0;
@@ -101,14 +107,19 @@ public:
 
     // Profile (INI) files such as Desktop.ini and shell command files (.SCF), by Windows path.
     // Reading gives `fallback` when the file, section or key is missing; writing creates the
-    // file, section and key as needed.
+    // file, section and key as needed, and keeps the attributes (read-only, hidden) of a file
+    // that exists.
     virtual std::string ReadProfileString(std::string_view path, std::string_view section,
                                           std::string_view key, std::string_view fallback) = 0;
     virtual HRESULT WriteProfileString(std::string_view path, std::string_view section,
                                        std::string_view key, std::string_view value) = 0;
+    // Creates a file that does not exist yet, with the hidden attribute, holding `contents`
+    // (a new Desktop.ini is hidden so that the folder's listing leaves it out). Fails with
+    // ERROR_FILE_EXISTS when the file is there.
+    virtual HRESULT CreateHiddenFile(std::string_view, std::string_view) { return E_NOTIMPL; }
 
     // Shell shortcuts (.lnk), by Windows path. Setting the icon keeps everything else the
-    // shortcut holds.
+    // shortcut holds, its attributes included.
     virtual HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) = 0;
     virtual HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
                                     int iconIndex) = 0;

@@ -4,7 +4,10 @@
 
 #include "platform/WindowsSystem.h"
 
+#include <cwchar>
+#include <objbase.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 #include <windows.h>
 
 namespace vellum {
@@ -35,6 +38,46 @@ struct Key {
     ~Key() {
         if (handle)
             RegCloseKey(handle);
+    }
+};
+
+std::wstring Wide(std::string_view text) {
+    std::string input(text);
+    int size = MultiByteToWideChar(CP_ACP, 0, input.c_str(), -1, nullptr, 0);
+    std::wstring out(size > 0 ? std::size_t(size) : 1, L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, input.c_str(), -1, out.data(), size);
+    out.resize(wcslen(out.c_str()));
+    return out;
+}
+
+// COM for the calling thread during one call; uninitialised only when this call started it.
+struct ComScope {
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ~ComScope() {
+        if (SUCCEEDED(hr))
+            CoUninitialize();
+    }
+};
+
+// The shell's shortcut object and its file interface, released on every path.
+struct ShellLink {
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    ~ShellLink() {
+        if (file)
+            file->Release();
+        if (link)
+            link->Release();
+    }
+    HRESULT Load(std::string_view path, DWORD mode) {
+        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkA, reinterpret_cast<void**>(&link));
+        if (SUCCEEDED(hr))
+            hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        if (SUCCEEDED(hr))
+            hr = file->Load(Wide(path).c_str(), mode);
+        return hr;
     }
 };
 
@@ -100,6 +143,21 @@ public:
         return Enumerate(root, key, names, false);
     }
 
+    HRESULT ReadValueType(RootKey root, std::string_view key, std::string_view valueName,
+                          std::uint32_t* type) override {
+        Key k;
+        LSTATUS status =
+            RegOpenKeyExA(RootHandle(root), std::string(key).c_str(), 0, KEY_READ, &k.handle);
+        DWORD found = 0;
+        if (status == ERROR_SUCCESS)
+            status = RegQueryValueExA(k.handle, std::string(valueName).c_str(), nullptr, &found,
+                                      nullptr, nullptr);
+        if (status != ERROR_SUCCESS)
+            return FromStatus(status);
+        *type = found;
+        return S_OK;
+    }
+
     HRESULT ShellFolder(int csidl, std::string* folder) override {
         char path[MAX_PATH] = {};
         HRESULT hr = SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -145,17 +203,85 @@ public:
         return std::string(value, length);
     }
 
+    // A read-only or hidden file refuses the write; its attributes are set to normal for it and
+    // put back afterwards.
     HRESULT WriteProfileString(std::string_view path, std::string_view section,
                                std::string_view key, std::string_view value) override {
-        if (WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
-                                       std::string(value).c_str(), std::string(path).c_str()))
-            return S_OK;
-        return HRESULT_FROM_WIN32(GetLastError());
+        std::string file(path);
+        DWORD attributes = GetFileAttributesA(file.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        HRESULT hr = S_OK;
+        if (!WritePrivateProfileStringA(std::string(section).c_str(), std::string(key).c_str(),
+                                        std::string(value).c_str(), file.c_str()))
+            hr = HRESULT_FROM_WIN32(GetLastError());
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(file.c_str(), attributes);
+        return hr;
     }
 
-    // Shell links are not implemented yet on Windows.
-    HRESULT ReadShortcut(std::string_view, ShortcutInfo*) override { return E_NOTIMPL; }
-    HRESULT SetShortcutIcon(std::string_view, std::string_view, int) override { return E_NOTIMPL; }
+    HRESULT CreateHiddenFile(std::string_view path, std::string_view contents) override {
+        HANDLE file = CreateFileA(std::string(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return HRESULT_FROM_WIN32(GetLastError());
+        DWORD written = 0;
+        BOOL ok = WriteFile(file, contents.data(), DWORD(contents.size()), &written, nullptr);
+        CloseHandle(file);
+        if (ok && written == contents.size())
+            return S_OK;
+        DeleteFileA(std::string(path).c_str());
+        return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    }
+
+    // The shell's own shortcut object reads the link; a failure to load is the caller's to
+    // report.
+    HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) override {
+        ComScope com;
+        ShellLink link;
+        HRESULT hr = link.Load(path, STGM_READ);
+        if (FAILED(hr))
+            return hr;
+        char text[MAX_PATH] = {};
+        if (link.link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK)
+            text[0] = '\0';
+        info->targetPath = text;
+        char icon[MAX_PATH] = {};
+        int index = 0;
+        if (FAILED(link.link->GetIconLocation(icon, MAX_PATH, &index)))
+            icon[0] = '\0';
+        info->iconLocation = icon;
+        info->iconIndex = index;
+        return S_OK;
+    }
+
+    // Saved to a temporary file beside the link and moved over it, so that a failed save
+    // leaves the old link; the link's attributes are put back afterwards.
+    HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
+                            int iconIndex) override {
+        ComScope com;
+        ShellLink link;
+        std::string target(path);
+        HRESULT hr = link.Load(path, STGM_READ);
+        if (SUCCEEDED(hr))
+            hr = link.link->SetIconLocation(std::string(iconLocation).c_str(), iconIndex);
+        std::string temp = target + ".vellum.tmp";
+        if (SUCCEEDED(hr))
+            hr = link.file->Save(Wide(temp).c_str(), FALSE);
+        if (FAILED(hr)) {
+            DeleteFileA(temp.c_str());
+            return hr;
+        }
+        DWORD attributes = GetFileAttributesA(target.c_str());
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            hr = HRESULT_FROM_WIN32(GetLastError());
+            DeleteFileA(temp.c_str());
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(target.c_str(), attributes);
+        return hr;
+    }
 
     void RefreshDesktop() override {
         SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);

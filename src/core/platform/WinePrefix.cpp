@@ -4,8 +4,15 @@
 #include "common/IniFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "platform/ShellLinkFile.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 
 namespace vellum {
 
@@ -78,6 +85,59 @@ bool IsDriveLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+const char kDosAttributes[] = "user.DOSATTRIB";
+
+// What a rewrite through a temporary file would lose: the permission bits and the DOS
+// attributes Wine keeps beside them.
+struct HostAttributes {
+    bool exists = false;
+    fs::perms permissions = fs::perms::none;
+    std::string dosAttributes;
+};
+
+std::string GetDosAttributes(const std::string& host) {
+#ifdef __linux__
+    char value[64];
+    ssize_t length = ::getxattr(host.c_str(), kDosAttributes, value, sizeof value);
+    if (length > 0)
+        return std::string(value, std::size_t(length));
+#else
+    (void)host;
+#endif
+    return {};
+}
+
+// A file system without extended attributes loses only the hidden flag; nothing fails for it.
+void SetDosAttributes(const std::string& host, const std::string& value) {
+#ifdef __linux__
+    ::setxattr(host.c_str(), kDosAttributes, value.data(), value.size(), 0);
+#else
+    (void)host;
+    (void)value;
+#endif
+}
+
+HostAttributes SaveAttributes(const std::string& host) {
+    HostAttributes kept;
+    std::error_code ec;
+    fs::file_status status = fs::status(host, ec);
+    kept.exists = !ec && fs::is_regular_file(status);
+    if (kept.exists) {
+        kept.permissions = status.permissions();
+        kept.dosAttributes = GetDosAttributes(host);
+    }
+    return kept;
+}
+
+void RestoreAttributes(const std::string& host, const HostAttributes& kept) {
+    if (!kept.exists)
+        return;
+    std::error_code ec;
+    fs::permissions(host, kept.permissions, fs::perm_options::replace, ec);
+    if (!kept.dosAttributes.empty())
+        SetDosAttributes(host, kept.dosAttributes);
+}
+
 } // namespace
 
 WinePrefix::WinePrefix(std::string folder) : folder_(std::move(folder)) {}
@@ -128,20 +188,35 @@ std::vector<WinePrefix::HiveKey> WinePrefix::Resolve(RootKey root, std::string_v
     return {};
 }
 
-HRESULT WinePrefix::ReadString(RootKey root, std::string_view key, std::string_view valueName,
-                               std::string* value) {
+std::optional<WineRegistryFile::Value> WinePrefix::FindValue(RootKey root, std::string_view key,
+                                                             std::string_view valueName) {
     for (const HiveKey& where : Resolve(root, key)) {
         const WineRegistryFile* file = Read(where.hive);
-        std::optional<WineRegistryFile::Value> found =
-            file ? file->FindValue(where.key, valueName) : std::nullopt;
-        if (!found)
-            continue;
-        if (found->type != 1 && found->type != 2)
-            return HRESULT_FROM_WIN32(kErrorInvalidData);
-        *value = found->text;
-        return S_OK;
+        if (std::optional<WineRegistryFile::Value> found =
+                file ? file->FindValue(where.key, valueName) : std::nullopt)
+            return found;
     }
-    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    return std::nullopt;
+}
+
+HRESULT WinePrefix::ReadString(RootKey root, std::string_view key, std::string_view valueName,
+                               std::string* value) {
+    std::optional<WineRegistryFile::Value> found = FindValue(root, key, valueName);
+    if (!found)
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    if (found->type != 1 && found->type != 2)
+        return HRESULT_FROM_WIN32(kErrorInvalidData);
+    *value = found->text;
+    return S_OK;
+}
+
+HRESULT WinePrefix::ReadValueType(RootKey root, std::string_view key, std::string_view valueName,
+                                  std::uint32_t* type) {
+    std::optional<WineRegistryFile::Value> found = FindValue(root, key, valueName);
+    if (!found)
+        return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    *type = std::uint32_t(found->type);
+    return S_OK;
 }
 
 // Edits a fresh copy of the file and saves it; a file that cannot be parsed is never written.
@@ -437,15 +512,45 @@ HRESULT WinePrefix::WriteProfileString(std::string_view path, std::string_view s
     std::string host = ToHostPath(path);
     if (host.empty())
         return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    return WriteIniString(host, section, key, value);
+    HostAttributes kept = SaveAttributes(host);
+    HRESULT hr = WriteIniString(host, section, key, value);
+    RestoreAttributes(host, kept);
+    return hr;
 }
 
-HRESULT WinePrefix::ReadShortcut(std::string_view, ShortcutInfo*) {
-    return E_NOTIMPL;
+HRESULT WinePrefix::CreateHiddenFile(std::string_view path, std::string_view contents) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    // "x": the file is created only when it does not exist, never truncated.
+    std::FILE* file = std::fopen(host.c_str(), "wbx");
+    if (!file)
+        return errno == EEXIST ? HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) : HResultFromLastErrno();
+    bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    if (std::fclose(file) != 0 || !written) {
+        std::remove(host.c_str());
+        return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    }
+    SetDosAttributes(host, "0x2");
+    return S_OK;
 }
 
-HRESULT WinePrefix::SetShortcutIcon(std::string_view, std::string_view, int) {
-    return E_NOTIMPL;
+HRESULT WinePrefix::ReadShortcut(std::string_view path, ShortcutInfo* info) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    return ReadShellLinkFile(host, info);
+}
+
+HRESULT WinePrefix::SetShortcutIcon(std::string_view path, std::string_view iconLocation,
+                                    int iconIndex) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    HostAttributes kept = SaveAttributes(host);
+    HRESULT hr = SetShellLinkFileIcon(host, iconLocation, iconIndex);
+    RestoreAttributes(host, kept);
+    return hr;
 }
 
 } // namespace vellum

@@ -1,5 +1,7 @@
 // WinePrefix: the WindowsSystem of a Wine prefix, a folder holding system.reg (HKLM), user.reg
 // (HKCU), drive_c and dosdevices (drive letters as symbolic links: "c:" -> "../drive_c").
+// Files keep their DOS attributes as Wine does: read-only as the missing write permission bits,
+// hidden and system in the Samba-style extended attribute "user.DOSATTRIB" ("0x2" for hidden).
 //
 // HKEY_CLASSES_ROOT is HKLM\Software\Classes overlaid by HKCU\Software\Classes, as on Windows:
 // a value is taken from the user's key when it has it; a write goes to the user's key when that
@@ -34,6 +36,8 @@ public:
                              std::vector<std::string>* names) override;
     HRESULT EnumerateValues(RootKey root, std::string_view key,
                             std::vector<std::string>* names) override;
+    HRESULT ReadValueType(RootKey root, std::string_view key, std::string_view valueName,
+                          std::uint32_t* type) override;
 
     HRESULT ShellFolder(int csidl, std::string* folder) override;
     std::string WindowsFolder() override;
@@ -46,6 +50,7 @@ public:
                                   std::string_view key, std::string_view fallback) override;
     HRESULT WriteProfileString(std::string_view path, std::string_view section,
                                std::string_view key, std::string_view value) override;
+    HRESULT CreateHiddenFile(std::string_view path, std::string_view contents) override;
     HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) override;
     HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
                             int iconIndex) override;
@@ -66,6 +71,8 @@ private:
     };
 
     std::string HivePath(Hive hive) const;
+    std::optional<WineRegistryFile::Value> FindValue(RootKey root, std::string_view key,
+                                                     std::string_view valueName);
     // The parsed file, re-read when its time or size changed; nullptr when it cannot be read.
     const WineRegistryFile* Read(Hive hive);
     // The keys a root key and path stand for, most specific first (two for HKCR).

@@ -1,0 +1,17 @@
+// The Apply batch mode: applies an iconset to the running system (on Linux, the Wine prefix).
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <string>
+
+namespace vellum {
+
+// vellum -Apply:PATH
+// Copies the iconset (a zip archive as it is, otherwise every file of its folder) into the
+// working folder "Current.ico" of the data folder, loads it and applies it. The values and files
+// it overwrites are saved first in "Current.ico/Backup/<date-time>/", and what was written is
+// printed. Returns the exit status: 0 success, 1 failure, 2 usage error.
+int RunApply(const CVelCommandLineInfo& info, const std::string& dataFolder);
+
+} // namespace vellum

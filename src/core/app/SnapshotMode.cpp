@@ -1,0 +1,200 @@
+// The SnapShot batch mode.
+#include "app/SnapshotMode.h"
+
+#include "app/BatchDriver.h"
+#include "common/ErrorTrail.h"
+#include "common/FileIo.h"
+#include "common/Path.h"
+#include "common/Strings.h"
+#include "iconset/IconLocation.h"
+#include "iconset/IconsetEngine.h"
+#include "iconset/ZipArchiveFile.h"
+#include "platform/WinePrefix.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+namespace vellum {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kModule = "Vellum";
+
+enum class Packaging { Iconset, Iconzip, Library };
+
+// Where the snapshot goes: PATH, its folder and its base name.
+struct SnapshotTarget {
+    std::string path;
+    std::string folder;
+    std::string baseName;
+    Packaging packaging = Packaging::Library;
+
+    std::string InFolder(const std::string& name) const { return folder + name; }
+};
+
+std::optional<SnapshotTarget> TargetOf(const std::string& path) {
+    SnapshotTarget target;
+    if (IsIconsetFile(path))
+        target.packaging = Packaging::Iconset;
+    else if (IsZippedIconset(path))
+        target.packaging = Packaging::Iconzip;
+    else if (!HasExtension(path, ".icl"))
+        return std::nullopt;
+    PathParts parts = SplitPath(path);
+    target.path = path;
+    target.folder = parts.drive + parts.dir;
+    target.folder = target.folder.empty() ? std::string(".") + kPathSeparator : target.folder;
+    target.baseName = parts.fname;
+    return target;
+}
+
+// The files a snapshot creates and refuses to replace.
+std::vector<std::string> Products(const SnapshotTarget& target) {
+    switch (target.packaging) {
+    case Packaging::Iconset:
+        return {target.path, target.InFolder(target.baseName + ".icl")};
+    case Packaging::Iconzip:
+        break;
+    case Packaging::Library:
+        return {target.path, target.InFolder("IconSnapShot.xml")};
+    }
+    return {target.path};
+}
+
+// One line per status; the bar has no place on a terminal.
+class StatusPrinter final : public ProgressSink {
+public:
+    void SetPercent(int) override {}
+    void SetStatus(std::string_view text) override {
+        if (text == last_)
+            return;
+        last_ = text;
+        std::printf("%s\n", last_.c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    std::string last_;
+};
+
+HRESULT ZipSnapshot(IconsetEngine& engine, const SnapshotTarget& target, const std::string& work,
+                    const std::string& library, ProgressSink& progress) {
+    std::string iconset = work + target.baseName + ".iconset";
+    std::string archive = work + "snapshot.zip";
+    HRESULT hr = engine.SnapshotDocument().Save(iconset);
+    try {
+        ZipArchiveFile zip;
+        zip.Open(archive, ZipArchiveFile::Mode::Create);
+        for (const std::string& file : {iconset, library}) {
+            progress.SetStatus(Format("Zipping (%s)", std::string(FileNameOf(file)).c_str()));
+            if (SUCCEEDED(hr) && !zip.AddFile(file))
+                hr = E_FAIL;
+        }
+        zip.Close();
+    } catch (const CZipException& e) {
+        ReportError(kModule, __LINE__, E_FAIL, "Zip archive error %d: %s", e.Code(), e.what());
+        return E_FAIL;
+    }
+    // Written beside the target and renamed, so no half-written archive is ever left there.
+    std::vector<std::uint8_t> bytes;
+    if (SUCCEEDED(hr))
+        hr = ReadWholeFile(archive, bytes);
+    if (SUCCEEDED(hr))
+        hr = ReplaceFileContents(target.path, bytes.data(), bytes.size());
+    if (FAILED(hr))
+        ReportError(kModule, __LINE__, hr, "Failed to write %s", target.path.c_str());
+    return hr;
+}
+
+HRESULT Package(IconsetEngine& engine, const SnapshotTarget& target, const std::string& work,
+                const std::string& library, ProgressSink& progress) {
+    switch (target.packaging) {
+    case Packaging::Iconset:
+        return engine.SnapshotDocument().Save(target.path);
+    case Packaging::Iconzip:
+        return ZipSnapshot(engine, target, work, library, progress);
+    case Packaging::Library:
+        break;
+    }
+    return engine.SnapshotDocument().Save(target.InFolder("IconSnapShot.xml"));
+}
+
+void ReportDropped(const std::vector<std::string>& dropped) {
+    if (dropped.empty())
+        return;
+    std::string tags;
+    for (const std::string& tag : dropped)
+        tags += (tags.empty() ? "" : ", ") + tag;
+    std::printf("Left out %zu icons whose files could not be read: %s\n", dropped.size(),
+                tags.c_str());
+}
+
+int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& prompter,
+             const std::string& dataFolder) {
+    std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
+    IconsetEngine engine(*system, work + std::string(FileNameOf(target.path)), dataFolder, false);
+    HRESULT hr = engine.Open();
+    if (hr == S_FALSE) {
+        ReportError(kModule, __LINE__, E_FAIL, "The icon catalogue %s cannot be read",
+                    JoinPath(dataFolder, "IconConfig.xml").c_str());
+        hr = E_FAIL;
+    }
+    StatusPrinter progress;
+    SnapshotOptions options;
+    options.libraryPath = target.packaging == Packaging::Iconzip
+                              ? work + target.baseName + ".icl"
+                              : target.InFolder(target.baseName + ".icl");
+    if (SUCCEEDED(hr))
+        hr = engine.TakeSnapshot(options, prompter, progress);
+    if (SUCCEEDED(hr))
+        hr = Package(engine, target, work, options.libraryPath, progress);
+    if (FAILED(hr)) {
+        PrintErrorTrail();
+        return kExitFailure;
+    }
+    // The trail now only says why the left-out icons could not be read.
+    ClearErrorTrail();
+    progress.SetStatus("Finished");
+    ReportDropped(engine.DroppedIcons());
+    std::printf("Saved %d icons to %s\n", engine.IconCount(), target.path.c_str());
+    return kExitSuccess;
+}
+
+} // namespace
+
+int RunSnapshot(const CVelCommandLineInfo& info, Prompter& prompter,
+                const std::string& dataFolder) {
+    if (info.secondPath.empty())
+        return UsageError("SnapShot needs the iconset to create: -SnapShot:PATH.");
+    std::optional<SnapshotTarget> target = TargetOf(info.secondPath);
+    if (!target)
+        return UsageError("SnapShot makes .iconset, .iconzip, .zip or .icl files, not " +
+                          info.secondPath + ".");
+    if (RunningSystemMissing())
+        return kExitFailure;
+    std::error_code ec;
+    for (const std::string& product : Products(*target))
+        if (fs::exists(product, ec)) {
+            std::fprintf(stderr, "vellum: %s already exists; choose another name.\n",
+                         product.c_str());
+            return kExitFailure;
+        }
+    std::string work;
+    HRESULT hr = CreateFolders(target->folder);
+    if (SUCCEEDED(hr))
+        hr = CreateUniqueFolder(dataFolder, "snapshot-", &work);
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to create the folders for %s",
+                    target->path.c_str());
+        PrintErrorTrail();
+        return kExitFailure;
+    }
+    int status = Snapshot(*target, work, prompter, dataFolder);
+    fs::remove_all(work, ec);
+    return status;
+}
+
+} // namespace vellum

@@ -1,0 +1,391 @@
+// Loading and applying iconsets, on small Wine prefixes built here: what is written where, what
+// is left alone, and what the backup keeps.
+#include "common/CodePage.h"
+#include "common/TestSupport.h"
+#include "iconset/IconsetEngine.h"
+#include "iconset/ZipArchiveFile.h"
+#include "platform/LinkBuilder.h"
+#include "platform/WinePrefix.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
+
+namespace vellum {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileText;
+using test::WriteFileText;
+namespace link = test::link;
+
+const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons";
+const char kRecycleBin[] = "CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon";
+
+const char kSystemReg[] = R"reg(WINE REGISTRY Version 2
+;; All keys relative to \\Machine
+
+[Software\\Classes\\.txt] 1700000000
+@="txtfile"
+
+[Software\\Classes\\txtfile\\DefaultIcon] 1700000000
+@=str(2):"%SystemRoot%\\system32\\notepad.exe,1"
+
+[Software\\Classes\\CLSID\\{645FF040-5081-101B-9F08-00AA002F954E}\\DefaultIcon] 1700000000
+"Full"="old full"
+
+[Software\\Microsoft\\Windows NT\\CurrentVersion] 1700000000
+"SystemRoot"="C:\\windows"
+
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons] 1700000000
+"3"="old three"
+"8"="old eight"
+
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons\\5] 1700000000
+"x"="y"
+
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons\\45] 1700000000
+"z"="kept"
+)reg";
+
+const char kUserReg[] = R"reg(WINE REGISTRY Version 2
+;; All keys relative to \\User\\S-1-5-21-0-0-0-1000
+
+[Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders] 1700000000
+"AppData"="C:\\users\\tester\\AppData\\Roaming"
+"Desktop"="C:\\users\\tester\\Desktop"
+"My Pictures"="C:\\users\\tester\\Pictures"
+"Personal"="C:\\users\\tester\\Documents"
+)reg";
+
+const char kCatalogue[] = R"xml(<?xml version='1.0' encoding='ISO-8859-1'?>
+<Root>
+   <INFO ICONS="0"/>
+   <Explorer ICONS="8">
+      <I3 Name="Folder Closed" Loc="HEXT\Folder"/>
+      <I99 Name="Two Locations" Loc="HKCU\Software\Test\One" Loc2="HKLM\Software\Test\Two\DefaultIcon\Named"/>
+      <I32 Name="Recycle Bin Full" Loc="{645FF040-5081-101B-9F08-00AA002F954E}\DefaultIcon\Full"/>
+      <I99 Name="My Documents" csidl="5"/>
+      <I99 Name="My Pictures" csidl="39"/>
+      <I99 Name="Text Document" Loc=".txt"/>
+      <I99 Name="Notepad" Lnk="notepad.exe"/>
+      <I99 Name="Show Desktop" SCF="ToggleDesktop"/>
+      <I99 Name="Gone" Loc="HKCU\Software\Test\Gone"/>
+   </Explorer>
+</Root>
+)xml";
+
+const char kIconset[] = R"xml(<?xml version='1.0' encoding='ISO-8859-1'?>
+<Root>
+   <Info Author="Tester"/>
+   <Icons>
+      <FolderClosed Icon="set.icl,0"/>
+      <TwoLocations Icon="set.icl,1"/>
+      <RecycleBinFull Icon="set.icl,2"/>
+      <MyDocuments Icon="set.icl,3"/>
+      <MyPictures Icon="$REPEAT$"/>
+      <TextDocument Icon="C:\windows\system32\shell32.dll,-152"/>
+      <Notepad Icon="notepad.ico"/>
+      <ShowDesktop Icon="set.icl,5"/>
+      <Gone Icon="gone.ico"/>
+      <NotInTheCatalogue Icon="set.icl,9"/>
+   </Icons>
+</Root>
+)xml";
+
+const char kDocumentsIni[] = "[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\n"
+                             "IconFile=old.dll\r\n[Other]\r\nkeep=this\r\n";
+
+link::Bytes NotepadLink() {
+    link::LinkFields fields;
+    fields.linkInfo = link::LocalLinkInfo("C:\\windows\\", "notepad.exe", false);
+    fields.strings[0] = u"Notes";
+    return link::Build(fields);
+}
+
+// A prefix whose data folder lies inside drive_c, so that the working folder has a C: path.
+struct ApplyFixture {
+    test::ScratchDir dir;
+    WinePrefix wine{dir.Path()};
+    std::string data = dir / "drive_c/vellum/";
+    std::string working = data + "Current.ico/";
+    std::string user = dir / "drive_c/users/tester/";
+
+    ApplyFixture() {
+        WriteFileText(dir / "system.reg", kSystemReg);
+        WriteFileText(dir / "user.reg", kUserReg);
+        for (const char* folder : {"Desktop", "Documents", "Pictures",
+                                   "AppData/Roaming/Microsoft/Internet Explorer/Quick Launch"})
+            fs::create_directories(user + folder);
+        fs::create_directories(dir / "drive_c/windows/system32");
+        WriteFileText(dir / "drive_c/windows/system32/shell32.dll", "MZ");
+        fs::create_directories(dir / "dosdevices");
+        fs::create_directory_symlink("../drive_c", dir / "dosdevices/c:");
+        fs::create_directories(working);
+        WriteFileText(data + "IconConfig.xml", kCatalogue);
+        WriteFileText(working + "set.icl", "MZ library");
+        WriteFileText(working + "notepad.ico", "icon");
+        WriteFileText(working + "Test.iconset", kIconset);
+        link::Bytes lnk = NotepadLink();
+        WriteFileText(user + "Desktop/Notes.lnk", std::string(lnk.begin(), lnk.end()));
+        WriteFileText(user + "Desktop/Broken.lnk", "not a link");
+        WriteFileText(user + "AppData/Roaming/Microsoft/Internet Explorer/Quick Launch/Show "
+                             "Desktop.scf",
+                      "[Shell]\r\nCommand=2\r\nIconFile=explorer.exe,3\r\n[Taskbar]\r\n"
+                      "Command=ToggleDesktop\r\n");
+        WriteFileText(user + "Documents/desktop.ini", kDocumentsIni);
+        fs::permissions(user + "Documents/desktop.ini", fs::perms::owner_read);
+    }
+    std::string NewBackup() {
+        std::string folder;
+        EXPECT_EQ(ApplyBackup::NewFolder(working + "Backup", &folder), S_OK);
+        return folder;
+    }
+    std::string Read(RootKey root, const std::string& key, const std::string& name) {
+        std::string value;
+        return SUCCEEDED(wine.ReadString(root, key, name, &value)) ? value : "<none>";
+    }
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
+}
+
+std::string Utf16FileText(const std::string& path) {
+    std::vector<std::uint8_t> bytes = test::ReadFileBytes(path);
+    EXPECT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF) << "a byte-order mark starts the file";
+    return Utf16ToUtf8(Utf16FromLittleEndian(bytes.data() + 2, (bytes.size() - 2) / 2));
+}
+
+TEST(IconsetApply, WritesEveryPlaceTheCatalogueNames) {
+    ApplyFixture f;
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    EXPECT_EQ(engine.Info().author, "Author: Tester");
+    ApplyResult result;
+    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    EXPECT_TRUE(result.failed.empty()) << result.failed.front();
+
+    const std::string set = "C:\\vellum\\Current.ico\\set.icl";
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, kShellIcons, "3"), set + ",0");
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, kShellIcons, "32"), set + ",2");
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, kShellIcons, "8"), "old eight")
+        << "values the iconset does not name stay";
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, std::string(kShellIcons) + "\\5", "x"), "<none>")
+        << "the subkey 5 is cleared";
+    std::vector<std::string> subkeys;
+    f.wine.EnumerateSubkeys(RootKey::LocalMachine, kShellIcons, &subkeys);
+    EXPECT_EQ(subkeys, std::vector<std::string>{"45"}) << "only 0 to 44 are cleared";
+    EXPECT_EQ(f.Read(RootKey::ClassesRoot, "Folder\\DefaultIcon", ""), set + ",0");
+
+    // Index 99, no csidl, two locations: exactly those two values.
+    std::vector<std::string> written;
+    for (const std::string& line : result.done)
+        if (line.find("set.icl,1") != std::string::npos)
+            written.push_back(line);
+    EXPECT_EQ(written.size(), 2u);
+    EXPECT_EQ(f.Read(RootKey::CurrentUser, "Software\\Test\\One", ""), set + ",1");
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, "Software\\Test\\Two\\DefaultIcon", "Named"),
+              set + ",1");
+
+    // A class identifier whose last part is "Full": that value, for the machine and the user.
+    EXPECT_EQ(
+        f.Read(RootKey::LocalMachine, std::string("Software\\Classes\\") + kRecycleBin, "Full"),
+        set + ",2");
+    EXPECT_EQ(
+        f.Read(RootKey::CurrentUser, std::string("Software\\Classes\\") + kRecycleBin, "Full"),
+        set + ",2");
+    EXPECT_EQ(f.Read(RootKey::ClassesRoot, "txtfile\\DefaultIcon", ""),
+              "C:\\windows\\system32\\shell32.dll,-152")
+        << "an extension's class gets the location, which has a drive and stays as written";
+    EXPECT_EQ(f.Read(RootKey::CurrentUser, "Software\\Test\\Gone", ""), "<none>");
+    EXPECT_TRUE(Contains(result.skipped, "gone.ico does not exist"));
+    EXPECT_TRUE(Contains(result.skipped, "Broken.lnk"));
+}
+
+TEST(IconsetApply, UpdatesShellFiles) {
+    ApplyFixture f;
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+#ifdef __linux__
+    ::setxattr((f.user + "Documents/desktop.ini").c_str(), "user.DOSATTRIB", "0x3", 3, 0);
+#endif
+    ApplyResult result;
+    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+
+    std::string documents = f.user + "Documents/desktop.ini";
+    std::string ini = ReadFileText(documents);
+    EXPECT_NE(ini.find("LocalizedResourceName=@shell32.dll,-21770\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("IconFile=C:\\vellum\\Current.ico\\set.icl\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("IconIndex=3\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("[Other]\r\nkeep=this\r\n"), std::string::npos);
+    EXPECT_EQ(fs::status(documents).permissions() & fs::perms::all, fs::perms::owner_read)
+        << "a read-only Desktop.ini stays read-only";
+
+    std::string pictures = f.user + "Pictures/Desktop.ini";
+    EXPECT_EQ(ReadFileText(pictures), "[.ShellClassInfo]\r\nIconFile=C:\\vellum\\Current.ico\\"
+                                      "set.icl\r\nIconIndex=3\r\n")
+        << "a new Desktop.ini, with the icon of the element before $REPEAT$";
+#ifdef __linux__
+    char attributes[16] = {};
+    if (::getxattr(pictures.c_str(), "user.DOSATTRIB", attributes, sizeof attributes) > 0) {
+        EXPECT_STREQ(attributes, "0x2") << "created hidden";
+        ::getxattr(documents.c_str(), "user.DOSATTRIB", attributes, sizeof attributes);
+        EXPECT_STREQ(attributes, "0x3") << "an existing file keeps hidden and read-only";
+    }
+#endif
+
+    link::LinkFields fields;
+    fields.linkInfo = link::LocalLinkInfo("C:\\windows\\", "notepad.exe", false);
+    fields.strings[0] = u"Notes";
+    fields.strings[4] = u"C:\\vellum\\Current.ico\\notepad.ico";
+    EXPECT_EQ(test::ReadFileBytes(f.user + "Desktop/Notes.lnk"), link::Build(fields))
+        << "a bare icon name is found in the iconset's folder";
+    EXPECT_EQ(ReadFileText(f.user + "Desktop/Broken.lnk"), "not a link");
+    EXPECT_NE(
+        ReadFileText(f.user +
+                     "AppData/Roaming/Microsoft/Internet Explorer/Quick Launch/Show Desktop.scf")
+            .find("IconFile=C:\\vellum\\Current.ico\\set.icl,5\r\n"),
+        std::string::npos);
+}
+
+TEST(IconsetApply, BackupRecordsWhatWasThere) {
+    ApplyFixture f;
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    ApplyResult result;
+    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    ASSERT_EQ(result.backupFolder.rfind(f.working + "Backup/", 0), 0u) << result.backupFolder;
+
+    std::string reg = Utf16FileText(result.backupFolder + "registry.reg");
+    EXPECT_EQ(reg.rfind("Windows Registry Editor Version 5.00\r\n", 0), 0u);
+    const std::string shellIcons = "[HKEY_LOCAL_MACHINE\\" + std::string(kShellIcons) + "]\r\n";
+    EXPECT_NE(reg.find(shellIcons + "\"3\"=\"old three\"\r\n\"32\"=-\r\n"), std::string::npos)
+        << reg;
+    EXPECT_NE(reg.find("[HKEY_LOCAL_MACHINE\\" + std::string(kShellIcons) + "\\5]\r\n\"x\"=\"y\""),
+              std::string::npos)
+        << "the deleted subkey and its values";
+    EXPECT_NE(reg.find("[HKEY_CLASSES_ROOT\\" + std::string(kRecycleBin) +
+                       "]\r\n\"Full\"=\"old full\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(reg.find("[HKEY_LOCAL_MACHINE\\Software\\Test\\Two\\DefaultIcon]\r\n\"Named\"=-"),
+              std::string::npos)
+        << "a value that did not exist";
+    std::string expandable = "@=hex(2):";
+    for (char c : std::string("%SystemRoot%\\system32\\notepad.exe,1"))
+        expandable += Format("%02x,00,", unsigned(c));
+    EXPECT_NE(reg.find("[HKEY_CLASSES_ROOT\\txtfile\\DefaultIcon]\r\n" + expandable + "00,00\r\n"),
+              std::string::npos)
+        << "an expandable string keeps its type";
+
+    std::string files = ReadFileText(result.backupFolder + "files.txt");
+    link::Bytes lnk = NotepadLink();
+    EXPECT_NE(files.find("C:\\users\\tester\\Pictures\\Desktop.ini\t(did not exist)\r\n"),
+              std::string::npos)
+        << files;
+    for (const auto& [original, copyName] :
+         {std::pair{std::string("Documents\\Desktop.ini"), std::string("Desktop.ini")},
+          std::pair{std::string("Desktop\\Notes.lnk"), std::string("Notes.lnk")}}) {
+        std::string line = "C:\\users\\tester\\" + original + "\tfiles\\";
+        std::size_t at = files.find(line);
+        ASSERT_NE(at, std::string::npos) << original;
+        std::string copy =
+            files.substr(at + line.size(), files.find("\r\n", at) - at - line.size());
+        EXPECT_NE(copy.find(copyName), std::string::npos);
+        EXPECT_EQ(ReadFileText(result.backupFolder + "files/" + copy),
+                  copyName == "Notes.lnk" ? std::string(lnk.begin(), lnk.end())
+                                          : std::string(kDocumentsIni));
+    }
+}
+
+TEST(IconsetApply, ChangesNothingItCannotSave) {
+    ApplyFixture f;
+    std::string system = kSystemReg;
+    system.replace(system.find("\"3\"=\"old three\""), 15, "\"3\"=dword:00000007");
+    WriteFileText(f.dir / "system.reg", system);
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+
+    WriteFileText(f.working + "Backup", "a file where the backup folder would go");
+    std::string userBefore = ReadFileText(f.dir / "user.reg");
+    ApplyResult result;
+    EXPECT_LT(engine.ApplyIconset(f.working + "Backup", &result), 0);
+    EXPECT_EQ(ReadFileText(f.dir / "system.reg"), system);
+    EXPECT_EQ(ReadFileText(f.dir / "user.reg"), userBefore);
+    EXPECT_EQ(ReadFileText(f.user + "Documents/desktop.ini"), kDocumentsIni);
+
+    fs::remove(f.working + "Backup");
+    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    EXPECT_TRUE(Contains(result.skipped, "Shell Icons \"3\""));
+    EXPECT_NE(ReadFileText(f.dir / "system.reg").find("\"3\"=dword:00000007"), std::string::npos)
+        << "a value that could not be saved is not overwritten";
+}
+
+// Archives built with the program's own zip writer, from files in a scratch folder.
+std::string MakeZip(const std::string& folder, const std::string& name,
+                    const std::vector<std::string>& files) {
+    std::string path = folder + name;
+    ZipArchiveFile zip;
+    zip.Open(path, ZipArchiveFile::Mode::Create);
+    for (const std::string& file : files)
+        EXPECT_TRUE(zip.AddFile(file));
+    zip.Close();
+    return path;
+}
+
+TEST(IconsetLoad, ZippedIconsetsAndTheirFailures) {
+    ApplyFixture f;
+    test::ScratchDir source;
+    WriteFileText(source / "My.iconset", kIconset);
+    WriteFileText(source / "set.icl", "MZ library");
+    WriteFileText(source / "notepad.ico", "icon");
+    std::string inner =
+        MakeZip(source.Path(), "inner.iconzip",
+                {source / "My.iconset", source / "set.icl", source / "notepad.ico"});
+    std::string outer = MakeZip(source.Path(), "outer.zip", {inner});
+    fs::remove_all(f.working);
+    fs::create_directories(f.working);
+    fs::copy_file(outer, f.working + "outer.zip");
+
+    IconsetEngine engine(f.wine, f.working + "outer.zip", f.data, true);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ASSERT_EQ(engine.LoadIconset(f.working + "outer.zip", f.working), S_OK)
+        << "an archive holding only another archive loads the inner one";
+    EXPECT_EQ(engine.AppliedIcons().size(), 9u);
+    EXPECT_TRUE(fs::exists(f.working + "set.icl"));
+
+    std::string iconsOnly = MakeZip(source.Path(), "icons.zip", {source / "set.icl"});
+    EXPECT_LT(engine.LoadIconset(iconsOnly, f.working), 0);
+    EXPECT_EQ(engine.LoadFailedText("icons.zip"),
+              "The file\n\nicons.zip\n\n does not have a .iconset or is not a valid .iconset\n");
+    std::string setOnly = MakeZip(source.Path(), "set.zip", {source / "My.iconset"});
+    EXPECT_LT(engine.LoadIconset(setOnly, f.working), 0);
+    EXPECT_EQ(engine.LoadFailedText("set.zip"),
+              "The file\n\nset.zip\n\nDoes not have any icons.\n");
+
+    WriteFileText(source / "damaged.zip", "PK not really");
+    EXPECT_LT(engine.LoadIconset(source / "damaged.zip", f.working), 0);
+    WriteFileText(source / "Other.iconset",
+                  "<Root><Icons><Unknown Icon=\"set.icl,0\"/></Icons></Root>");
+    EXPECT_LT(engine.LoadIconset(source / "Other.iconset", f.working), 0)
+        << "an iconset none of whose icons the catalogue knows gives nothing to apply";
+    EXPECT_EQ(engine.LoadFailedText("x"), "The file\n\nx\n\nDoes not have any icons.\n");
+
+    fs::copy_file(source / "My.iconset", source / "Upper.ICONSET");
+    EXPECT_EQ(engine.LoadIconset(source / "Upper.ICONSET", f.working), S_OK);
+    EXPECT_TRUE(Contains(engine.LoadNotes(), "Glyphwright.exe is not run"));
+}
+
+} // namespace
+} // namespace vellum
