@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # `vellum -SnapShot:` on a small Wine prefix built here: the zipped iconset must pass `unzip -t`,
 # and wrestool must list one icon group in the library per icon position the iconset names.
-# Also: a missing prefix and an existing target fail with exit 1 and touch nothing. Skipped
-# (exit 77) without icoutils or unzip.
+# A path ending in a separator gives individual icons. Also: a missing prefix and an existing
+# target fail with exit 1 and touch nothing. Skipped (exit 77) without icoutils or unzip.
 set -euo pipefail
 vellum=$1 data=$2 work=$3
-for tool in wrestool unzip; do
+for tool in wrestool icotool unzip; do
   command -v $tool >/dev/null || { echo "$tool not installed"; exit 77; }
 done
 rm -rf "$work" && mkdir -p "$work"
@@ -80,6 +80,21 @@ done
 # .icl: the library, with the snapshot document beside it.
 "$vellum" "-SnapShot:$work/lib/snap.icl" >/dev/null || fail "library snapshot"
 [[ $(ls "$work/lib" | tr '\n' ' ') == "IconSnapShot.xml snap.icl " ]] || fail "library packaging: $(ls "$work/lib")"
+
+# A path ending in a separator: individual icons named after their entries, with the iconset
+# document among them; icoutils must read every icon it names.
+"$vellum" "-SnapShot:$work/icons/" >"$work/stdout.txt" || fail "individual icons snapshot"
+[[ -f $work/icons/icons.iconset ]] || fail "no icons.iconset: $(ls "$work/icons")"
+named=$(grep -o 'Icon="[^"]*"' "$work/icons/icons.iconset" | sed 's/Icon="\(.*\)"/\1/' | sort -u)
+[[ $(echo "$named" | wc -l) -eq 4 ]] || fail "individual icons: $named"
+for file in $named; do
+  [[ $file == *.ico && $file != */* ]] || fail "icon value $file"
+  icotool -l "$work/icons/$file" >/dev/null || fail "icotool cannot read $file"
+done
+grep -q '<ComputerAgain Icon="MyComputer.ico"/>' "$work/icons/icons.iconset" ||
+  fail "a shared icon does not share its file"
+[[ $(ls "$work/icons" | wc -l) -eq 5 ]] || fail "stray files: $(ls "$work/icons")"
+"$vellum" "-SnapShot:$work/icons/" >/dev/null 2>&1 && fail "an existing folder was accepted"
 
 # An existing target is never replaced.
 echo keep >"$work/out/taken.icl"

@@ -23,7 +23,9 @@ namespace fs = std::filesystem;
 
 const char* const kModule = "Vellum";
 
-enum class Packaging { Iconset, Iconzip, Library };
+// Library: the .icl with IconSnapShot.xml beside it. Folder: individual icons named after their
+// entries, with NAME.iconset among them.
+enum class Packaging { Iconset, Iconzip, Library, Folder };
 
 // Where the snapshot goes: PATH, its folder and its base name.
 struct SnapshotTarget {
@@ -35,8 +37,22 @@ struct SnapshotTarget {
     std::string InFolder(const std::string& name) const { return folder + name; }
 };
 
+bool EndsInSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
+
 std::optional<SnapshotTarget> TargetOf(const std::string& path) {
     SnapshotTarget target;
+    if (EndsInSeparator(path)) {
+        std::string folder = path.substr(0, path.find_last_not_of("/\\") + 1);
+        if (folder.empty())
+            return std::nullopt;
+        target.packaging = Packaging::Folder;
+        target.path = folder + kPathSeparator;
+        target.folder = target.path;
+        target.baseName = std::string(FileNameOf(folder));
+        return target;
+    }
     if (IsIconsetFile(path))
         target.packaging = Packaging::Iconset;
     else if (IsZippedIconset(path))
@@ -60,6 +76,8 @@ std::vector<std::string> Products(const SnapshotTarget& target) {
         break;
     case Packaging::Library:
         return {target.path, target.InFolder("IconSnapShot.xml")};
+    case Packaging::Folder:
+        break;
     }
     return {target.path};
 }
@@ -116,6 +134,10 @@ HRESULT Package(IconsetEngine& engine, const SnapshotTarget& target, const std::
         return engine.SnapshotDocument().Save(target.path);
     case Packaging::Iconzip:
         return ZipSnapshot(engine, target, work, library, progress);
+    case Packaging::Folder:
+        if (HRESULT hr = engine.SaveIndividualIcons(target.folder, progress); FAILED(hr))
+            return hr;
+        return engine.SnapshotDocument().Save(target.InFolder(target.baseName + ".iconset"));
     case Packaging::Library:
         break;
     }
@@ -135,7 +157,7 @@ void ReportDropped(const std::vector<std::string>& dropped) {
 int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& prompter,
              const std::string& dataFolder) {
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
-    IconsetEngine engine(*system, work + std::string(FileNameOf(target.path)), dataFolder, false);
+    IconsetEngine engine(*system, work + target.baseName + ".icl", dataFolder, false);
     HRESULT hr = engine.Open();
     if (hr == S_FALSE) {
         ReportError(kModule, __LINE__, E_FAIL, "The icon catalogue %s cannot be read",
@@ -144,6 +166,7 @@ int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& pr
     }
     StatusPrinter progress;
     SnapshotOptions options;
+    options.individualIcons = target.packaging == Packaging::Folder;
     options.libraryPath = target.packaging == Packaging::Iconzip
                               ? work + target.baseName + ".icl"
                               : target.InFolder(target.baseName + ".icl");
@@ -171,7 +194,8 @@ int RunSnapshot(const CVelCommandLineInfo& info, Prompter& prompter,
         return UsageError("SnapShot needs the iconset to create: -SnapShot:PATH.");
     std::optional<SnapshotTarget> target = TargetOf(info.secondPath);
     if (!target)
-        return UsageError("SnapShot makes .iconset, .iconzip, .zip or .icl files, not " +
+        return UsageError("SnapShot makes .iconset, .iconzip, .zip or .icl files or a folder "
+                          "(a path ending in a separator), not " +
                           info.secondPath + ".");
     if (RunningSystemMissing())
         return kExitFailure;

@@ -29,8 +29,10 @@ struct SnapshotOptions {
     bool keepMostColors = true;
     // Images wider or taller than this are removed; 256 keeps every size.
     int sizeLimit = 256;
-    // Where the icon library is built.
+    // Where the icon library is built; with `individualIcons` no library is built and the
+    // icons stay as files in the base folder for SaveIndividualIcons.
     std::string libraryPath;
+    bool individualIcons = false;
 };
 
 class IconsetEngine {
@@ -75,6 +77,10 @@ public:
     // its position in the library.
     HRESULT BuildIconLibrary(const std::string& libraryPath, Prompter& prompter,
                              ProgressSink& progress);
+    // The individual-icons form: copies each extracted icon into `folder` as "<tag>.ico", named
+    // after the first entry that uses it, and points every Icon value at its file ("<tag>.ico");
+    // entries whose icon was not extracted are removed.
+    HRESULT SaveIndividualIcons(const std::string& folder, ProgressSink& progress);
     // Number of icon files extracted so far.
     int IconCount() const { return nextIcon_ - 1; }
     // Tags of the icons ExtractIcons dropped because their files could not be read.

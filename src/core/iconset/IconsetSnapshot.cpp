@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 namespace vellum {
 
@@ -453,9 +454,43 @@ HRESULT IconsetEngine::TakeSnapshot(const SnapshotOptions& options, Prompter& pr
     PhaseProgress extracting(progress, 5, 80, total);
     HRESULT hr = ExtractIcons(extracting, prompter, options.keepMostColors, options.sizeLimit);
     progress.SetPercent(85);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr) && !options.individualIcons)
         hr = BuildIconLibrary(options.libraryPath, prompter, progress);
     return hr;
+}
+
+// ---- individual icons ------------------------------------------------------------------------
+
+HRESULT IconsetEngine::SaveIndividualIcons(const std::string& folder, ProgressSink& progress) {
+    progress.SetStatus("Building Snapshot");
+    // Icon numbers already saved and their file names: entries that share an icon share a file.
+    std::map<int, std::string> saved;
+    XmlNode* icons = snapshot_.Query("\\Root\\Icons");
+    for (XmlNode *element = icons ? icons->firstChild : nullptr, *next; element; element = next) {
+        next = element->next;
+        IconLocation location = SplitIconLocation(IconValue(element));
+        int number = location.index + 1;
+        if (location.path != libraryName_ || number < 1 || number > IconCount()) {
+            snapshot_.Unlink(element);
+            continue;
+        }
+        auto [entry, added] = saved.emplace(number, std::string(element->Name()) + ".ico");
+        if (added) {
+            progress.SetStatus(Format("Copying (%s)", entry->second.c_str()));
+            std::vector<std::uint8_t> bytes;
+            HRESULT hr = ReadWholeFile(baseFolder_ + Format("14%.5d.ico", number), bytes);
+            if (SUCCEEDED(hr))
+                hr = ReplaceFileContents(JoinPath(folder, entry->second), bytes.data(),
+                                         bytes.size());
+            if (FAILED(hr)) {
+                ReportError(kModule, __LINE__, hr, "Failed to write %s",
+                            JoinPath(folder, entry->second).c_str());
+                return hr;
+            }
+        }
+        SetIconValue(element, entry->second);
+    }
+    return S_OK;
 }
 
 } // namespace vellum
