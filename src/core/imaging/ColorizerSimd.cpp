@@ -58,11 +58,13 @@ VELLUM_AVX2 inline Lanes SplitLanes(__m256i a, __m256i b) {
             _mm256_srli_epi32(Halves<1>(a, b), 42 - 32)};
 }
 
-// v - trunc((v - L) * b) with b = -saturation / 256, not yet clamped. The product is exact
-// (|v - L| <= 255 and |saturation| <= 2^16), so truncating it is the integer step.
-VELLUM_AVX2 inline __m256 Saturate(__m256 v, __m256 luminance, __m256 factor) {
-    __m256 step = _mm256_round_ps(_mm256_mul_ps(_mm256_sub_ps(v, luminance), factor), kTruncate);
-    return _mm256_sub_ps(v, step);
+// v - trunc((v - L) * b) with b = -saturation / 256, not yet clamped. v * b - L * b is exact
+// (|v|, |L| <= 255 and |saturation| <= 2^16 leave the products and their difference inside the
+// float mantissa), so truncating it is the integer step. Fused multiply-adds keep the work on
+// the multiply pipes, next to the conversions and roundings.
+VELLUM_AVX2 inline __m256 Saturate(__m256 v, __m256 luminanceTimesFactor, __m256 factor) {
+    __m256 step = _mm256_round_ps(_mm256_fmsub_ps(v, factor, luminanceTimesFactor), kTruncate);
+    return _mm256_fnmadd_ps(step, _mm256_set1_ps(1), v);
 }
 
 // (25 r + 55 g + 20 b + 50) / 100 as 0.25 r + 0.55 g + 0.2 b + 0.505, truncated: the rounding of
@@ -100,10 +102,10 @@ VELLUM_AVX2 inline void FinishEight(const std::uint64_t* sums, std::uint8_t* p, 
         g = _mm256_min_ps(g, top);
         b = _mm256_min_ps(b, top);
         const __m256 factor = _mm256_set1_ps(float(-saturation) / 256);
-        __m256 luminance = Luminance(r, g, b);
-        r = Saturate(r, luminance, factor);
-        g = Saturate(g, luminance, factor);
-        b = Saturate(b, luminance, factor);
+        __m256 scaled = _mm256_mul_ps(Luminance(r, g, b), factor);
+        r = Saturate(r, scaled, factor);
+        g = Saturate(g, scaled, factor);
+        b = Saturate(b, scaled, factor);
     }
     __m256i px = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     __m256i out = PackPixels(b, g, r, _mm256_srli_epi32(px, 24));
