@@ -5,6 +5,7 @@
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
 #include "decompiler/ExeDumper.h"
+#include "decompiler/ManifestText.h"
 #include "decompiler/PeBuilder.h"
 #include "decompiler/PeImage.h"
 
@@ -130,6 +131,84 @@ TEST(Compiler, OverlayComesBackAndCertificatesAreDropped) {
     EXPECT_EQ(b.U32(0x40 + 4 + 8), out.size() - 4) << "the symbol table moved with the overlay";
     EXPECT_EQ(b.U32(kOptional + 96 + 4 * 8), 0u);
     EXPECT_EQ(b.U32(kOptional + 96 + 4 * 8 + 4), 0u);
+}
+
+// The manifest of a project whose only resource is RCDATA 1 (language 1033) in the file 1000001.
+std::string OneResourceManifest() {
+    return std::string("<Directory Type='0' Named_Entries='2' ID_Entries='1'>\n") +
+           kHeaderEntries +
+           "<Entry ID='10' Directory='1'>\r\n"
+           "<Directory Type='10' Named_Entries='0' ID_Entries='1'>\n"
+           "<Entry ID='1' Directory='1'>\r\n"
+           "<Directory Type='1' Named_Entries='0' ID_Entries='1'>\n"
+           "<Entry ID='1033' Directory='0'>\r\n"
+           "<File Name='1000001' Size='16' Start='00000000' End='00000010' />\r\n"
+           "</Entry>\r\n</Directory>\n</Entry>\r\n</Directory>\n</Entry>\r\n</Directory>\n";
+}
+
+// A program without resources compiles back to itself; once it has one, it gets a resource
+// section behind its last section, in the file and in memory, with its own section header.
+TEST(Compiler, AProgramWithoutResourcesGetsANewResourceSection) {
+    Bytes original = BuildPe({{".text", Bytes(0x10, 0xC3)}, {".data", Bytes(0x300, 'd')}});
+    original.insert(original.end(), {'T', 'A', 'I', 'L'});
+    Project project(original);
+    ASSERT_EQ(project.Compile(), S_OK) << PeekErrorTrail().value_or("");
+    EXPECT_EQ(ReadFileBytes(project.dir / "out.dll"), original) << "no resources, no new section";
+
+    WriteFileText(project.dir / "pe.xml", OneResourceManifest());
+    WriteFileText(project.dir / "1000001", std::string(16, 'r'));
+    ASSERT_EQ(project.Compile(), S_OK) << PeekErrorTrail().value_or("");
+    Bytes out = ReadFileBytes(project.dir / "out.dll");
+    ByteView b(out.data(), out.size());
+    PeImage pe;
+    ASSERT_EQ(pe.Parse(b), S_OK);
+    ASSERT_EQ(pe.Sections().size(), 3u);
+    const SectionHeader& rsrc = pe.Sections()[2];
+    std::uint32_t size = 3 * 24 + 16 + 16;
+    EXPECT_TRUE(rsrc.NameIs(".rsrc"));
+    EXPECT_EQ(rsrc.virtualAddress, 0x3000u);
+    EXPECT_EQ(rsrc.virtualSize, size);
+    EXPECT_EQ(rsrc.pointerToRawData, 0x800u);
+    EXPECT_EQ(rsrc.sizeOfRawData, 0x200u);
+    EXPECT_EQ(rsrc.characteristics, 0x40000040u);
+    EXPECT_EQ(b.U32(kOptional + 96 + 2 * 8), 0x3000u);
+    EXPECT_EQ(b.U32(kOptional + 96 + 2 * 8 + 4), size);
+    EXPECT_EQ(b.U32(kOptional + 56), 0x4000u) << "SizeOfImage";
+    EXPECT_EQ(b.U32(kOptional + 8), 0x1000u) << "SizeOfInitializedData";
+    EXPECT_EQ(b.U32(kOptional + 60), 0x200u) << "SizeOfHeaders already held the new header";
+    // Everything but the patched header fields stays: sections and overlay byte for byte.
+    EXPECT_TRUE(std::equal(original.begin() + 0x200, original.end() - 4, out.begin() + 0x200));
+    EXPECT_EQ(std::string(out.end() - 4, out.end()), "TAIL");
+    EXPECT_EQ(out.size(), 0xA00u + 4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.Data()) + 0x800 + size - 16, 16),
+              std::string(16, 'r'));
+}
+
+TEST(Compiler, ANewResourceSectionNeedsRoomInTheHeaders) {
+    // Five section headers fill the table up to the first section's data at 0x200.
+    std::vector<TestSection> five;
+    for (const char* name : {".a", ".b", ".c", ".d", ".e"})
+        five.push_back({name, Bytes(4, 'x')});
+    Project full(BuildPe(five));
+    WriteFileText(full.dir / "pe.xml", OneResourceManifest());
+    WriteFileText(full.dir / "1000001", std::string(16, 'r'));
+    WriteFileText(full.dir / "out.dll", "previous build");
+    ClearErrorTrail();
+    EXPECT_EQ(full.Compile(), E_FAIL);
+    EXPECT_NE(TakeErrorTrail().value_or("").find("no room for one more section header"),
+              std::string::npos);
+    EXPECT_EQ(ReadFileText(full.dir / "out.dll"), "previous build");
+
+    // Bytes behind the section table (bound imports, say) are not overwritten.
+    Bytes used = BuildPe({{".text", Bytes(4, 'x')}});
+    used[0x40 + 248 + 40 + 4] = 1;
+    Project busy(used);
+    WriteFileText(busy.dir / "pe.xml", OneResourceManifest());
+    WriteFileText(busy.dir / "1000001", std::string(16, 'r'));
+    ClearErrorTrail();
+    EXPECT_EQ(busy.Compile(), E_FAIL);
+    EXPECT_NE(TakeErrorTrail().value_or("").find("the space after the section table is in use"),
+              std::string::npos);
 }
 
 TEST(CompileProject, CopiesOverTheOriginalOnlyWhenAllowed) {

@@ -3,8 +3,8 @@
 
 usage: roundtrip_oracle.py ORIGINAL COMPILED
 
-The resource trees must match (types, names, IDs, languages; a bitmap keeps its first language) and every resource's bytes must be
-equal, except that 32-bit bitmaps (stored as PNG in between) compare by their pixels and string
+The resource trees must match (types, names, IDs, every language) and every resource's bytes must
+be equal, except that 32-bit bitmaps (stored as PNG in between) compare by their pixels and string
 tables by their strings. Sections other than .rsrc keep their bytes; sections behind .rsrc move
 by whole alignment units, and the base-relocation directory moves with .reloc.
 """
@@ -29,10 +29,7 @@ def resources(pe):
         tkey = str(t.name) if t.name is not None else t.id
         for n in t.directory.entries:
             nkey = str(n.name) if n.name is not None else n.id
-            languages = n.directory.entries
-            if tkey == 2:
-                languages = languages[:1]  # a project keeps one language per bitmap
-            for lang in languages:
+            for lang in n.directory.entries:
                 d = lang.data.struct
                 out[(tkey, nkey, lang.id)] = pe.get_data(d.OffsetToData, d.Size)
     return out

@@ -7,9 +7,8 @@ python=/usr/bin/python3
 [[ -x $python ]] && $python -c 'import pefile' 2>/dev/null || { echo "pefile not installed"; exit 77; }
 rm -rf "$work" && mkdir -p "$work"
 status=0
-for exe in "$data"/*.dll "$data"/*.msstyles; do
+for exe in "$data"/*.dll "$data"/*.exe "$data"/*.msstyles; do
   name=$(basename "$exe")
-  [[ $name == norsrc.dll ]] && continue
   cp "$exe" "$work/$name"
   "$vellum" -Decompile "$work/$name" "-Output:$work/$name.project" >/dev/null
   "$vellum" -Compile "$work/$name" "-Output:$work/$name.project/pe.xml" >/dev/null

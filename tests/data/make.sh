@@ -63,7 +63,18 @@ for rc in resources reloc resonly theme; do rc32 "$rc"; done
 "$CC64" "${LDFLAGS64[@]}" -Wl,-e,DllMain \
     "$tmp/dllmain64.o" "$tmp/x64.res.o" -o "$here/x64.dll"
 
-ls -l "$here"/*.dll "$here"/*.msstyles
+# A localized 64-bit resource DLL: a bitmap, a string table and a dialog in two languages.
+"$RC64" -O coff -i localized.rc -o "$tmp/localized.res.o"
+"$CC64" "${LDFLAGS64[@]}" -Wl,-e,DllMain \
+    "$tmp/dllmain64.o" "$tmp/localized.res.o" -o "$here/localized.dll"
+
+# A 64-bit console program without resources that looks for its own icon group
+# (the Wine test of adding a resource section).
+"$CC64" "${CFLAGS[@]}" -c noicon.c -o "$tmp/noicon.o"
+"$CC64" -nostdlib -s -Wl,--no-insert-timestamp -Wl,--subsystem,console -Wl,-e,start \
+    -Wl,--image-base,0x140000000 "$tmp/noicon.o" -lkernel32 -luser32 -o "$here/noicon.exe"
+
+ls -l "$here"/*.dll "$here"/*.exe "$here"/*.msstyles
 
 # The 16-bit icon library (NE) of the icon-library tests.
 python3 "$src/make_icl.py" "$src/img" "$here/icons.icl"

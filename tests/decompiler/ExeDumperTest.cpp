@@ -207,16 +207,29 @@ TEST(ExeDumper, ThirtyTwoBitBitmapsBecomePngUnlessConversionFails) {
     EXPECT_EQ(dump.prompter.Shown()[0].message, "biCompression");
 }
 
-TEST(ExeDumper, BitmapKeepsOneLanguageAndCountsAgree) {
+// A localized bitmap keeps every language: the later ones are named after their language, and a
+// 32-bit one is stored as PNG whatever its place.
+TEST(ExeDumper, BitmapKeepsEveryLanguage) {
     Dump dump(ImageOf({
+        {2, u"DUO", 1031, Dib(1, 1, 24, 4)},
+        {2, u"DUO", 1041, Dib(1, 1, 32, 4)},
         {2, 6, 1031, Dib(1, 1, 24, 4)},
         {2, 6, 1033, Dib(1, 1, 24, 4)},
     }));
     ASSERT_EQ(dump.result, S_OK) << dump.trail;
     std::string m = dump.Manifest();
-    EXPECT_NE(m.find("<Directory Type='6' Named_Entries='0' ID_Entries='1'>\n"), std::string::npos);
-    EXPECT_NE(m.find("<Entry ID='1031'"), std::string::npos);
-    EXPECT_EQ(m.find("<Entry ID='1033' Directory='0'>\r\n               <File"), std::string::npos);
+    EXPECT_NE(m.find("<Directory Type='0' Name='DUO.BMP' Named_Entries='0' ID_Entries='2'>\n"),
+              std::string::npos);
+    EXPECT_NE(m.find("<File Name='DUO.BMP' Size='44' Png='0' StripExt='1'"), std::string::npos);
+    EXPECT_NE(m.find("<File Name='DUO-1041.BMP' Size='44' Png='1' StripExt='1'"),
+              std::string::npos);
+    EXPECT_TRUE(dump.Has("DUO.BMP"));
+    EXPECT_TRUE(dump.Has("DUO-1041.png"));
+    EXPECT_FALSE(dump.Has("DUO-1041.BMP"));
+    EXPECT_NE(m.find("<Directory Type='6' Named_Entries='0' ID_Entries='2'>\n"), std::string::npos);
+    EXPECT_NE(m.find("<Entry ID='1033' Directory='0'>\r\n               <File "
+                     "Name='Bitmap00006-1033.BMP'"),
+              std::string::npos);
 }
 
 TEST(ExeDumper, VisualStyleNamingAndFilesNeverShared) {
@@ -295,7 +308,10 @@ TEST(ExeDumper, SectionFilesAndOverlay) {
     EXPECT_EQ(fs::file_size(dump.dir / "NTHEADER.BIN"), 0x200u - 0x40u);
 }
 
-TEST(ExeDumper, WithoutResourceSectionOnlyHeaderFilesAreWritten) {
+// A program linked without resources becomes a project with an empty resource tree, so that
+// resources can be added to it. Resources kept in a section of another name are refused instead
+// of being dropped.
+TEST(ExeDumper, WithoutResourceSectionTheTreeIsEmpty) {
     ScratchDir dir;
     ScriptedPrompter prompter;
     MappedFile file;
@@ -303,12 +319,19 @@ TEST(ExeDumper, WithoutResourceSectionOnlyHeaderFilesAreWritten) {
     ClearErrorTrail();
     ExeDumper dumper(prompter);
     dumper.SetTextOutput(nullptr);
-    EXPECT_EQ(dumper.DumpExe(ByteView(file.Bytes()), dir.Path(), "pe.xml"), E_FAIL);
-    EXPECT_NE(TakeErrorTrail()->find("There is no resource section in the file."),
-              std::string::npos);
-    EXPECT_TRUE(fs::exists(dir / "NTHeader.hdr"));
+    ASSERT_EQ(dumper.DumpExe(ByteView(file.Bytes()), dir.Path(), "pe.xml"), S_OK);
+    EXPECT_EQ(ReadFileText(dir / "pe.xml"),
+              std::string("<Directory Type='0' Named_Entries='2' ID_Entries='0'>\n") +
+                  kHeaderEntries + "</Directory>\n");
     EXPECT_TRUE(fs::exists(dir / "text.BIN"));
-    EXPECT_FALSE(fs::exists(dir / "pe.xml"));
+
+    Bytes elsewhere = BuildPe({{".data", BuildResourceSection({{10, 1, 0, Text("r")}}, 0x1000)}});
+    Put32(elsewhere, 0x40 + 24 + 96 + 8 * 2, 0x1000); // the resource directory points into .data
+    Put32(elsewhere, 0x40 + 24 + 96 + 8 * 2 + 4, 64);
+    Dump refused(elsewhere);
+    EXPECT_EQ(refused.result, E_FAIL);
+    EXPECT_NE(refused.trail.find("There is no resource section in the file."), std::string::npos);
+    EXPECT_FALSE(refused.Has("pe.xml"));
 }
 
 TEST(ExeDumper, InvalidNtHeadersLeaveOnlyTheDosFiles) {

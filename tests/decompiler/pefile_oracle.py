@@ -68,10 +68,7 @@ def pefile_tree(pe):
         type_key = str(t.name) if t.name is not None else int(t.id)
         for n in t.directory.entries:
             name_key = str(n.name) if n.name is not None else int(n.id)
-            languages = n.directory.entries
-            if type_key == 2:
-                languages = languages[:1]  # a bitmap keeps one language
-            for lang in languages:
+            for lang in n.directory.entries:
                 tree[(type_key, name_key, int(lang.id))] = (lang.data.struct.OffsetToData,
                                                             lang.data.struct.Size)
     return tree

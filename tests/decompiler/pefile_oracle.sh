@@ -7,9 +7,8 @@ python=/usr/bin/python3
 [[ -x $python ]] && $python -c 'import pefile' 2>/dev/null || { echo "pefile not installed"; exit 77; }
 rm -rf "$work" && mkdir -p "$work"
 status=0
-for exe in "$data"/*.dll "$data"/*.msstyles; do
+for exe in "$data"/*.dll "$data"/*.exe "$data"/*.msstyles; do
   name=$(basename "$exe")
-  [[ $name == norsrc.dll ]] && continue
   "$vellum" -Decompile "$exe" "-Output:$work/$name" >/dev/null
   $python "$(dirname "$0")/pefile_oracle.py" "$exe" "$work/$name" || status=1
 done

@@ -9,7 +9,7 @@ command -v wrestool >/dev/null 2>&1 || exit 77
 rm -rf "$WORK" && mkdir -p "$WORK/data"
 export VELLUM_DATA_DIR="$WORK/data/"
 ICO="$DATA/src/img/app.ico"
-for target in resonly.dll reloc.dll icons.icl; do
+for target in resonly.dll reloc.dll localized.dll norsrc.dll icons.icl; do
     [ -f "$DATA/$target" ] || continue
     cp "$DATA/$target" "$WORK/$target"
     cp "$DATA/$target" "$WORK/before-$target"
@@ -26,6 +26,7 @@ def listing(path):
     keys = []
     for line in out.splitlines():
         fields = dict(p.split("=", 1) for p in line.split() if p.startswith("--"))
+        fields = {k: v.strip("'") for k, v in fields.items()}  # named: --name='DUO'
         keys.append((fields["--type"], fields["--name"], fields.get("--language")))
     return keys
 
@@ -34,6 +35,11 @@ def raw(path, key):
     if key[2]:
         args.append("--language=" + key[2])
     return subprocess.run(args + [path], capture_output=True).stdout
+
+def pixels(dib):
+    size, width, height, planes, bits = struct.unpack_from("<IiiHH", dib)
+    stride = ((width * bits + 31) // 32) * 4
+    return (width, abs(height), dib[size:size + stride * abs(height)])
 
 def images(data):
     count = struct.unpack_from("<H", data, 4)[0]
@@ -50,6 +56,8 @@ for key in old:
     a, b = raw(before, key), raw(after, key)
     if after.endswith(".icl"):
         a, b = a.rstrip(b"\0"), b.rstrip(b"\0")
+    if key[0] == "2" and struct.unpack_from("<H", a, 14)[0] == 32:
+        a, b = pixels(a), pixels(b)  # kept as PNG in the project: the pixels must survive
     assert a == b, "changed resource %s" % (key,)
 added = [k for k in new if k not in old]
 groups = [k for k in added if k[0] == "14"]
@@ -59,8 +67,13 @@ extracted = subprocess.run(args, capture_output=True).stdout
 assert images(extracted) == images(open(ico, "rb").read()), "the new group's images differ"
 if after.endswith(".dll"):
     import pefile
-    pe = pefile.PE(after)
+    pe, old_pe = pefile.PE(after), pefile.PE(before)
     assert any(e.id == 14 for e in pe.DIRECTORY_ENTRY_RESOURCE.entries)
+    # Only the resource section is new; every other section keeps its bytes.
+    for a in old_pe.sections:
+        if a.Name.rstrip(b"\0") != b".rsrc":
+            b = next(s for s in pe.sections if s.Name == a.Name)
+            assert a.get_data() == b.get_data(), "section %s changed" % a.Name
 print("%s: %d resources kept, added %s" % (os.path.basename(after), len(old), added))
 PY
 done

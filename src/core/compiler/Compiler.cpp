@@ -19,8 +19,6 @@ namespace vellum {
 namespace {
 
 constexpr const char* kModule = "compile";
-constexpr unsigned kResourceDirectory = 2;
-constexpr unsigned kRelocationDirectory = 5;
 
 std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return ByteView(b.data(), b.size()).U32(at);
@@ -34,6 +32,15 @@ void Set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 std::uint64_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
     return alignment ? (value + alignment - 1) / alignment * alignment : value;
 }
+void Put16(std::vector<std::uint8_t>& b, std::size_t at, unsigned v) {
+    if (at + 2 > b.size())
+        return;
+    b[at] = std::uint8_t(v);
+    b[at + 1] = std::uint8_t(v >> 8);
+}
+
+// IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ, as linkers mark .rsrc.
+constexpr std::uint32_t kResourceCharacteristics = 0x40000040;
 
 // The NT headers as NTHEADER.BIN holds them, with the offsets of the fields the assembly patches.
 // All offsets are inside the copy; writes outside it are dropped.
@@ -71,6 +78,18 @@ struct NtHeaders {
         std::size_t room = bytes.size() > SectionTable() ? bytes.size() - SectionTable() : 0;
         return unsigned(std::min<std::size_t>(SectionCount(), room / kSectionHeaderSize));
     }
+    // Where the sections' memory ends: the highest address plus virtual size (raw size when the
+    // virtual size is 0), aligned to SectionAlignment.
+    std::uint32_t SectionsEnd() const {
+        std::uint64_t end = 0;
+        for (unsigned i = 0; i < AvailableSections(); ++i) {
+            SectionHeader s = Header(i);
+            std::uint32_t size = s.virtualSize ? s.virtualSize : s.sizeOfRawData;
+            end =
+                std::max(end, AlignUp(std::uint64_t(s.virtualAddress) + size, SectionAlignment()));
+        }
+        return std::uint32_t(std::min<std::uint64_t>(end, 0xFFFFFFFFu));
+    }
     void SetDirectory(unsigned index, std::size_t field, std::uint32_t value) {
         if (index < DirectoryCount())
             Set32(bytes, Directory(index) + field, value);
@@ -79,6 +98,29 @@ struct NtHeaders {
 
 bool NameIsNoCase(const SectionHeader& s, const char* name) {
     return EqualsNoCase(s.Name(), name);
+}
+
+bool HasResourceSection(const NtHeaders& nt) {
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i)
+        if (NameIsNoCase(nt.Header(i), ".rsrc"))
+            return true;
+    return false;
+}
+
+// The smallest raw data offset of the sections; 0xFFFFFFFF when none has data.
+std::uint32_t FirstRawData(const NtHeaders& nt) {
+    std::uint32_t first = 0xFFFFFFFF;
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i)
+        if (std::uint32_t raw = nt.Header(i).pointerToRawData)
+            first = std::min(first, raw);
+    return first;
+}
+
+bool IsZero(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t size) {
+    for (std::size_t i = at; i < std::min(b.size(), at + size); ++i)
+        if (b[i])
+            return false;
+    return true;
 }
 
 // Where the source file's section data ended: its overlay started there.
@@ -111,6 +153,45 @@ void AppendOverlay(const std::string& folder, const NtHeaders& original, NtHeade
     std::uint32_t symbols = Get32(nt.bytes, 12);
     if (symbols >= oldStart && symbols < oldStart + overlay.Size())
         Set32(nt.bytes, 12, std::uint32_t(symbols - oldStart + newStart));
+}
+
+// A program linked without resources gets a resource section behind its last section, in file
+// and in memory. Its header goes after the section table, into the zero padding that runs up to
+// the first section's data; the assembly then fills in its place and size like any resource
+// section's.
+HRESULT AddResourceSectionHeader(NtHeaders& nt, std::size_t ntPosition, std::uint32_t firstRaw,
+                                 const std::string& outputName) {
+    unsigned count = nt.SectionCount();
+    std::size_t at = nt.Section(count);
+    std::uint64_t fileEnd = ntPosition + at + kSectionHeaderSize;
+    const char* problem = nullptr;
+    if (count != nt.AvailableSections())
+        problem = "its section table is incomplete";
+    else if (nt.DirectoryCount() <= kResourceDirectory)
+        problem = "its optional header has no resource data directory";
+    else if (firstRaw == 0xFFFFFFFF ? at + kSectionHeaderSize > nt.bytes.size()
+                                    : fileEnd > firstRaw)
+        problem = "the headers have no room for one more section header before the first section";
+    else if (!IsZero(nt.bytes, at, kSectionHeaderSize))
+        problem = "the space after the section table is in use";
+    if (problem) {
+        ReportError(kModule, __LINE__, E_FAIL, "A resource section cannot be added to %s: %s.\n",
+                    outputName.c_str(), problem);
+        return E_FAIL;
+    }
+    nt.bytes.resize(std::max(nt.bytes.size(), at + kSectionHeaderSize), 0);
+    static const char kName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    std::copy(kName, kName + 8, nt.bytes.begin() + std::ptrdiff_t(at));
+    std::uint32_t rva = nt.SectionsEnd();
+    Set32(nt.bytes, at + 12, rva);
+    Set32(nt.bytes, at + 36, kResourceCharacteristics);
+    Put16(nt.bytes, 6, count + 1);
+    nt.SetDirectory(kResourceDirectory, 0, rva);
+    std::size_t sizeOfHeaders = nt.Optional() + 60;
+    std::uint64_t needed = AlignUp(fileEnd, nt.FileAlignment());
+    if (Get32(nt.bytes, sizeOfHeaders) < fileEnd && needed <= firstRaw)
+        Set32(nt.bytes, sizeOfHeaders, std::uint32_t(needed));
+    return S_OK;
 }
 
 } // namespace
@@ -200,12 +281,12 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
         return hr;
     std::uint64_t headersEnd = image_.size();
     const NtHeaders original = nt;
+    std::uint32_t first = FirstRawData(nt);
+    bool newSection = !HasResourceSection(nt) && ResourceSectionBuilder::HasResourceTypes(manifest);
+    if (newSection && FAILED(hr = AddResourceSectionHeader(nt, ntPosition, first, outputName_)))
+        return hr;
     unsigned count = nt.AvailableSections();
 
-    std::uint32_t first = 0xFFFFFFFF;
-    for (unsigned i = 0; i < count; ++i)
-        if (std::uint32_t raw = nt.Header(i).pointerToRawData)
-            first = std::min(first, raw);
     Trace("Min Address is %8X\n", first);
     Trace("Must pad %8X\n", std::uint32_t(first - headersEnd));
     if (first != 0xFFFFFFFF && first > headersEnd)
@@ -258,6 +339,8 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
     std::size_t opt = nt.Optional();
     Set32(nt.bytes, opt + 56, std::uint32_t(Get32(nt.bytes, opt + 56) + virtualShift));
     Set32(nt.bytes, opt + 8, std::uint32_t(Get32(nt.bytes, opt + 8) + virtualShift));
+    if (newSection)
+        Set32(nt.bytes, opt + 56, std::max(Get32(nt.bytes, opt + 56), nt.SectionsEnd()));
     AppendOverlay(folder_, original, nt, image_);
     std::copy(nt.bytes.begin(), nt.bytes.end(), image_.begin() + std::ptrdiff_t(ntPosition));
     return S_OK;

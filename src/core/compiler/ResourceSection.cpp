@@ -104,6 +104,19 @@ void ResourceSectionBuilder::BuildInto(XmlDocument& manifest, std::uint32_t sect
     Emit(root, out);
 }
 
+bool ResourceSectionBuilder::HasResourceTypes(XmlDocument& manifest) {
+    XmlNode* saved = manifest.GetCursor();
+    XmlNode* root = manifest.Query("/Directory");
+    manifest.SetCursor(saved);
+    std::size_t counted = std::size_t(std::max(0, IntAttr(manifest, root, "Named_Entries"))) +
+                          std::size_t(std::max(0, IntAttr(manifest, root, "ID_Entries")));
+    std::vector<XmlNode*> entries = Children(root);
+    for (std::size_t i = 0; i < std::min(counted, entries.size()); ++i)
+        if (IntAttr(manifest, entries[i], "Ignore") != 1)
+            return true;
+    return false;
+}
+
 // ---- reading the manifest -------------------------------------------------------------------
 
 ResourceSectionBuilder::Node ResourceSectionBuilder::ReadRoot(XmlDocument& manifest,

@@ -38,6 +38,10 @@ public:
     // The same, appended to `out`.
     void BuildInto(XmlDocument& manifest, std::uint32_t sectionRva, std::vector<std::uint8_t>& out);
 
+    // True when the manifest's root lists a resource type that goes into the section (the
+    // header entries marked Ignore do not).
+    static bool HasResourceTypes(XmlDocument& manifest);
+
     // True when a data file could not be opened.
     bool MissingFiles() const { return missingFiles_; }
 

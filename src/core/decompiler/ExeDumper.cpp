@@ -213,6 +213,8 @@ HRESULT ExeDumper::FlushManifest() {
 
 HRESULT ExeDumper::DumpResourceSection() {
     const SectionHeader* section = image_.FindSection(".rsrc");
+    if (!section && !HasResourceDirectory())
+        return DumpEmptyTree();
     if (!section) {
         ReportError(kModule, __LINE__, E_FAIL, "There is no resource section in the file.");
         return E_FAIL;
@@ -224,6 +226,22 @@ HRESULT ExeDumper::DumpResourceSection() {
     if (FAILED(hr))
         ReportError(kModule, __LINE__, hr, "Failed while dumping resource (.rsrc) section\n");
     return hr;
+}
+
+bool ExeDumper::HasResourceDirectory() const {
+    auto directory = image_.DataDirectory(kResourceDirectory);
+    return directory && (directory->first || directory->second);
+}
+
+// Many programs are linked without resources. Their project gets a resource tree with only the
+// two header entries, so that resources can be added; the compiler then gives the program a
+// resource section. Resources that live in a section of another name are not taken apart
+// (that file still fails above), since an empty tree would drop them.
+HRESULT ExeDumper::DumpEmptyTree() {
+    Manifest("<Directory Type='0' Named_Entries='2' ID_Entries='0'>\n");
+    Manifest(kHeaderEntries);
+    Manifest("</Directory>\n");
+    return S_OK;
 }
 
 std::string ExeDumper::ReadName(std::uint32_t offset) const {
@@ -255,8 +273,6 @@ HRESULT ExeDumper::DumpDirectory(std::uint32_t offset, int level, std::uint32_t 
                     offset);
         return E_FAIL;
     }
-    // A bitmap keeps one language: only the first ID entry of its language directory is dumped.
-    unsigned idsWritten = (currentType_ == kBitmap && level == 2) ? std::min(ids, 1u) : ids;
     std::string indent = Indent(level);
     if (IsNamed(nameOrId)) {
         std::string name = ProcessEntryName(ReadName(OffsetOf(nameOrId)), currentType_).name;
@@ -265,7 +281,7 @@ HRESULT ExeDumper::DumpDirectory(std::uint32_t offset, int level, std::uint32_t 
             currentTypeName_ = escaped;
         Manifest(indent +
                  Format("<Directory Type='0' Name='%s' Named_Entries='%u' ID_Entries='%u'>\n",
-                        escaped.c_str(), named, idsWritten));
+                        escaped.c_str(), named, ids));
     } else if (level == 0) {
         Manifest(
             Format("<Directory Type='0' Named_Entries='%u' ID_Entries='%u'>\n", named + 2, ids));
@@ -274,9 +290,9 @@ HRESULT ExeDumper::DumpDirectory(std::uint32_t offset, int level, std::uint32_t 
         if (level == 1)
             currentTypeName_ = std::to_string(nameOrId);
         Manifest(indent + Format("<Directory Type='%u' Named_Entries='%u' ID_Entries='%u'>\n",
-                                 nameOrId, named, idsWritten));
+                                 nameOrId, named, ids));
     }
-    HRESULT hr = DumpEntries(offset, level, named, idsWritten);
+    HRESULT hr = DumpEntries(offset, level, named, ids);
     Manifest(indent + "</Directory>\n");
     if (FAILED(hr))
         ReportError(kModule, __LINE__, hr,
@@ -303,8 +319,10 @@ void ExeDumper::NameEntry(std::uint32_t nameField, int level) {
     }
     if (currentType_ == kStringTable && level == 2)
         firstStringId_ = (nameField - 1) * 16;
-    if (level == 2 && currentType_ != kStringTable)
+    if (level == 2 && currentType_ != kStringTable) {
         outputName_ = OutputNameForId(currentType_, currentTypeName_, nameField);
+        stripExt_ = false;
+    }
 }
 
 HRESULT ExeDumper::DumpEntry(std::uint32_t offset, int level) {
@@ -382,7 +400,6 @@ HRESULT ExeDumper::DumpLeaf(std::uint32_t dataEntry, int level, unsigned languag
                 manifestFlushed_ + manifest_.size() + line.find("Png='") + 5;
         pngQueued_ = false;
         Manifest(line);
-        stripExt_ = false;
     } else {
         Manifest(Format("<File Name='%s' Size='%u' Start='%08x' End='%08x' />\r\n", name.c_str(),
                         written, rva, rva + size));

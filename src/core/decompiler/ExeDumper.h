@@ -58,6 +58,8 @@ private:
     HRESULT WriteNtFiles();
     HRESULT WriteOverlay();
     HRESULT DumpResourceSection();
+    bool HasResourceDirectory() const;
+    HRESULT DumpEmptyTree();
     HRESULT DumpDirectory(std::uint32_t offset, int level, std::uint32_t nameOrId);
     HRESULT DumpEntries(std::uint32_t offset, int level, unsigned named, unsigned ids);
     HRESULT DumpEntry(std::uint32_t offset, int level);

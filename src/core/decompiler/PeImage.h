@@ -42,7 +42,10 @@ constexpr std::size_t kNtHeaders32Size = 248; // signature + file header + 224-b
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr std::uint16_t kMagicPe32 = 0x10B;
 constexpr std::uint16_t kMagicPe32Plus = 0x20B;
+// Data directory indexes.
+constexpr unsigned kResourceDirectory = 2;
 constexpr unsigned kSecurityDirectory = 4;
+constexpr unsigned kRelocationDirectory = 5;
 
 class PeImage {
 public:

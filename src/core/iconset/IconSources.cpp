@@ -17,7 +17,6 @@ namespace vellum {
 namespace {
 
 const char* const kModule = "IconSet";
-constexpr unsigned kResourceDirectory = 2;
 constexpr std::uint32_t kIconType = 3;
 constexpr std::uint32_t kIconGroupType = 14;
 constexpr std::uint32_t kHighBit = 0x80000000u;
