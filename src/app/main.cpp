@@ -10,8 +10,27 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+namespace {
+
+// On X11 and Wayland desktops the window needs a display server; without one Qt would abort the
+// process. A platform chosen with QT_QPA_PLATFORM (offscreen, vnc, ...) is left to Qt.
+bool DisplayMissing() {
+#if defined(__unix__) && !defined(__APPLE__)
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
+#else
+    return false;
+#endif
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -29,6 +48,13 @@ int main(int argc, char** argv) {
         return vellum::RunBatch(info, prompter);
     }
 #ifdef VELLUM_HAVE_GUI
+    if (DisplayMissing()) {
+        std::fputs("vellum: no display found (DISPLAY and WAYLAND_DISPLAY are unset), so the "
+                   "window cannot open.\nUse the batch options (see vellum --help), or run vellum "
+                   "in a desktop session.\n",
+                   stderr);
+        return vellum::kExitFailure;
+    }
     return vellum::gui::RunWindow(argc, argv, info);
 #else
     std::fputs(vellum::kUsageText, stdout);

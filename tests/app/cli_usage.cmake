@@ -8,16 +8,32 @@ if(NOT rc EQUAL 0 OR NOT out MATCHES "^Vellum Version [0-9]+\\.[0-9][0-9]\n$")
   message(FATAL_ERROR "--version: exit ${rc}, output: ${out}")
 endif()
 
-# A failed decompile: the message and the error trail on stderr, exit status 1.
+# A failed decompile: the message and the error trail on stderr, exit status 1, and the trail in
+# the data folder's log.
 set(work ${CMAKE_CURRENT_BINARY_DIR}/cli_usage)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
+set(ENV{VELLUM_DATA_DIR} ${work}/data)
 file(WRITE ${work}/notes.txt "not an executable")
 execute_process(COMMAND ${VELLUM} -Decompile ${work}/notes.txt -Output:${work}/p
   ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc EQUAL 1 OR NOT err MATCHES "Failed to decompile the file\n.*notes.txt\n\nError 0x80004005"
    OR NOT err MATCHES "is not unrecognized")
   message(FATAL_ERROR "failed decompile: exit ${rc}, stderr: ${err}")
+endif()
+file(READ ${work}/data/vellum.log log)
+if(NOT log MATCHES "^[0-9][0-9]/[0-9][0-9]/[0-9][0-9][0-9][0-9] [0-9:]+ -- Decompile .*notes.txt failed"
+   OR NOT log MATCHES "is not unrecognized")
+  message(FATAL_ERROR "the failed decompile is not in the log: ${log}")
+endif()
+
+# Without a display the window does not start: one clear line and exit status 1.
+if(HAVE_GUI)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+    --unset=QT_QPA_PLATFORM ${VELLUM} ${DATA}/resources.dll ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 1 OR NOT err MATCHES "^vellum: no display found.*vellum --help")
+    message(FATAL_ERROR "start without a display: exit ${rc}, stderr: ${err}")
+  endif()
 endif()
 
 # Usage errors exit with 2.
@@ -31,7 +47,6 @@ if(NOT rc EQUAL 2 OR NOT err MATCHES "unknown option -Bogus")
 endif()
 
 # Extract every icon group: numbered files, and a named group under its name.
-set(ENV{VELLUM_DATA_DIR} ${work}/data)
 execute_process(COMMAND ${VELLUM} -Extract:0 -Type:IconGroup -Source:${DATA}/resources.dll
   -Output:${work}/all.ico RESULT_VARIABLE rc ERROR_VARIABLE err)
 if(NOT rc EQUAL 0 OR NOT EXISTS ${work}/all00001.ico OR NOT EXISTS ${work}/allAPP.ico)
@@ -40,6 +55,17 @@ endif()
 file(GLOB leftovers ${work}/data/extract-*)
 if(leftovers)
   message(FATAL_ERROR "the extract work folder was left behind: ${leftovers}")
+endif()
+# A destination folder that does not exist yet is made, parents included.
+execute_process(COMMAND ${VELLUM} -Extract:1 -Type:IconGroup -Source:${DATA}/resources.dll
+  -Output:${work}/new/deeper/one.ico RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${work}/new/deeper/one.ico)
+  message(FATAL_ERROR "extract into a new folder: exit ${rc}, stderr: ${err}")
+endif()
+execute_process(COMMAND ${VELLUM} -Extract:0 -Type:Icon -Source:${DATA}/icons.icl
+  -Output:${work}/ne/all/a.ico RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${work}/ne/all/a00001.ico)
+  message(FATAL_ERROR "extract from an icon library into a new folder: exit ${rc}, stderr: ${err}")
 endif()
 execute_process(COMMAND ${VELLUM} -Extract:77 -Type:Icon -Source:${DATA}/resources.dll
   -Output:${work}/none.ico RESULT_VARIABLE rc ERROR_VARIABLE err)

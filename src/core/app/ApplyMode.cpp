@@ -1,6 +1,7 @@
 #include "app/ApplyMode.h"
 
 #include "app/BatchDriver.h"
+#include "app/FailureLog.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -88,7 +89,7 @@ bool TrialLoad(WindowsSystem& system, const std::string& source, const std::stri
     std::string trial;
     if (FAILED(CreateUniqueFolder(dataFolder, "apply-", &trial))) {
         std::fprintf(stderr, "Create Directory Fail: Unable to create icon directory.\n\n");
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Apply " + source);
         return false;
     }
     std::string destination;
@@ -102,7 +103,7 @@ bool TrialLoad(WindowsSystem& system, const std::string& source, const std::stri
         std::fprintf(stderr, "vellum: %s\n", note.c_str());
     if (FAILED(hr)) {
         std::fprintf(stderr, "Load Failed: %s", engine.LoadFailedText(source).c_str());
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Apply " + source);
     }
     std::error_code ignored;
     fs::remove_all(trial, ignored);
@@ -114,11 +115,12 @@ void PrintLines(std::FILE* out, const char* label, const std::vector<std::string
         std::fprintf(out, "  %s%s\n", label, line.c_str());
 }
 
-int Apply(IconsetEngine& engine, const std::string& source, const std::string& backupFolder) {
+int Apply(IconsetEngine& engine, const std::string& source, const std::string& backupFolder,
+          const std::string& dataFolder) {
     ApplyResult result;
     HRESULT hr = engine.ApplyIconset(backupFolder, &result);
     if (FAILED(hr)) {
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Apply " + source);
         return kExitFailure;
     }
     std::printf("Applied %s (%zu icons).\n", source.c_str(), engine.AppliedIcons().size());
@@ -129,7 +131,13 @@ int Apply(IconsetEngine& engine, const std::string& source, const std::string& b
                 "them back; files.txt lists the copies of the changed files, and icons/ holds "
                 "the icon files they point to in Current.ico.\n",
                 result.backupFolder.c_str());
-    return result.failed.empty() ? kExitSuccess : kExitFailure;
+    if (result.failed.empty())
+        return kExitSuccess;
+    std::string failed;
+    for (const std::string& line : result.failed)
+        failed += "\r\n" + line;
+    LogFailure(dataFolder, "Apply " + source + " (some changes)" + failed);
+    return kExitFailure;
 }
 
 } // namespace
@@ -161,10 +169,10 @@ int RunApply(const CVelCommandLineInfo& info, const std::string& dataFolder) {
         hr = engine.LoadIconset(destination, working);
     if (FAILED(hr)) {
         std::fprintf(stderr, "Create Directory Fail: Unable to create icon directory.\n\n");
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Apply " + source);
         return kExitFailure;
     }
-    return Apply(engine, source, backupFolder);
+    return Apply(engine, source, backupFolder, dataFolder);
 }
 
 } // namespace vellum

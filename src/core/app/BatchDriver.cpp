@@ -1,6 +1,7 @@
 #include "app/BatchDriver.h"
 
 #include "app/ApplyMode.h"
+#include "app/FailureLog.h"
 #include "app/InsertMode.h"
 #include "app/Operations.h"
 #include "app/SnapshotMode.h"
@@ -51,7 +52,8 @@ int UsageError(const std::string& message) {
     return kExitUsage;
 }
 
-void PrintErrorTrail() {
+void PrintErrorTrail(const std::string& dataFolder, const std::string& operation) {
+    LogFailure(dataFolder, operation);
     if (std::optional<std::string> trail = TakeErrorTrail())
         std::fprintf(stderr, "%s\n", trail->c_str());
 }
@@ -75,11 +77,11 @@ int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter,
     prompter.Ask(Format("Failed to decompile the file\n%s\n\nError 0x%.8x", info.fileName.c_str(),
                         unsigned(hr)),
                  "Vellum", MB_OK | MB_ICONHAND);
-    PrintErrorTrail();
+    PrintErrorTrail(dataFolder, "Decompile " + info.fileName);
     return kExitFailure;
 }
 
-int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter) {
+int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.fileName.empty())
         return UsageError("Compile needs the executable to build.");
     if (info.outputPath.empty())
@@ -90,10 +92,11 @@ int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter) {
     CompileOutcome outcome;
     HRESULT hr = CompileProject(request, prompter, &outcome);
     if (FAILED(hr)) {
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Compile " + info.fileName);
         return kExitFailure;
     }
     if (outcome.missingFiles) {
+        LogFailure(dataFolder, "Compile " + info.fileName + " (resource files missing)");
         std::fprintf(stderr, "vellum: some resource files could not be opened; their resources "
                              "were compiled without data.\n");
         return kExitFailure;
@@ -231,11 +234,22 @@ int RunExtract(const CVelCommandLineInfo& info, Prompter& prompter, const std::s
     if (t != 1 && t != 3 && t != 12 && t != 14)
         return UsageError(
             "Extract needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
-    int status = ExecutableKindOfFile(info.sourcePath) == ExecutableKind::Ne
-                     ? ExtractFromNe(info, prompter)
-                     : ExtractFromPe(info, prompter, dataFolder);
+    // The destination's folder is made when it is missing, as Decompile makes its project
+    // folder, but only for a source that is there to be read.
+    PathParts dest = SplitPath(info.outputPath);
+    std::string folder = dest.drive + dest.dir;
+    std::error_code ec;
+    int status = kExitFailure;
+    HRESULT hr = S_OK;
+    if (!folder.empty() && std::filesystem::is_regular_file(info.sourcePath, ec) &&
+        FAILED(hr = CreateFolders(folder)))
+        ReportError("Vellum", __LINE__, hr, "Failed to Create Directory %s", folder.c_str());
+    else if (ExecutableKindOfFile(info.sourcePath) == ExecutableKind::Ne)
+        status = ExtractFromNe(info, prompter);
+    else
+        status = ExtractFromPe(info, prompter, dataFolder);
     if (status != kExitSuccess)
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Extract from " + info.sourcePath);
     return status;
 }
 
@@ -271,7 +285,7 @@ int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
     if (info.extract)
         return RunExtract(info, prompter, dataFolder);
     if (info.compile)
-        return RunCompile(info, prompter);
+        return RunCompile(info, prompter, dataFolder);
     if (info.decompile)
         return RunDecompile(info, prompter, dataFolder);
     return kExitSuccess;

@@ -18,8 +18,9 @@ extern const char* const kUsageText;
 
 // Prints "vellum: <message>" and the usage to stderr; returns kExitUsage.
 int UsageError(const std::string& message);
-// Prints the calling thread's error trail to stderr and clears it.
-void PrintErrorTrail();
+// Appends the calling thread's error trail to the data folder's log as the failure of
+// `operation`, then prints it to stderr and clears it.
+void PrintErrorTrail(const std::string& dataFolder, const std::string& operation);
 
 // Carries out the batch mode the command line selects; returns the process exit status.
 // True, after saying so on stderr, when there is no system whose icons could be read or set: on

@@ -109,7 +109,7 @@ int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::st
     }
     if (SUCCEEDED(hr))
         return kExitSuccess;
-    PrintErrorTrail();
+    PrintErrorTrail(dataFolder, "Insert into " + info.fileName);
     return kExitFailure;
 }
 

@@ -175,7 +175,7 @@ int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& pr
     if (SUCCEEDED(hr))
         hr = Package(engine, target, work, options.libraryPath, progress);
     if (FAILED(hr)) {
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Snapshot " + target.path);
         return kExitFailure;
     }
     // The trail now only says why the left-out icons could not be read.
@@ -213,7 +213,7 @@ int RunSnapshot(const CVelCommandLineInfo& info, Prompter& prompter,
     if (FAILED(hr)) {
         ReportError(kModule, __LINE__, hr, "Failed to create the folders for %s",
                     target->path.c_str());
-        PrintErrorTrail();
+        PrintErrorTrail(dataFolder, "Snapshot " + target->path);
         return kExitFailure;
     }
     int status = Snapshot(*target, work, prompter, dataFolder);
