@@ -184,6 +184,26 @@ TEST(Compiler, AProgramWithoutResourcesGetsANewResourceSection) {
               std::string(16, 'r'));
 }
 
+// Headers that claim less than the section table: NTHEADER.BIN ends with the table, the new
+// header lands in the padding behind it, and SizeOfHeaders grows to cover it.
+TEST(Compiler, ANewSectionHeaderBeyondSizeOfHeaders) {
+    Bytes original = BuildPe({{".text", Bytes(0x10, 0xC3)}});
+    Put32(original, kOptional + 60, 0x100);
+    Project project(original);
+    WriteFileText(project.dir / "pe.xml", OneResourceManifest());
+    WriteFileText(project.dir / "1000001", std::string(16, 'r'));
+    ASSERT_EQ(project.Compile(), S_OK) << PeekErrorTrail().value_or("");
+    Bytes out = ReadFileBytes(project.dir / "out.dll");
+    ByteView b(out.data(), out.size());
+    EXPECT_EQ(b.U32(kOptional + 60), 0x200u);
+    PeImage pe;
+    ASSERT_EQ(pe.Parse(b), S_OK);
+    ASSERT_EQ(pe.Sections().size(), 2u);
+    EXPECT_TRUE(pe.Sections()[1].NameIs(".rsrc"));
+    EXPECT_EQ(pe.Sections()[1].pointerToRawData, 0x400u);
+    EXPECT_EQ(b.U32(0x40 + 248 + 40 + 12), 0x2000u) << "its RVA, in the header behind the table";
+}
+
 TEST(Compiler, ANewResourceSectionNeedsRoomInTheHeaders) {
     // Five section headers fill the table up to the first section's data at 0x200.
     std::vector<TestSection> five;

@@ -60,6 +60,7 @@ struct NtHeaders {
     std::uint32_t DirectoryCount() const { return Get32(bytes, Optional() + (Plus() ? 108 : 92)); }
     std::uint32_t FileAlignment() const { return Get32(bytes, Optional() + 36); }
     std::uint32_t SectionAlignment() const { return Get32(bytes, Optional() + 32); }
+    std::uint32_t SizeOfHeaders() const { return Get32(bytes, Optional() + 60); }
 
     SectionHeader Header(unsigned i) const {
         SectionHeader s;
@@ -155,6 +156,23 @@ void AppendOverlay(const std::string& folder, const NtHeaders& original, NtHeade
         Set32(nt.bytes, 12, std::uint32_t(symbols - oldStart + newStart));
 }
 
+// Why a section header cannot be added after the section table, or null when it can. `fileEnd`
+// is where the new header would end in the output file.
+const char* NewSectionProblem(const NtHeaders& nt, std::uint64_t fileEnd, std::uint32_t firstRaw) {
+    std::size_t at = nt.Section(nt.SectionCount());
+    if (nt.SectionCount() != nt.AvailableSections())
+        return "its section table is incomplete";
+    if (nt.DirectoryCount() <= kResourceDirectory)
+        return "its optional header has no resource data directory";
+    if (firstRaw == 0xFFFFFFFF ? at + kSectionHeaderSize > nt.bytes.size() : fileEnd > firstRaw)
+        return "the headers have no room for one more section header before the first section";
+    if (!IsZero(nt.bytes, at, kSectionHeaderSize))
+        return "the space after the section table is in use";
+    if (nt.SizeOfHeaders() < fileEnd && AlignUp(fileEnd, nt.FileAlignment()) > firstRaw)
+        return "SizeOfHeaders cannot grow to hold one more section header";
+    return nullptr;
+}
+
 // A program linked without resources gets a resource section behind its last section, in file
 // and in memory. Its header goes after the section table, into the zero padding that runs up to
 // the first section's data; the assembly then fills in its place and size like any resource
@@ -164,17 +182,7 @@ HRESULT AddResourceSectionHeader(NtHeaders& nt, std::size_t ntPosition, std::uin
     unsigned count = nt.SectionCount();
     std::size_t at = nt.Section(count);
     std::uint64_t fileEnd = ntPosition + at + kSectionHeaderSize;
-    const char* problem = nullptr;
-    if (count != nt.AvailableSections())
-        problem = "its section table is incomplete";
-    else if (nt.DirectoryCount() <= kResourceDirectory)
-        problem = "its optional header has no resource data directory";
-    else if (firstRaw == 0xFFFFFFFF ? at + kSectionHeaderSize > nt.bytes.size()
-                                    : fileEnd > firstRaw)
-        problem = "the headers have no room for one more section header before the first section";
-    else if (!IsZero(nt.bytes, at, kSectionHeaderSize))
-        problem = "the space after the section table is in use";
-    if (problem) {
+    if (const char* problem = NewSectionProblem(nt, fileEnd, firstRaw)) {
         ReportError(kModule, __LINE__, E_FAIL, "A resource section cannot be added to %s: %s.\n",
                     outputName.c_str(), problem);
         return E_FAIL;
@@ -187,10 +195,8 @@ HRESULT AddResourceSectionHeader(NtHeaders& nt, std::size_t ntPosition, std::uin
     Set32(nt.bytes, at + 36, kResourceCharacteristics);
     Put16(nt.bytes, 6, count + 1);
     nt.SetDirectory(kResourceDirectory, 0, rva);
-    std::size_t sizeOfHeaders = nt.Optional() + 60;
-    std::uint64_t needed = AlignUp(fileEnd, nt.FileAlignment());
-    if (Get32(nt.bytes, sizeOfHeaders) < fileEnd && needed <= firstRaw)
-        Set32(nt.bytes, sizeOfHeaders, std::uint32_t(needed));
+    if (nt.SizeOfHeaders() < fileEnd)
+        Set32(nt.bytes, nt.Optional() + 60, std::uint32_t(AlignUp(fileEnd, nt.FileAlignment())));
     return S_OK;
 }
 
