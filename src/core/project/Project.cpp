@@ -3,6 +3,7 @@
 
 #include "common/ErrorTrail.h"
 #include "common/Path.h"
+#include "common/ResourceDataFile.h"
 #include "common/Strings.h"
 
 #include <algorithm>
@@ -145,6 +146,34 @@ std::string Project::ResourceLabel(XmlNode* resourceEntry) {
 EntryRange Project::GetEntryRange(XmlNode* node) {
     XmlNode* child = node ? node->firstChild : nullptr;
     return {Text(child, "Start"), Text(child, "End")};
+}
+
+// ---- resource files ----------------------------------------------------------------------
+
+int Project::TypeOfFile(XmlNode* fileNode) {
+    // File -> language Entry -> Directory -> resource Entry -> Directory -> type Entry.
+    XmlNode* type = fileNode;
+    for (int level = 0; level < 5 && type; ++level)
+        type = type->parent;
+    if (!type || !Text(type, "Name").empty())
+        return 0;
+    return Int(type, "ID");
+}
+
+bool Project::IsBitmapFile(XmlNode* fileNode) {
+    return fileNode && (fileNode->FindAttribute("Png") || TypeOfFile(fileNode) == kResourceBitmap);
+}
+
+std::string Project::DataFilePath(XmlNode* fileNode) {
+    return DataFilePath(fileNode, Text(fileNode, "Name"), Int(fileNode, "Png") != 0);
+}
+
+std::string Project::DataFilePath(XmlNode* fileNode, const std::string& name, bool png) {
+    if (!fileNode || name.empty())
+        return {};
+    bool bitmapPng = png && TypeOfFile(fileNode) == kResourceBitmap;
+    std::string relative = ResourceDataFileName(name, bitmapPng, Int(fileNode, "StripExt") != 0);
+    return ResolveInFolder(folder_, relative).value_or(std::string());
 }
 
 // ---- counts and removal ------------------------------------------------------------------

@@ -86,6 +86,18 @@ public:
     // The Start and End of the node's first child.
     EntryRange GetEntryRange(XmlNode* node);
 
+    // ---- resource files ----------------------------------------------------------------------
+    // The resource type of a File node: its type entry's ID, 0 under a named type.
+    int TypeOfFile(XmlNode* fileNode);
+    // True for a bitmap's File node: type 2, or a line that carries a Png flag.
+    bool IsBitmapFile(XmlNode* fileNode);
+    // The full path of the file that holds a File node's data: the one the compiler reads
+    // (ResourceDataFileName), matched without regard to case inside the folder. Empty when the
+    // node names no file or the name would leave the folder.
+    std::string DataFilePath(XmlNode* fileNode);
+    // The same for the Name and Png flag the node is about to get.
+    std::string DataFilePath(XmlNode* fileNode, const std::string& name, bool png);
+
     // ---- icon and cursor groups --------------------------------------------------------------
     // Splits an .ico or .cur file into a new group resource and one member resource per image,
     // with the lowest free IDs. `name` names the group data file (name + "_ICO"/"_CUR"); an
