@@ -44,6 +44,21 @@ TEST_F(ReplaceTest, YesCopiesIntoTheProjectAndRenamesAPngAsABitmap) {
     EXPECT_EQ(*target, project_->Folder() + "other.png");
     EXPECT_EQ(ReadFileText(*target), "png bytes");
     EXPECT_EQ(project_->Text(fileNode_, "Name"), "other.BMP");
+    EXPECT_EQ(project_->Int(fileNode_, "Png"), 1) << "the compiler reads other.png";
+}
+
+TEST_F(ReplaceTest, AResourceOtherThanABitmapKeepsThePngName) {
+    Select("RC Data", "CONFIG (1033)");
+    XmlNode* file = SelectedNode()->firstChild;
+    std::string current = project_->DataFilePath(file);
+    std::string chosen = scratch_ / "blob.png";
+    WriteFileText(chosen, "png bytes");
+    prompter_.Answer(IDYES);
+    auto target = gui::ReplaceResourceFile(current, chosen, *project_, file, prompter_);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, project_->Folder() + "blob.png");
+    EXPECT_EQ(project_->Text(file, "Name"), "blob.png");
+    EXPECT_EQ(file->FindAttribute("Png"), nullptr);
 }
 
 TEST_F(ReplaceTest, TheSameExtensionReplacesWithoutAskingAndTheSameFileDoesNothing) {

@@ -35,4 +35,16 @@ TEST_F(GuiTest, ScreenshotsOfTheTreeWithTheHexViewAndTheHeaderTable) {
     EXPECT_GT(std::filesystem::file_size(hex), 10000u);
 }
 
+// LOGO is a 32-bit bitmap kept as LOGO.png: the hex view shows the PNG's bytes.
+TEST_F(GuiTest, ScreenshotOfABitmapKeptAsPng) {
+    StartApp();
+    Frame().setGeometry(0, 0, 1100, 700);
+    OpenFixture("resources.dll");
+    Tree().expandAll();
+    ASSERT_NE(Select("Bitmap", "LOGO.BMP (1033)"), nullptr);
+    std::string path = ScreenshotPath("main-png-bitmap.png");
+    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
+}
+
 } // namespace vellum::test

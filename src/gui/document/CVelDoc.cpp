@@ -1,6 +1,7 @@
 // Opening, saving and closing the project document.
 #include "document/CVelDoc.h"
 
+#include "app/FailureLog.h"
 #include "app/Operations.h"
 #include "app/ProjectFile.h"
 #include "app/Settings.h"
@@ -27,6 +28,14 @@ bool IsProjectFile(const std::string& path) {
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
+}
+
+// The compiled file reached `path`: copied there, or compiled in its place. Declining the copy
+// leaves `path` as it was.
+bool Delivered(const CompileOutcome& outcome, const std::string& path) {
+    std::error_code ec;
+    return outcome.copied || EqualsNoCase(outcome.compiledPath, path) ||
+           std::filesystem::equivalent(outcome.compiledPath, path, ec);
 }
 
 std::string FileDialogSavePath(const std::string& proposed) {
@@ -66,10 +75,18 @@ bool CVelDoc::OpenDocument(const std::string& path) {
 }
 
 bool CVelDoc::OnOpenDocument(const std::string& path) {
+    bool loaded = LoadDocument(path);
+    // Whatever was loaded, it is what the project folder holds now.
+    SetModified(false);
+    return loaded;
+}
+
+bool CVelDoc::LoadDocument(const std::string& path) {
     Release();
     emit Loaded();
     if (!IsProjectFile(path)) {
         if (!OpenExecutable(path)) {
+            LogFailure(app_.dataFolder, "Open " + path);
             app_.ShowErrorTrail();
             bool result = sourcePath_.empty() || OpenBlankInPlaceOf(path);
             emit Loaded();
@@ -159,11 +176,14 @@ bool CVelDoc::SaveDocument(const std::string& path) {
     request.trace = nullptr;
     CompileOutcome outcome;
     if (FAILED(CompileProject(request, app_.prompter, &outcome))) {
+        LogFailure(app_.dataFolder, "Save " + path);
         app_.ShowErrorTrail();
         return false;
     }
-    if (!outcome.copied && !FileExists(path))
-        return true;
+    // Reopening `path` would decompile over the work folder; when the user kept the compiled
+    // file from it, the changes stay where they are, still unsaved.
+    if (!Delivered(outcome, path))
+        return false;
     bool reopened = OnOpenDocument(path);
     SetPathName(path);
     return reopened;
@@ -190,10 +210,47 @@ bool CVelDoc::SaveAs() {
     return saved;
 }
 
+bool CVelDoc::HasUnsavedChanges() const {
+    return modified_ || (pending_ && pending_->HasPendingEdits());
+}
+
+bool CVelDoc::SaveModified() {
+    if (!HasUnsavedChanges())
+        return true;
+    std::string name(FileNameOf(pathName_));
+    int answer =
+        app_.prompter.Ask(Format("Save changes to %s?", name.empty() ? "Untitled" : name.c_str()),
+                          "Vellum", MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    return SaveOrDiscard(answer);
+}
+
+bool CVelDoc::SaveOrDiscard(int answer) {
+    if (answer == IDYES)
+        return SaveCurrent();
+    if (answer == IDNO && pending_)
+        pending_->DiscardPendingEdits();
+    return answer == IDNO;
+}
+
+// What File > Save does: compile to the path name, or ask for one when there is none.
+bool CVelDoc::SaveCurrent() {
+    if (!project_)
+        return true;
+    return pathName_.empty() ? SaveAs() : SaveDocument(pathName_);
+}
+
+void CVelDoc::SetModified(bool modified) {
+    if (modified == modified_)
+        return;
+    modified_ = modified;
+    emit ModifiedChanged(modified);
+}
+
 void CVelDoc::CloseDocument() {
     if (project_)
         project_->Save();
     Release();
+    SetModified(false);
     projectPath_.clear();
     sourcePath_.clear();
     pathName_.clear();

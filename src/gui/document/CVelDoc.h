@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "document/PendingEdits.h"
 #include "project/Project.h"
 
 #include <QObject>
@@ -32,6 +33,12 @@ public:
     void CloseDocument();
     // The blank template as a new, unnamed document.
     bool NewBlankDocument();
+    // Asks "Save changes to NAME?" when the project or a viewer holds unsaved changes, before
+    // something replaces the project (open, new, exit). True when the caller may go on.
+    bool SaveModified();
+    // Carries out an answer to a save question: Yes saves (false when the save fails or is
+    // cancelled), No discards the viewers' pending edits, Cancel gives false.
+    bool SaveOrDiscard(int answer);
     // An empty document: nothing loaded.
     void NewEmptyDocument();
     void MarkBlank();
@@ -43,6 +50,11 @@ public:
     const std::string& ProjectPath() const { return projectPath_; }
     bool IsBlank() const { return blank_; }
     bool CanSave() const { return !projectPath_.empty(); }
+    // Every change to the project (manifest edits, files written by the viewers) marks the
+    // document modified; loading and saving clear it.
+    void SetModified(bool modified);
+    bool IsModified() const { return modified_; }
+    void SetPendingEdits(PendingEdits* pending) { pending_ = pending; }
     // Null while nothing is loaded.
     Project* GetProject() { return project_.get(); }
     void SetTree(TreeSink* tree);
@@ -56,17 +68,22 @@ signals:
     // A compile is about to read the project folder: viewers write their pending edits.
     void AboutToCompile();
     void PathNameChanged();
+    void ModifiedChanged(bool modified);
 
 private:
+    bool LoadDocument(const std::string& path);
     bool OpenExecutable(const std::string& path);
     bool LoadProjectFile();
     bool FallBackToSource();
     bool OpenBlankInPlaceOf(const std::string& failedPath);
     void Release();
     std::string ProposedSaveName() const;
+    bool SaveCurrent();
+    bool HasUnsavedChanges() const;
 
     AppServices& app_;
     TreeSink* tree_ = nullptr;
+    PendingEdits* pending_ = nullptr;
     std::unique_ptr<Project> project_;
     std::string manifestPath_;
     std::string sourcePath_;
@@ -74,6 +91,7 @@ private:
     std::string pathName_;
     bool saveAs_ = false;
     bool blank_ = false;
+    bool modified_ = false;
 };
 
 } // namespace vellum::gui

@@ -58,6 +58,7 @@ CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
     CreateStatusBar();
     ConnectCommands();
     connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateTitle);
+    connect(&document_, &CVelDoc::ModifiedChanged, this, &QWidget::setWindowModified);
     connect(&document_, &CVelDoc::Loaded, this, &CVelFrame::UpdateCommands);
     connect(view_->Host(), &ViewerHost::CommandsChanged, this, &CVelFrame::UpdateCommands);
     connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateRecentFiles);
@@ -223,6 +224,8 @@ void CVelFrame::OpenFile() {
 }
 
 void CVelFrame::OpenPath(const QString& path) {
+    if (!document_.SaveModified())
+        return;
     if (!document_.OpenDocument(path.toStdString()))
         document_.NewBlankDocument();
 }
@@ -259,7 +262,9 @@ void CVelFrame::ShowEntryRange() {
 void CVelFrame::UpdateTitle() {
     QString name = QString::fromStdString(document_.PathName());
     QString title = name.isEmpty() ? "Untitled" : name.section('/', -1);
-    setWindowTitle(title + " - Vellum");
+    // "[*]" shows as "*" while the document is modified.
+    setWindowTitle(title + "[*] - Vellum");
+    setWindowModified(document_.IsModified());
 }
 
 void CVelFrame::ToggleInsertMode() {
@@ -287,6 +292,10 @@ void CVelFrame::SavePlacement() const {
 }
 
 void CVelFrame::closeEvent(QCloseEvent* event) {
+    if (!document_.SaveModified()) {
+        event->ignore();
+        return;
+    }
     SavePlacement();
     document_.CloseDocument();
     QMainWindow::closeEvent(event);

@@ -42,6 +42,9 @@ public:
     void UpdateCommands();
     // Refreshes the File menu's recent-file entries from the settings.
     void UpdateRecentFiles();
+    // Opens a file the user chose (File > Open, a recent file, a project Import made) after
+    // settling unsaved changes; the blank template when it cannot be opened.
+    void OpenPath(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -55,7 +58,6 @@ private:
     void ConnectCommands();
     void ConnectEditCommands();
     void OpenFile();
-    void OpenPath(const QString& path);
     void ShowEntryRange();
     void UpdateTitle();
     void UpdateOverwriteIndicator();

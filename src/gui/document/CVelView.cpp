@@ -30,6 +30,11 @@ CVelView::CVelView(AppServices& app, CVelDoc& document, QWidget* parent)
     document_.SetTree(tree_);
     connect(&document_, &CVelDoc::Loaded, this, &CVelView::OnLoaded);
     connect(&document_, &CVelDoc::AboutToCompile, host_, &ViewerHost::SavePendingEdits);
+    // The host may still save an edit while the view is being destroyed; the document outlives
+    // both.
+    connect(host_, &ViewerHost::ProjectChanged, &document_,
+            [document = &document_] { document->SetModified(true); });
+    document_.SetPendingEdits(host_);
     connect(tree_, &QTreeWidget::currentItemChanged, this, &CVelView::OnSelectionChanged);
     connect(splitter_, &QSplitter::splitterMoved, this, &CVelView::SaveLayout);
     OnLoaded();
@@ -38,6 +43,7 @@ CVelView::CVelView(AppServices& app, CVelDoc& document, QWidget* parent)
 CVelView::~CVelView() {
     SaveLayout();
     document_.SetTree(nullptr);
+    document_.SetPendingEdits(nullptr);
 }
 
 int CVelView::SplitterX() const {
@@ -65,7 +71,10 @@ void CVelView::OnSelectionChanged() {
 
 bool CVelView::DeleteResource() {
     Project* project = document_.GetProject();
-    return project && DeleteSelectedResource(*tree_, *project, app_.prompter);
+    if (!project || !DeleteSelectedResource(*tree_, *project, app_.prompter))
+        return false;
+    document_.SetModified(true);
+    return true;
 }
 
 bool CVelView::ToggleDebugMode() {
@@ -74,13 +83,13 @@ bool CVelView::ToggleDebugMode() {
     return app_.debugMode;
 }
 
+// New always asks its own question; its answer also settles unsaved changes, so a modified
+// project is not asked about a second time.
 void CVelView::NewBlankDll() {
     int answer = app_.prompter.Ask("Save current resource file?", "Save File",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDCANCEL)
+    if (!document_.SaveOrDiscard(answer))
         return;
-    if (answer == IDYES && document_.GetProject())
-        document_.SaveDocument(document_.PathName());
     if (!document_.NewBlankDocument())
         return;
     app_.prompter.Ask("Vellum has created a blank Win32 DLL.\nYou may now add resources to this "

@@ -1,7 +1,6 @@
 // Choosing, creating and switching the viewers.
 #include "document/ViewerHost.h"
 
-#include "common/Path.h"
 #include "common/Strings.h"
 #include "views/HeaderTableView.h"
 #include "views/HexWnd.h"
@@ -24,13 +23,12 @@ ViewerHost::~ViewerHost() {
 void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     SavePendingEdits();
     XmlNode* file = node ? node->firstChild : nullptr;
-    std::string name = project ? project->Text(file, "Name") : std::string();
-    if (name.empty()) {
+    std::string path = project ? project->DataFilePath(file) : std::string();
+    if (path.empty()) {
         Clear();
         return;
     }
-    std::string path = ResolveInFolder(project->Folder(), name).value_or(project->Folder() + name);
-    if (EndsWithNoCase(name, ".hdr"))
+    if (EndsWithNoCase(path, ".hdr"))
         ShowHeaderTable(path);
     else
         ShowHex(path, project, file);
@@ -50,6 +48,7 @@ void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fil
         hex_ = new HexWnd(app_);
         stack_->addWidget(hex_);
         connect(hex_->Edit(), &HexEdit::StateChanged, this, &ViewerHost::CommandsChanged);
+        connect(hex_, &HexWnd::FileChanged, this, &ViewerHost::ProjectChanged);
     }
     hex_->Open(path, project, fileNode, false);
     Activate(hex_, ViewKind::Hex);
@@ -74,6 +73,15 @@ void ViewerHost::Clear() {
 void ViewerHost::SavePendingEdits() {
     if (kind_ == ViewKind::Hex && hex_ && hex_->Modified())
         hex_->Save();
+}
+
+bool ViewerHost::HasPendingEdits() const {
+    return kind_ == ViewKind::Hex && hex_ && hex_->Modified();
+}
+
+void ViewerHost::DiscardPendingEdits() {
+    if (HasPendingEdits())
+        hex_->Undo();
 }
 
 void ViewerHost::Copy() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppServices.h"
+#include "document/PendingEdits.h"
 #include "project/Project.h"
 
 #include <QWidget>
@@ -17,7 +18,7 @@ class HeaderTableView;
 // The kinds of the active view; the numbers are those the program has always used.
 enum class ViewKind { None = 0, Hex = 1, HeaderTable = 11 };
 
-class ViewerHost : public QWidget {
+class ViewerHost : public QWidget, public PendingEdits {
     Q_OBJECT
 public:
     static constexpr int kControlId = 1003;
@@ -25,13 +26,17 @@ public:
     explicit ViewerHost(AppServices& app, QWidget* parent = nullptr);
     ~ViewerHost() override;
 
-    // Shows the resource whose language entry is `node`: header tables in the table view, every
-    // other file in the hex view. Pending edits of the active viewer are saved first.
+    // Shows the data file of the resource whose language entry is `node` (the file the compiler
+    // reads, see Project::DataFilePath): header tables in the table view, every other file in the
+    // hex view. Pending edits of the active viewer are saved first.
     void ShowResource(Project* project, XmlNode* node);
     void ShowHex(const std::string& path, Project* project, XmlNode* fileNode);
     void ShowHeaderTable(const std::string& path);
     void Clear();
     void SavePendingEdits();
+    bool HasPendingEdits() const override;
+    // The active viewer goes back to its file's contents.
+    void DiscardPendingEdits() override;
 
     ViewKind Kind() const { return kind_; }
     HexWnd* Hex() { return hex_; }
@@ -49,6 +54,8 @@ public:
 signals:
     // The active viewer's edit state moved: the Edit commands' enabling may change.
     void CommandsChanged();
+    // A viewer changed the project: wrote a resource file or replaced one.
+    void ProjectChanged();
 
 private:
     void Activate(QWidget* viewer, ViewKind kind);

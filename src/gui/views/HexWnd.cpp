@@ -68,6 +68,7 @@ bool HexWnd::Save() {
     seen_ = LastWriteTime(path_);
     modified_ = false;
     edit_->Buffer().SetModified(false);
+    emit FileChanged();
     return true;
 }
 
@@ -91,14 +92,21 @@ void HexWnd::CheckFile() {
 void HexWnd::Replace() {
     QString chosen = QFileDialog::getOpenFileName(this, "Browse For a File",
                                                   QString::fromStdString(path_), "All Files (*.*)");
-    if (chosen.isEmpty() || !project_)
-        return;
-    auto target =
-        ReplaceResourceFile(path_, chosen.toStdString(), *project_, fileNode_, app_.prompter);
-    if (target)
-        Open(*target, project_, fileNode_, viewAction_->text() == "View Image");
-    else
+    if (!chosen.isEmpty())
+        ReplaceWith(chosen.toStdString());
+}
+
+bool HexWnd::ReplaceWith(const std::string& chosen) {
+    if (!project_)
+        return false;
+    auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);
+    if (!target) {
         app_.ShowErrorTrailIfAny();
+        return false;
+    }
+    Open(*target, project_, fileNode_, viewAction_->text() == "View Image");
+    emit FileChanged();
+    return true;
 }
 
 } // namespace vellum::gui

@@ -28,11 +28,18 @@ public:
     bool Save();
     // Pending edits go back to the file's contents.
     void Undo();
+    // Replaces the resource's file by `chosen` (Replace... after its file dialog); false when
+    // nothing was replaced.
+    bool ReplaceWith(const std::string& chosen);
     void Close();
 
     bool Modified() const { return modified_; }
     const std::string& Path() const { return path_; }
     HexEdit* Edit() { return edit_; }
+
+signals:
+    // The pane changed the project: it wrote the file or replaced it by another.
+    void FileChanged();
 
 public slots:
     // Reloads the file when its last-write time is newer than the one last seen.

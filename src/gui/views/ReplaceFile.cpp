@@ -14,22 +14,40 @@ namespace {
 
 constexpr const char* kModule = "Vellum";
 
-std::string FolderOf(const std::string& path) {
-    PathParts parts = SplitPath(path);
-    return parts.drive + parts.dir;
+bool IsPng(const std::string& path) {
+    return EqualsNoCase(SplitPath(path).ext, ".png");
 }
 
-// The old name's folder part, then the chosen name; a PNG is stored as the bitmap it becomes.
-std::string NewManifestName(const std::string& oldName, const std::string& chosen) {
+// The old name's folder part, then the chosen name. A bitmap keeps a PNG under the name of the
+// bitmap it becomes (".BMP", with its Png flag set); other resources keep the name as chosen.
+std::string NewManifestName(const std::string& oldName, const std::string& chosen, bool bitmap) {
     std::size_t slash = oldName.rfind('\\');
     std::string prefix = slash == std::string::npos ? std::string() : oldName.substr(0, slash + 1);
     PathParts parts = SplitPath(chosen);
-    std::string ext = EqualsNoCase(parts.ext, ".png") ? ".BMP" : parts.ext;
-    return prefix + parts.fname + ext;
+    return prefix + parts.fname + (bitmap && IsPng(chosen) ? ".BMP" : parts.ext);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return EqualsNoCase(a, b) || std::filesystem::equivalent(a, b, ec);
+}
+
+// A file chosen from inside the project folder may already be the target.
+bool CopyOver(const std::string& chosen, const std::string& target) {
+    if (SameFile(chosen, target))
+        return true;
+    ClearReadOnly(target);
+    std::error_code ec;
+    std::filesystem::copy_file(chosen, target, std::filesystem::copy_options::overwrite_existing,
+                               ec);
+    return !ec;
 }
 
 } // namespace
 
+// The copy goes to the file the new Name and Png flag make the compiler read, so the manifest
+// and the project folder agree: replacing NAME.png (Png 1) by other.bmp gives other.bmp with
+// Png 0; replacing BANNER.BMP by other.png gives other.BMP with Png 1 and the file other.png.
 std::optional<std::string> ReplaceResourceFile(const std::string& current,
                                                const std::string& chosen, Project& project,
                                                XmlNode* fileNode, Prompter& prompter) {
@@ -41,19 +59,18 @@ std::optional<std::string> ReplaceResourceFile(const std::string& current,
                      "effects.\r\n\r\nDo you wish to continue?",
                      "Vellum", MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return std::nullopt;
-    std::string target = FolderOf(current) + std::string(FileNameOf(chosen));
-    if (!EqualsNoCase(FolderOf(chosen), FolderOf(current))) {
-        ClearReadOnly(target);
-        std::error_code ec;
-        std::filesystem::copy_file(chosen, target,
-                                   std::filesystem::copy_options::overwrite_existing, ec);
-        if (ec) {
-            ReportError(kModule, __LINE__, E_FAIL, "An error copying the '%s' file to '%s'.",
-                        chosen.c_str(), target.c_str());
-            return std::nullopt;
-        }
+    bool bitmap = project.IsBitmapFile(fileNode);
+    bool png = bitmap && IsPng(chosen);
+    std::string name = NewManifestName(project.Text(fileNode, "Name"), chosen, bitmap);
+    std::string target = project.DataFilePath(fileNode, name, png);
+    if (target.empty() || !CopyOver(chosen, target)) {
+        ReportError(kModule, __LINE__, E_FAIL, "An error copying the '%s' file to '%s'.",
+                    chosen.c_str(), target.c_str());
+        return std::nullopt;
     }
-    project.Set(fileNode, "Name", NewManifestName(project.Text(fileNode, "Name"), chosen));
+    project.Set(fileNode, "Name", name);
+    if (bitmap)
+        project.Set(fileNode, "Png", png ? "1" : "0");
     return target;
 }
 

@@ -10,9 +10,10 @@
 
 namespace vellum::gui {
 
-// Copies `chosen` over the resource's file (its folder, the chosen name) and rewrites the File
-// node's Name. Returns the new path, or nothing when the user declined, the file is the same,
-// or the copy failed (reported to the error trail).
+// Copies `chosen` into the project as the resource's file and rewrites the File node's Name (in
+// the old name's folder) and, for bitmaps, its Png flag; the copy lands where the new line makes
+// the compiler read. Returns the new path, or nothing when the user declined, the file is the
+// same, or the copy failed (reported to the error trail).
 std::optional<std::string> ReplaceResourceFile(const std::string& current,
                                                const std::string& chosen, Project& project,
                                                XmlNode* fileNode, Prompter& prompter);
