@@ -18,12 +18,17 @@ namespace vellum {
 //   ("Bitmap00003.BMP" is kept as "Bitmap00003.png").
 // The decompiler writes both flags on bitmap lines only, and the compiler honours Png for type 2
 // alone: callers pass `png` only for bitmaps.
+// A bitmap's PNG file: the name with its last three characters replaced by "png".
+inline std::string PngNameFor(std::string_view bmpName) {
+    return std::string(
+               bmpName.substr(0, bmpName.size() - std::min<std::size_t>(3, bmpName.size()))) +
+           "png";
+}
+
 inline std::string ResourceDataFileName(std::string_view manifestName, bool png, bool stripExt) {
     std::string name =
         stripExt ? SplitPath(manifestName).fname + ".bmp" : std::string(manifestName);
-    if (png)
-        name = name.substr(0, name.size() - std::min<std::size_t>(3, name.size())) + "png";
-    return name;
+    return png ? PngNameFor(name) : name;
 }
 
 } // namespace vellum

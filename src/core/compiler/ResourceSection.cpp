@@ -4,6 +4,7 @@
 #include "common/CodePage.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
+#include "common/ResourceDataFile.h"
 #include "common/Strings.h"
 #include "common/XmlDocument.h"
 #include "compiler/StringTables.h"
@@ -215,8 +216,8 @@ void ResourceSectionBuilder::ReadData(XmlDocument& manifest, XmlNode* entry, std
     if (!file || IntAttr(manifest, file, "Size") == 0)
         return;
     std::string name = Attr(manifest, file, "Name");
-    std::string path = IntAttr(manifest, file, "StripExt") ? SplitPath(name).fname + ".bmp" : name;
     bool png = type == 2 && IntAttr(manifest, file, "Png") != 0;
+    std::string path = ResourceDataFileName(name, png, IntAttr(manifest, file, "StripExt") != 0);
     ByteView bytes = png ? LoadPngAsBitmap(path) : LoadFile(path);
     std::uint64_t skip = SkippedHeader(type, name);
     if (skip == 18) {
@@ -238,8 +239,7 @@ ByteView ResourceSectionBuilder::LoadFile(const std::string& name) {
     return ByteView(files_.back().data(), files_.back().size());
 }
 
-ByteView ResourceSectionBuilder::LoadPngAsBitmap(const std::string& bmpName) {
-    std::string pngName = PngPathFor(bmpName);
+ByteView ResourceSectionBuilder::LoadPngAsBitmap(const std::string& pngName) {
     std::optional<std::string> path = ResolveInFolder(folder_, pngName);
     std::vector<std::uint8_t> png;
     std::optional<std::vector<std::uint8_t>> bitmap;

@@ -53,7 +53,7 @@ private:
     void ReadDirectory(XmlDocument& manifest, XmlNode* owner, std::uint32_t type, Node& node);
     void ReadData(XmlDocument& manifest, XmlNode* entry, std::uint32_t type, Node& node);
     ByteView LoadFile(const std::string& name);
-    ByteView LoadPngAsBitmap(const std::string& bmpName);
+    ByteView LoadPngAsBitmap(const std::string& pngName);
     void ReportMissing(const std::string& path);
 
     std::uint32_t Layout(Node& node, std::uint32_t offset);

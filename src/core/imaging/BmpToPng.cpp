@@ -2,6 +2,7 @@
 #include "imaging/BmpToPng.h"
 
 #include "common/Path.h"
+#include "common/ResourceDataFile.h"
 #include "common/Strings.h"
 
 #include <algorithm>
@@ -509,7 +510,7 @@ bool WritePng(const std::string& path, ImageRecord& image, const DiagnosticsHook
 }
 
 std::string PngPathFor(const std::string& bmpPath) {
-    return bmpPath.substr(0, bmpPath.size() - std::min<std::size_t>(3, bmpPath.size())) + "png";
+    return PngNameFor(bmpPath);
 }
 
 bool ConvertBmpToPng(const std::string& bmpPath, const DiagnosticsHook& hook) {
