@@ -69,6 +69,39 @@ TEST_F(ReplaceTest, TheSameExtensionReplacesWithoutAskingAndTheSameFileDoesNothi
     EXPECT_FALSE(gui::ReplaceResourceFile(current_, current_, *project_, fileNode_, prompter_));
 }
 
+// A file from another project may carry the name of one of this project's files; copying it
+// over that file would silently change another resource or the manifest.
+TEST_F(ReplaceTest, AChosenNameThatAnotherProjectFileHasIsToldApart) {
+    std::string bitmap1 = project_->Folder() + "Bitmap00001.BMP";
+    std::string before = ReadFileText(bitmap1);
+    std::string chosen = scratch_ / "Bitmap00001.BMP";
+    WriteFileText(chosen, "BM from elsewhere");
+    auto target = gui::ReplaceResourceFile(current_, chosen, *project_, fileNode_, prompter_);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, project_->Folder() + "Bitmap00001-2.BMP");
+    EXPECT_EQ(project_->Text(fileNode_, "Name"), "Bitmap00001-2.BMP");
+    EXPECT_EQ(ReadFileText(bitmap1), before) << "bitmap 1 keeps its own file";
+
+    Select("RC Data", "CONFIG (1033)");
+    XmlNode* file = SelectedNode()->firstChild;
+    std::string manifest = ReadFileText(project_->Folder() + "pe.xml");
+    std::string named = scratch_ / "pe.xml";
+    WriteFileText(named, "not a manifest");
+    prompter_.Answer(IDYES);
+    target =
+        gui::ReplaceResourceFile(project_->DataFilePath(file), named, *project_, file, prompter_);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, project_->Folder() + "pe-2.xml");
+    EXPECT_EQ(ReadFileText(project_->Folder() + "pe.xml"), manifest);
+
+    // Replacing a resource's file by a file of the same name again overwrites its own file.
+    WriteFileText(named, "newer");
+    target = gui::ReplaceResourceFile(*target, named, *project_, file, prompter_);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, project_->Folder() + "pe-2.xml");
+    EXPECT_EQ(ReadFileText(*target), "newer");
+}
+
 TEST(StartDocumentTest, TheRecentFilesProjectInTheWorkFolderElseTheBlankTemplate) {
     ScratchDir data;
     std::filesystem::create_directories(gui::WorkFolder(data.Path()));

@@ -20,11 +20,13 @@ bool IsPng(const std::string& path) {
 
 // The old name's folder part, then the chosen name. A bitmap keeps a PNG under the name of the
 // bitmap it becomes (".BMP", with its Png flag set); other resources keep the name as chosen.
-std::string NewManifestName(const std::string& oldName, const std::string& chosen, bool bitmap) {
+// `suffix` tells apart a name that another file of the project already has.
+std::string NewManifestName(const std::string& oldName, const std::string& chosen, bool bitmap,
+                            const std::string& suffix = {}) {
     std::size_t slash = oldName.rfind('\\');
     std::string prefix = slash == std::string::npos ? std::string() : oldName.substr(0, slash + 1);
     PathParts parts = SplitPath(chosen);
-    return prefix + parts.fname + (bitmap && IsPng(chosen) ? ".BMP" : parts.ext);
+    return prefix + parts.fname + suffix + (bitmap && IsPng(chosen) ? ".BMP" : parts.ext);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -41,6 +43,23 @@ bool CopyOver(const std::string& chosen, const std::string& target) {
     std::filesystem::copy_file(chosen, target, std::filesystem::copy_options::overwrite_existing,
                                ec);
     return !ec;
+}
+
+// Every file of the project folder belongs to something: another resource, a header or section
+// file, the manifest. A replacement only ever overwrites the resource's own file; a chosen name
+// that another file has already gets "-2", "-3", ... before its extension.
+std::string FreeManifestName(Project& project, XmlNode* fileNode, const std::string& chosen,
+                             bool bitmap, bool png) {
+    std::string own = project.DataFilePath(fileNode);
+    std::string oldName = project.Text(fileNode, "Name");
+    std::string name = NewManifestName(oldName, chosen, bitmap);
+    for (int n = 2;; ++n) {
+        std::string target = project.DataFilePath(fileNode, name, png);
+        std::error_code ec;
+        if (target.empty() || !std::filesystem::exists(target, ec) || SameFile(target, own))
+            return name;
+        name = NewManifestName(oldName, chosen, bitmap, "-" + std::to_string(n));
+    }
 }
 
 } // namespace
@@ -61,7 +80,7 @@ std::optional<std::string> ReplaceResourceFile(const std::string& current,
         return std::nullopt;
     bool bitmap = project.IsBitmapFile(fileNode);
     bool png = bitmap && IsPng(chosen);
-    std::string name = NewManifestName(project.Text(fileNode, "Name"), chosen, bitmap);
+    std::string name = FreeManifestName(project, fileNode, chosen, bitmap, png);
     std::string target = project.DataFilePath(fileNode, name, png);
     if (target.empty() || !CopyOver(chosen, target)) {
         ReportError(kModule, __LINE__, E_FAIL, "An error copying the '%s' file to '%s'.",
