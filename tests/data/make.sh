@@ -78,3 +78,7 @@ ls -l "$here"/*.dll "$here"/*.exe "$here"/*.msstyles
 
 # The 16-bit icon library (NE) of the icon-library tests.
 python3 "$src/make_icl.py" "$src/img" "$here/icons.icl"
+
+# Two libraries for where a resource ends: one whose last bytes are an icon
+# group, one whose images are followed by alignment padding.
+python3 "$src/make_icl_ends.py" "$src/img" "$here"

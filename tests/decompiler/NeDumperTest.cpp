@@ -149,9 +149,16 @@ std::string TypeLines(unsigned type, unsigned count, const std::string& resource
            "      </DIRECTORY>\r\n   </ENTRY>\r\n";
 }
 
+// Whole images of 16x16 pixels: the header, the colour table, 16 XOR rows and 16 AND rows of 4
+// bytes. At 4 bpp 40 + 64 + 16 * 8 + 64 = 296 bytes, at 8 bpp 40 + 1024 + 16 * 16 + 64 = 1384.
+const Bytes kIcon4 = Dib(16, 4, 0, 64 + 128 + 64);
+const Bytes kIcon8 = Dib(16, 8, 0, 1024 + 256 + 64);
+// 32x32 at 1 bpp: 40 + 8 + 32 * 4 + 32 * 4 = 304 bytes.
+const Bytes kCursorImage = Dib(32, 1, 0, 8 + 128 + 128);
+
 TEST(NeDumper, DumpWritesImageFilesRawGroupsAndAManifestSortedByType) {
-    Bytes group = Group(1, {{1, 4, 48, 16}, {2, 8, 56, 16}, {3, 4, 48, 16}});
-    std::vector<NeRes> icons{{3, 1, Dib(16, 4)}, {3, 2, Dib(16, 8, 0, 16)}, {3, 3, Dib(16, 4)}};
+    Bytes group = Group(1, {{1, 4, 296, 16}, {2, 8, 1384, 16}, {3, 4, 296, 16}});
+    std::vector<NeRes> icons{{3, 1, kIcon4}, {3, 2, kIcon8}, {3, 3, kIcon4}};
     std::string expected =
         "<?xml version='1.0' encoding='ISO-8859-1'?>\r\n"
         "<DIRECTORY TYPE=\"0\" Named_Entries=\"0\" ID_Entries=\"2\">\r\n" +
@@ -166,9 +173,9 @@ TEST(NeDumper, DumpWritesImageFilesRawGroupsAndAManifestSortedByType) {
         ASSERT_EQ(lib.dumper.Dump(lib.dir / "ne.xml"), S_OK);
         EXPECT_EQ(ReadFileText(lib.dir / "ne.xml"), expected);
         EXPECT_EQ(ReadFileBytes(lib.dir / "1400001"), group); // the padding is not part of it
-        // Each image runs to the next resource: 56 bytes padded to 64.
+        // The image without the 8 bytes that pad it to 1392.
         EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00002.ico"),
-                  Cat(Cat(IconHeader(16, 16, 0, 0, 0, 64), Dib(16, 8, 0, 16)), Bytes(8, 0)));
+                  Cat(IconHeader(16, 16, 0, 0, 0, 1384), kIcon8));
     }
 }
 
@@ -253,6 +260,116 @@ TEST(NeDumper, ExtractTypeNamesFilesByHexadecimalId) {
     EXPECT_EQ(lib.dumper.ExtractType(12, lib.dir / "c.cur"), S_FALSE);
 }
 
+// ---- where resources end -----------------------------------------------------------------
+
+// A 32x32 PNG stream of 67 bytes: signature 8, IHDR 12 + 13, IDAT 12 + 10, IEND 12. The CRCs
+// are zero; only the chunk framing matters here.
+Bytes PngImage() {
+    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (auto [type, length] : {std::pair{"IHDR", 13}, {"IDAT", 10}, {"IEND", 0}}) {
+        Bytes chunk{0, 0, 0, std::uint8_t(length)};
+        chunk.insert(chunk.end(), type, type + 4);
+        chunk.resize(chunk.size() + std::size_t(length) + 4, 0);
+        png = Cat(png, chunk);
+    }
+    png[19] = png[23] = 32; // IHDR width and height, big-endian
+    return png;
+}
+
+Bytes Prefix(const Bytes& bytes, std::size_t n) {
+    return Bytes(bytes.begin(), bytes.begin() + std::ptrdiff_t(n));
+}
+
+TEST(NeDumper, AGroupThatEndsTheFileKeepsItsLastEntry) {
+    // Three 14-byte entries after the 6-byte header: 48 bytes, the last of the file.
+    Bytes group = Group(1, {{1, 4, 296, 16}, {2, 8, 1384, 16}, {3, 4, 296, 16}});
+    NeFile f = BuildNe({{3, 1, kIcon4}, {3, 2, kIcon8}, {3, 3, kIcon4}, {14, 1, group}});
+    ASSERT_EQ(f.bytes.size(), 0x200u + 296 + 1384 + 296 + 48);
+    Library lib(f);
+    EXPECT_EQ(lib.Extract(14, 1, true), group);
+    Bytes ico = lib.Extract(14, 1);
+    ASSERT_EQ(ico.size(), 6u + 3 * 16 + 296 + 1384 + 296);
+    EXPECT_EQ(ico[4], 3);
+    EXPECT_EQ(Bytes(ico.end() - 296, ico.end()), kIcon4);
+}
+
+TEST(NeDumper, ImagesLeaveTheAlignmentPaddingBehindThem) {
+    // In units of 16 bytes the cursor (4 + 304) has 12 bytes of padding, the icons 8 and 13,
+    // the cursor group (20) 12 and the icon group (34) 14, followed by "XY".
+    Bytes hotSpot{3, 0, 7, 0};
+    Bytes png = PngImage();
+    Bytes icons = Group(1, {{1, 4, 296, 16}, {2, 32, 67, 32}});
+    Bytes cursors = Group(2, {{1, 1, 308, 32}});
+    Library lib(BuildNe({{1, 1, Cat(hotSpot, kCursorImage)},
+                         {3, 1, kIcon4},
+                         {3, 2, png},
+                         {12, 1, cursors},
+                         {14, 1, icons}},
+                        4, Text("XY")));
+    ASSERT_EQ(lib.dumper.Dump(lib.dir / "ne.xml"), S_OK);
+    Bytes cur = Cat(IconHeader(32, 32, 2, 3, 7, 304, 2), kCursorImage);
+    EXPECT_EQ(ReadFileBytes(lib.dir / "Cursor00001.cur"), cur);
+    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00001.ico"),
+              Cat(IconHeader(16, 16, 16, 0, 0, 296), kIcon4));
+    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00002.ico"), Cat(IconHeader(32, 32, 0, 0, 0, 67), png));
+    EXPECT_EQ(ReadFileBytes(lib.dir / "1200001"), cursors);
+    EXPECT_EQ(ReadFileBytes(lib.dir / "1400001"), icons);
+    // Group files: each entry's byte count is its image's size (296 = 0x128, 67 = 0x43), the
+    // images follow at 38 and 38 + 296 = 0x14E.
+    Bytes directory{0,  0,  1,  0, 2, 0,                                       // header
+                    16, 16, 16, 0, 1, 0, 4,  0, 0x28, 1, 0, 0, 38,   0, 0, 0,  // 16x16 4 bpp
+                    32, 32, 0,  0, 1, 0, 32, 0, 0x43, 0, 0, 0, 0x4E, 1, 0, 0}; // PNG
+    EXPECT_EQ(lib.Extract(14, 1), Cat(Cat(directory, kIcon4), png));
+    EXPECT_EQ(lib.Extract(12, 1), cur);
+}
+
+TEST(NeDumper, TheTableLengthBoundsAnImageFromAbove) {
+    // 296 bytes take 19 units of 16; the last unit holds 8 bytes of padding.
+    NeFile f = BuildNe({{3, 1, kIcon4}, {10, 1, Text("next")}}, 4);
+    auto icon = [&f](std::uint16_t units) {
+        Put16(f.bytes, f.nameAt[0] + 2, units);
+        Library lib(f);
+        return lib.Extract(3, 1);
+    };
+    Bytes whole = Cat(IconHeader(16, 16, 16, 0, 0, 296), kIcon4);
+    EXPECT_EQ(icon(16), Cat(IconHeader(16, 16, 16, 0, 0, 256), Prefix(kIcon4, 256)))
+        << "a length shorter than the image cuts it";
+    EXPECT_EQ(icon(19), whole);
+    EXPECT_EQ(icon(0), whole) << "0 gives no length";
+    EXPECT_EQ(icon(200), whole) << "a length past the next resource";
+}
+
+TEST(NeDumper, AnImageCutShortKeepsWhatIsThereUpToTheNextResourceOrTheEnd) {
+    NeFile f = BuildNe({{3, 1, kIcon4}});
+    f.bytes.resize(0x200 + 200); // 200 of its 296 bytes
+    Library dib(f);
+    EXPECT_EQ(dib.Extract(3, 1), Cat(IconHeader(16, 16, 16, 0, 0, 200), Prefix(kIcon4, 200)));
+    f = BuildNe({{3, 1, PngImage()}});
+    f.bytes.resize(0x200 + 40); // cut inside IDAT
+    Library png(f);
+    EXPECT_EQ(png.Extract(3, 1), Cat(IconHeader(32, 32, 0, 0, 0, 40), Prefix(PngImage(), 40)));
+    // Cut short by the next resource, with no length in the table or one that runs past it.
+    f = BuildNe({{3, 1, Prefix(kIcon4, 200)}, {10, 1, Text("next")}});
+    for (std::uint16_t units : {0, 0xFFFF}) {
+        Put16(f.bytes, f.nameAt[0] + 2, units);
+        Library next(f);
+        EXPECT_EQ(next.Extract(3, 1), Cat(IconHeader(16, 16, 16, 0, 0, 200), Prefix(kIcon4, 200)))
+            << units;
+    }
+}
+
+TEST(NeDumper, ImagesOfUnknownShapeRunToTheNextStartOrTwoBytesBeforeTheEnd) {
+    // In units of 16: 20 bytes of text padded to 32, then a run-length image of 48 bytes, whose
+    // pixel bytes the header cannot count, and "XYZW" after it.
+    Bytes text = Text("no image header here");
+    Bytes rle = Dib(16, 8, 0, 8, 1);
+    Library lib(BuildNe({{3, 1, text}, {3, 2, rle}}, 4, Text("XYZW")));
+    Bytes first = lib.Extract(3, 1);
+    EXPECT_EQ(Bytes(first.begin() + 22, first.end()), Cat(text, Bytes(12, 0)));
+    Bytes last = lib.Extract(3, 2);
+    EXPECT_EQ(Bytes(last.begin() + 22, last.end()), Cat(rle, Text("XY")));
+}
+
 TEST(NeDumper, OpenRefusesWhatIsNoIconLibrary) {
     ScriptedPrompter prompter;
     NeDumper dumper(prompter);
@@ -308,14 +425,17 @@ TEST(NeDumper, DumpsAndRebuildsTheFixtureLibrary) {
     std::size_t at1 = manifest.find("TYPE=\"1\""), at3 = manifest.find("TYPE=\"3\""),
                 at12 = manifest.find("TYPE=\"12\""), at14 = manifest.find("TYPE=\"14\"");
     EXPECT_TRUE(at1 < at3 && at3 < at12 && at12 < at14 && at14 != std::string::npos);
-    // 16x16 at 4 bpp: 296 image bytes and 8 of alignment padding; the cursor's 744 and 4.
+    // 16x16 at 4 bpp: 296 image bytes, without the 8 of alignment padding behind them; the
+    // cursor's 32x32 at 4 bpp: 40 + 64 + 32 * 16 + 32 * 4 = 744, without 4.
     Bytes icon = ReadFileBytes(lib.dir / "Icon00001.ico");
-    EXPECT_EQ(Bytes(icon.begin(), icon.begin() + 22), IconHeader(16, 16, 16, 0, 0, 304));
+    EXPECT_EQ(Bytes(icon.begin(), icon.begin() + 22), IconHeader(16, 16, 16, 0, 0, 296));
+    EXPECT_EQ(icon.size(), 22u + 296);
     Bytes cursor = ReadFileBytes(lib.dir / "Cursor00001.cur");
-    EXPECT_EQ(Bytes(cursor.begin(), cursor.begin() + 22), IconHeader(32, 32, 16, 10, 12, 748, 2));
+    EXPECT_EQ(Bytes(cursor.begin(), cursor.begin() + 22), IconHeader(32, 32, 16, 10, 12, 744, 2));
+    EXPECT_EQ(cursor.size(), 22u + 744);
     // Shift 0 (the formula gives -6); type 1 first, its cursor after the 109-byte table and the
-    // blank's 12 bytes of name and entry tables: 232 + 109 + 12 = 0x161, 4 + 748 bytes.
-    Bytes table{0, 0, 0x01, 0x80, 1, 0, 0, 0, 0, 0, 0x61, 0x01, 0xF0, 0x02, 0x30, 0x10, 0x01, 0x80};
+    // blank's 12 bytes of name and entry tables: 232 + 109 + 12 = 0x161, 4 + 744 bytes.
+    Bytes table{0, 0, 0x01, 0x80, 1, 0, 0, 0, 0, 0, 0x61, 0x01, 0xEC, 0x02, 0x30, 0x10, 0x01, 0x80};
     EXPECT_EQ(Bytes(out.begin() + 232, out.begin() + 250), table);
     EXPECT_EQ(U16(out, 0x80 + 0x26), 341u - 0x80); // ne_restab follows the new table
     EXPECT_EQ(out[341], 5);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace vellum {
 
@@ -50,12 +51,29 @@ std::string ResourceFileName(unsigned type, unsigned id) {
     }
 }
 
-// The group resource proper: its header and entries. What follows up to the next resource is
-// alignment padding.
-std::vector<std::uint8_t> RawGroup(ByteView group) {
-    std::uint64_t size = kIconFileHeader + kGroupEntrySize * std::uint64_t(group.U16(4));
-    ByteView proper = group.Sub(0, std::min<std::uint64_t>(size, group.Size()));
-    return {proper.Data(), proper.Data() + proper.Size()};
+// The bytes a group, icon or cursor resource needs, as its own header tells: a group's header
+// and entries, an image's header, colour table and pixels, a cursor's hot spot in front of it.
+// More than `data` holds when the resource is cut short (a group too short for its header needs
+// at least the header). Nothing for other types, and for images too short or too strange to
+// tell.
+std::optional<std::uint64_t> SizeOfOwnBytes(unsigned type, ByteView data) {
+    switch (type) {
+    case kCursorGroup:
+    case kIconGroup:
+        if (!data.Has(0, kIconFileHeader))
+            return kIconFileHeader;
+        return kIconFileHeader + kGroupEntrySize * std::uint64_t(data.U16(4));
+    case kIcon:
+        return IconImageSize(data);
+    case kCursor: {
+        if (!data.Has(0, kHotSpotSize))
+            return std::nullopt;
+        std::optional<std::uint64_t> image = IconImageSize(data.From(kHotSpotSize));
+        return image ? std::optional<std::uint64_t>(kHotSpotSize + *image) : std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
 }
 
 std::string Indent(int units) {
@@ -132,7 +150,8 @@ HRESULT NeDumper::ReadResourceTable(std::uint64_t at) {
             if (!file_.Has(name, kNameInfoSize))
                 break;
             resources_.push_back({type.type, std::uint16_t(file_.U16(name + 6) & kIdMask),
-                                  std::uint64_t(file_.U16(name)) << shift, 0});
+                                  std::uint64_t(file_.U16(name)) << shift, 0,
+                                  std::uint64_t(file_.U16(name + 2)) << shift});
             ++type.count;
         }
         types_.push_back(type);
@@ -146,10 +165,17 @@ HRESULT NeDumper::ReadResourceTable(std::uint64_t at) {
     return S_OK;
 }
 
-// A resource runs to the start of the next one in table order. When that one does not start
-// after it, the nearest start after it counts instead, and the last resource of the file ends
-// two bytes before the end of the file. The lengths the table stores are not used, and starts
-// that lie past the end of the file bound nothing.
+// Groups, icons and cursors end where their own bytes say: a group after its entries, an image
+// after its AND mask or IEND chunk. What lies between that and the next resource is alignment
+// padding, which must not become part of the resource (a group entry states its image's exact
+// size), and the last resource may end the file. Such a resource never runs past the nearest
+// later start, the end of the file or the table's length; the length counts whole units, so it
+// bounds the resource from above but cannot say where inside its last unit it ends.
+//
+// Every other resource, and an image whose size cannot be worked out, runs to the start of the
+// next one in table order. When that one does not start after it, the nearest start after it
+// counts instead, and the last resource of the file ends two bytes before the end of the file.
+// Starts that lie past the end of the file bound nothing.
 void NeDumper::MeasureResources() {
     std::vector<std::uint64_t> starts;
     starts.reserve(resources_.size());
@@ -160,13 +186,22 @@ void NeDumper::MeasureResources() {
     std::uint64_t fileEnd = file_.Size() >= 2 ? file_.Size() - 2 : 0;
     for (std::size_t i = 0; i < resources_.size(); ++i) {
         NeResource& r = resources_[i];
-        std::uint64_t next = i + 1 < resources_.size() ? resources_[i + 1].start : 0;
-        if (next > r.start && next < file_.Size()) {
-            r.end = next;
-            continue;
-        }
         auto later = std::upper_bound(starts.begin(), starts.end(), r.start);
-        r.end = later != starts.end() ? *later : fileEnd;
+        std::uint64_t next = i + 1 < resources_.size() ? resources_[i + 1].start : 0;
+        if (next > r.start && next < file_.Size())
+            r.end = next;
+        else
+            r.end = later != starts.end() ? *later : fileEnd;
+
+        std::uint64_t limit = later != starts.end() ? *later : file_.Size();
+        if (r.tableLength != 0)
+            limit = std::min(limit, r.start + r.tableLength);
+        if (limit <= r.start)
+            continue;
+        std::optional<std::uint64_t> size =
+            SizeOfOwnBytes(r.type, file_.Sub(r.start, limit - r.start));
+        if (size)
+            r.end = r.start + std::min(*size, limit - r.start);
     }
 }
 
@@ -288,8 +323,7 @@ HRESULT NeDumper::BuildResourceFile(const NeResource& resource, bool raw,
     case kIconGroup:
         if (!raw)
             return BuildGroupFile(resource, resource.type == kCursorGroup, out);
-        out = RawGroup(BytesOf(resource));
-        return S_OK;
+        [[fallthrough]]; // raw: the group resource as found
     default:
         out.clear();
         AppendBytes(out, BytesOf(resource));

@@ -58,7 +58,8 @@ private:
         std::uint16_t type = 0;  // low 15 bits of the type ID
         std::uint16_t id = 0;    // low 15 bits of the resource ID
         std::uint64_t start = 0; // file offset of the data
-        std::uint64_t end = 0;   // where the data ends by the length rule; may lie past the file
+        std::uint64_t end = 0;   // where the data ends (MeasureResources); may lie past the file
+        std::uint64_t tableLength = 0; // rnLength in bytes: whole units, 0 when not given
     };
     struct NeType {
         std::uint16_t type = 0;

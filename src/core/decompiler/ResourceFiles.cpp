@@ -89,6 +89,105 @@ bool PngDimensions(ByteView bytes, std::uint32_t& width, std::uint32_t& height) 
     return true;
 }
 
+namespace {
+
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kV5HeaderSize = 124; // the largest header version
+constexpr std::uint32_t kColourMasksSize = 12;
+constexpr std::uint32_t kRgb = 0;
+// Far beyond any icon; keeps every product below within 64 bits with room to spare.
+constexpr std::int64_t kMaxIconSide = 1 << 16;
+constexpr std::uint64_t kPngSignatureSize = 8;
+constexpr std::uint64_t kPngChunkFraming = 12; // length, type, CRC
+constexpr std::uint64_t kPngMaxChunkLength = 0x7FFFFFFF;
+
+// Bytes of one stored row: `bits` per pixel, padded to a multiple of 4 bytes.
+std::uint64_t RowBytes(std::uint64_t width, unsigned bits) {
+    return (width * bits + 31) / 32 * 4;
+}
+
+bool IsDepth(unsigned bits, bool core) {
+    switch (bits) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+        return true;
+    case 16:
+    case 32:
+        return !core;
+    default:
+        return false;
+    }
+}
+
+std::optional<std::uint64_t> DibImageSize(ByteView dib) {
+    std::uint32_t headerSize = dib.U32(0);
+    bool core = headerSize == kCoreHeaderSize;
+    if (!core && (headerSize < kInfoHeaderSize || headerSize > kV5HeaderSize))
+        return std::nullopt;
+    if (!dib.Has(0, core ? kCoreHeaderSize : kInfoHeaderSize))
+        return std::nullopt;
+    std::int64_t width = core ? dib.U16(4) : std::int32_t(dib.U32(4));
+    std::int64_t height = core ? dib.U16(6) : std::int32_t(dib.U32(8));
+    std::int64_t rows = height / 2; // XOR rows, and as many AND rows
+    unsigned bits = BitmapBitCount(dib);
+    if (width < 1 || width > kMaxIconSide || rows < 1 || rows > kMaxIconSide ||
+        !IsDepth(bits, core))
+        return std::nullopt;
+    std::uint32_t compression = BitmapCompression(dib);
+    bool bitFields = compression == kBitFields && (bits == 16 || bits == 32);
+    if (compression != kRgb && !bitFields)
+        return std::nullopt; // run-length or embedded pixels: no size follows from the header
+    // A colour table larger than the depth can address describes no image a reader would take.
+    std::uint32_t used = core ? 0 : dib.U32(32);
+    if (used > (bits <= 8 ? 1u << bits : 256u))
+        return std::nullopt;
+    std::uint64_t size = headerSize;
+    if (bitFields && headerSize == kInfoHeaderSize)
+        size += kColourMasksSize;
+    size += BitmapPaletteBytes(dib);
+    size += (RowBytes(std::uint64_t(width), bits) + RowBytes(std::uint64_t(width), 1)) *
+            std::uint64_t(rows);
+    return size;
+}
+
+// Chunk types are four ASCII letters; anything else is not a PNG stream (or not one any more).
+bool IsChunkType(ByteView type) {
+    for (std::uint64_t i = 0; i < 4; ++i) {
+        char c = char(type.U8(i));
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
+
+// Walks the chunks from the one after the signature; the caller has checked the signature.
+std::optional<std::uint64_t> PngStreamSize(ByteView png) {
+    std::uint64_t at = kPngSignatureSize;
+    for (;;) {
+        if (!png.Has(at, 8))
+            return at + kPngChunkFraming; // cut short before this chunk's length and type
+        std::uint64_t length = BigEndian32(png, at);
+        ByteView type = png.Sub(at + 4, 4);
+        if (length > kPngMaxChunkLength || !IsChunkType(type))
+            return std::nullopt;
+        std::uint64_t end = at + kPngChunkFraming + length;
+        if (std::memcmp(type.Data(), "IEND", 4) == 0 || end > png.Size())
+            return end;
+        at = end;
+    }
+}
+
+} // namespace
+
+std::optional<std::uint64_t> IconImageSize(ByteView image) {
+    std::uint32_t width = 0, height = 0;
+    if (PngDimensions(image, width, height))
+        return PngStreamSize(image);
+    return DibImageSize(image);
+}
+
 std::vector<std::uint8_t> SingleImageFile(ByteView resource, bool cursor) {
     ByteView image = cursor ? resource.From(4) : resource;
     std::uint32_t width = 0, height = 0;

@@ -54,4 +54,24 @@ std::optional<std::vector<std::uint8_t>> GroupFile(ByteView group, bool cursor,
 // Width and height of a PNG stream (from IHDR), when the bytes are one.
 bool PngDimensions(ByteView bytes, std::uint32_t& width, std::uint32_t& height);
 
+// The bytes an icon or cursor image occupies (a cursor resource's hot spot not included), as its
+// own header tells, so that whatever follows it (alignment padding, say) can be told apart:
+//
+//   BITMAPCOREHEADER  u32 size (12), u16 width, u16 height, u16 planes, u16 bit count
+//   BITMAPINFOHEADER  u32 size (40; 52 to 124 for its later versions), i32 width, i32 height,
+//                     u16 planes, u16 bit count, u32 compression, u32 image bytes,
+//                     i32 x and y pixels per metre, u32 colours used, u32 colours important
+//   DIB image         the header; three u32 colour masks after a 40-byte header with
+//                     compression 3 (later headers hold them); the colour table (3-byte
+//                     entries after a core header); the XOR rows; the AND rows (1 bpp). Rows
+//                     are padded to 4 bytes; the header's height counts XOR and AND rows.
+//   PNG stream        8-byte signature, then chunks (u32 big-endian data length, 4-letter
+//                     type, data, u32 CRC) up to and including IEND
+//
+// The size may exceed `image` when the image is cut short: a DIB's size comes from its header
+// alone, and a PNG stream cut inside a chunk counts to that chunk's end (at least its 12 bytes
+// of framing). Nothing when the bytes are neither, the header is of a kind whose pixel bytes
+// cannot be counted (compressed, unknown size or depth), or the sizes are absurd.
+std::optional<std::uint64_t> IconImageSize(ByteView image);
+
 } // namespace vellum
