@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#ifdef VELLUM_HAVE_GUI
 namespace {
 
 // On X11 and Wayland desktops the window needs a display server; without one Qt would abort the
@@ -31,6 +32,7 @@ bool DisplayMissing() {
 }
 
 } // namespace
+#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
