@@ -4,8 +4,8 @@
 usage: roundtrip_oracle.py ORIGINAL COMPILED
 
 The resource trees must match (types, names, IDs, every language) and every resource's bytes must
-be equal, except that 32-bit bitmaps (stored as PNG in between) compare by their pixels and string
-tables by their strings. Sections other than .rsrc keep their bytes; sections behind .rsrc move
+be equal (32-bit bitmaps too, though a project keeps them as PNG), except that string tables
+compare by their strings. Sections other than .rsrc keep their bytes; sections behind .rsrc move
 by whole alignment units, and the base-relocation directory moves with .reloc.
 """
 import struct
@@ -47,19 +47,9 @@ def strings(block):
     return out
 
 
-def pixels(dib):
-    size, width, height, planes, bits = struct.unpack_from("<IiiHH", dib)
-    used = struct.unpack_from("<I", dib, 32)[0] if size >= 36 else 0
-    palette = 4 * used if used else (4 << bits if bits <= 8 else 0)
-    stride = ((width * bits + 31) // 32) * 4
-    return (width, abs(height), bits, dib[size + palette:size + palette + stride * abs(height)])
-
-
 def same_resource(key, old, new):
     if key[0] == 6:
         return strings(old) == strings(new)
-    if key[0] == 2 and struct.unpack_from("<H", old, 14)[0] == 32:
-        return pixels(old) == pixels(new)
     return old == new
 
 

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A 40-byte BITMAPINFOHEADER followed by `pixelBytes` bytes of 0xAB.
+// A 40-byte BITMAPINFOHEADER followed by `pixelBytes` bytes of 0xAB. Its image size field holds
+// the pixel bytes and its resolution is 72 dots per inch, as drawing programs write them.
 Bytes Dib(std::int32_t width, std::int32_t height, std::uint16_t bits, std::size_t pixelBytes,
           std::uint32_t compression = 0, std::uint32_t colorsUsed = 0) {
     Bytes b(40, 0);
@@ -24,6 +25,9 @@ Bytes Dib(std::int32_t width, std::int32_t height, std::uint16_t bits, std::size
     Put16(b, 12, 1);
     Put16(b, 14, bits);
     Put32(b, 16, compression);
+    Put32(b, 20, std::uint32_t(pixelBytes));
+    Put32(b, 24, 2835);
+    Put32(b, 28, 2835);
     Put32(b, 32, colorsUsed);
     b.resize(40 + pixelBytes, 0xAB);
     return b;
@@ -205,6 +209,27 @@ TEST(ExeDumper, ThirtyTwoBitBitmapsBecomePngUnlessConversionFails) {
     ASSERT_EQ(dump.prompter.Shown().size(), 1u);
     EXPECT_EQ(dump.prompter.Shown()[0].title, "Bad");
     EXPECT_EQ(dump.prompter.Shown()[0].message, "biCompression");
+}
+
+// A PNG holds the pixels and the resolution of a bitmap, nothing else of its header: a bitmap
+// whose header says more stays a bitmap, so that it compiles to its own bytes again.
+TEST(ExeDumper, OnlyBitmapsAPngGivesBackExactlyBecomePng) {
+    Bytes noImageSize = Dib(2, 2, 32, 16);
+    Put32(noImageSize, 20, 0);
+    Bytes trailing = Dib(2, 2, 32, 20);
+    Dump dump(ImageOf({
+        {2, 1, 1033, Dib(2, 2, 32, 16)},
+        {2, 2, 1033, noImageSize},
+        {2, 3, 1033, trailing},
+    }));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    std::string m = dump.Manifest();
+    EXPECT_NE(m.find("<File Name='Bitmap00001.BMP' Size='56' Png='1'"), std::string::npos);
+    EXPECT_NE(m.find("<File Name='Bitmap00002.BMP' Size='56' Png='0'"), std::string::npos);
+    EXPECT_TRUE(dump.Has("Bitmap00002.BMP"));
+    EXPECT_FALSE(dump.Has("Bitmap00002.png"));
+    EXPECT_NE(m.find("<File Name='Bitmap00003.BMP' Size='60' Png='0'"), std::string::npos);
+    EXPECT_FALSE(dump.Has("Bitmap00003.png"));
 }
 
 // A localized bitmap keeps every language: the later ones are named after their language, and a

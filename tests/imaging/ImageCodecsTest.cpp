@@ -312,6 +312,32 @@ TEST(WriteBmp, RgbaRecordGivesAThirtyTwoBitBitmapAndMatchesTheInMemoryImage) {
     EXPECT_TRUE(BmpFileBytes(ImageRecord()).empty()) << "nothing to write";
 }
 
+// A bitmap kept as PNG must compile to its own bytes: the resolution travels in a pHYs chunk
+// (pixels per metre, unit 1), and a bitmap whose header holds more than a PNG can carry gets no
+// PNG at all.
+TEST(ConvertBmpToPngExactly, ThePngGivesBackTheBitmapOrIsNotWritten) {
+    ScratchDir dir;
+    Bytes bmp = MakeBmp(2, 2, 32, {}, kRgbaBmpRows);
+    for (int i = 0; i < 4; ++i) {
+        bmp[34 + i] = std::uint8_t(16 >> (8 * i)); // biSizeImage
+        bmp[38 + i] = std::uint8_t(2835 >> (8 * i));
+        bmp[42 + i] = std::uint8_t(3780 >> (8 * i));
+    }
+    WriteBytes(dir / "a.bmp", bmp);
+    ASSERT_TRUE(ConvertBmpToPngExactly(dir / "a.bmp"));
+    Bytes png = test::ReadFileBytes(dir / "a.png");
+    const Bytes phys = {0, 0, 0, 9, 'p', 'H', 'Y', 's', 0, 0, 0x0B, 0x13, 0, 0, 0x0E, 0xC4, 1};
+    EXPECT_NE(std::search(png.begin(), png.end(), phys.begin(), phys.end()), png.end());
+    EXPECT_EQ(PngToBmpBytes(View(png)), bmp);
+
+    Bytes important = bmp;
+    important[50] = 1; // biClrImportant
+    WriteBytes(dir / "b.bmp", important);
+    EXPECT_FALSE(ConvertBmpToPngExactly(dir / "b.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.png"));
+    EXPECT_EQ(test::ReadFileBytes(dir / "b.bmp"), important) << "the bitmap stays";
+}
+
 namespace {
 
 constexpr std::uint8_t kMagenta[3] = {255, 0, 255}; // blue, green, red

@@ -10,6 +10,7 @@
 #include "decompiler/ManifestText.h"
 #include "decompiler/ResourceFiles.h"
 #include "decompiler/TextDumps.h"
+#include "imaging/ImageCodecs.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -537,8 +538,8 @@ void ExeDumper::QueuePngConversion(const std::string& bmpPath) {
         pool_ = std::make_unique<TaskPool>();
     PendingPng pending;
     pending.bmpPath = bmpPath;
-    pending.converted =
-        pool_->Submit<bool>([this, bmpPath] { return ConvertBmpToPng(bmpPath, diagnostics_); });
+    pending.converted = pool_->Submit<bool>(
+        [this, bmpPath] { return ConvertBmpToPngExactly(bmpPath, diagnostics_); });
     pendingPngs_.push_back(std::move(pending));
     pngQueued_ = true;
 }

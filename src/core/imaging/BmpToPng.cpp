@@ -86,6 +86,7 @@ constexpr std::uint32_t kCoreInfoSize = 12;
 // fields it does not reach 0.
 constexpr std::size_t kCoreWidth = 4, kCoreHeight = 6, kCoreBitCount = 10;
 constexpr std::size_t kInfoWidth = 4, kInfoHeight = 8, kInfoBitCount = 14, kInfoCompression = 16;
+constexpr std::size_t kInfoXPixelsPerMetre = 24, kInfoYPixelsPerMetre = 28;
 
 struct BmpLayout {
     std::uint32_t infoSize = 0;
@@ -94,6 +95,8 @@ struct BmpLayout {
     std::int64_t height = 0;
     std::uint16_t bitCount = 0;
     std::uint32_t compression = 0;
+    std::uint32_t xPixelsPerMetre = 0;
+    std::uint32_t yPixelsPerMetre = 0;
     bool topDown = false;
     std::size_t entrySize = 4;
     std::size_t paletteCount = 0;
@@ -198,6 +201,8 @@ bool BmpReader::ReadInfoFields(BmpLayout& layout) {
     layout.height = std::int32_t(Le32(info + kInfoHeight));
     layout.bitCount = Le16(info + kInfoBitCount);
     layout.compression = Le32(info + kInfoCompression);
+    layout.xPixelsPerMetre = Le32(info + kInfoXPixelsPerMetre);
+    layout.yPixelsPerMetre = Le32(info + kInfoYPixelsPerMetre);
     if (layout.height < 0) {
         layout.topDown = true;
         layout.height = -layout.height;
@@ -261,6 +266,8 @@ bool BmpReader::Read(ImageRecord& image) {
         image.Free();
         return false;
     }
+    image.xPixelsPerMetre = layout.xPixelsPerMetre;
+    image.yPixelsPerMetre = layout.yPixelsPerMetre;
     Emit(hook_, "Read OK " + path_);
     return true;
 }
@@ -394,6 +401,8 @@ bool EncodePng(png_structp png, png_infop info, ImageRecord& image,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (image.bitCount < 24)
         png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    if (image.xPixelsPerMetre || image.yPixelsPerMetre)
+        png_set_pHYs(png, info, image.xPixelsPerMetre, image.yPixelsPerMetre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     if (image.bitCount >= 24)
         png_set_bgr(png);

@@ -29,6 +29,10 @@ struct ImageRecord {
     std::uint16_t bitCount = 0; // 1, 4, 8, 24 or 32
     std::vector<Rgb> palette;
     bool topDown = false;
+    // The resolution a bitmap header states (biXPelsPerMeter, biYPelsPerMeter) and a PNG carries
+    // in its pHYs chunk; 0 when none is given.
+    std::uint32_t xPixelsPerMetre = 0;
+    std::uint32_t yPixelsPerMetre = 0;
     std::size_t stride = 0;
     ByteBuffer pixels;               // stride * height bytes, in file row order
     std::vector<std::uint8_t*> rows; // height pointers into pixels, top row first

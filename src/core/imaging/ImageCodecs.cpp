@@ -10,6 +10,7 @@
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <new>
 #include <png.h>
@@ -214,6 +215,12 @@ bool DecodePng(png_structp png, png_infop info, ImageRecord& record) {
     if (!RowsMatchRecord(png, info, layout) || !AllocateFor(record, layout))
         return false;
     FillPalette(png, info, layout, record);
+    png_uint_32 x = 0, y = 0;
+    int unit = PNG_RESOLUTION_UNKNOWN;
+    if (png_get_pHYs(png, info, &x, &y, &unit) && unit == PNG_RESOLUTION_METER) {
+        record.xPixelsPerMetre = x;
+        record.yPixelsPerMetre = y;
+    }
     png_read_image(png, record.rows.data());
     png_read_end(png, nullptr);
     return true;
@@ -242,7 +249,8 @@ struct InfoHeader {
     std::uint16_t planes = 1;
     std::uint16_t bitCount = 0;
     std::uint32_t imageSize = 0;
-    std::uint32_t pixelsPerMetre = 0;
+    std::uint32_t xPixelsPerMetre = 0;
+    std::uint32_t yPixelsPerMetre = 0;
     std::uint32_t coloursUsed = 0;
 };
 
@@ -254,8 +262,8 @@ void PutInfoHeader(Bytes& out, const InfoHeader& header) {
     PutLe(out, header.bitCount, 2);
     PutLe(out, 0, 4);
     PutLe(out, header.imageSize, 4);
-    PutLe(out, header.pixelsPerMetre, 4);
-    PutLe(out, header.pixelsPerMetre, 4);
+    PutLe(out, header.xPixelsPerMetre, 4);
+    PutLe(out, header.yPixelsPerMetre, 4);
     PutLe(out, header.coloursUsed, 4);
     PutLe(out, header.coloursUsed, 4);
 }
@@ -290,7 +298,8 @@ Bytes DibBytes(const ImageRecord& record) {
                       .height = record.height,
                       .bitCount = record.bitCount,
                       .imageSize = BlockSize(record),
-                      .pixelsPerMetre = kPixelsPerMetre,
+                      .xPixelsPerMetre = kPixelsPerMetre,
+                      .yPixelsPerMetre = kPixelsPerMetre,
                       .coloursUsed = std::uint32_t(record.palette.size())};
     Bytes out;
     out.reserve(kInfoHeaderSize + 4 * record.palette.size() + BlockSize(record));
@@ -546,6 +555,8 @@ std::vector<std::uint8_t> BmpFileBytes(const ImageRecord& record) {
                             .height = record.height,
                             .bitCount = record.bitCount,
                             .imageSize = BlockSize(record),
+                            .xPixelsPerMetre = record.xPixelsPerMetre,
+                            .yPixelsPerMetre = record.yPixelsPerMetre,
                             .coloursUsed = shortPalette ? std::uint32_t(paletteCount) : 0});
         PutPalette(out, record);
         PutRowsBottomUp(out, record);
@@ -586,6 +597,28 @@ std::optional<std::vector<std::uint8_t>> PngToBmpBytes(ByteView png) {
 bool PngToBmp(const std::string& bmpPath) {
     ImageRecord record;
     return ReadPng(PngSourceFor(bmpPath), record) && WriteBmp(bmpPath, record);
+}
+
+bool ConvertBmpToPngExactly(const std::string& bmpPath, const DiagnosticsHook& hook) {
+    std::vector<std::uint8_t> original, png;
+    if (FAILED(ReadWholeFile(bmpPath, original)) || !ConvertBmpToPng(bmpPath, hook))
+        return false;
+    std::string pngPath = PngPathFor(bmpPath);
+    std::optional<std::vector<std::uint8_t>> back;
+    if (SUCCEEDED(ReadWholeFile(pngPath, png)))
+        back = PngToBmpBytes(ByteView(png.data(), png.size()));
+    // The 14-byte file header is not part of the resource, and a decompile writes its own.
+    auto sameResource = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+        return a.size() == b.size() && a.size() >= 14 &&
+               std::equal(a.begin() + 14, a.end(), b.begin() + 14);
+    };
+    if (back && sameResource(*back, original))
+        return true;
+    if (hook)
+        hook("KEPT AS BMP: a PNG would not give back the same bitmap - " + bmpPath + "\n");
+    std::error_code ignored;
+    std::filesystem::remove(pngPath, ignored);
+    return false;
 }
 
 bool BitmapToIcon(ByteView dibWithFileHeader, const std::string& iconPath, Prompter& prompter) {

@@ -40,6 +40,13 @@ std::optional<std::vector<std::uint8_t>> PngToBmpBytes(ByteView png);
 // Reads the PNG beside bmpPath (as PngToDib finds it) and writes it as a bitmap file at bmpPath.
 bool PngToBmp(const std::string& bmpPath);
 
+// Writes the bitmap file at bmpPath as the PNG beside it (PngPathFor), but keeps that PNG only
+// when it gives back the very same bitmap file (PngToBmpBytes), so that a project that stores the
+// bitmap as PNG compiles it to its original bytes. A bitmap the PNG cannot reproduce (another
+// header version, a gap before the pixels, bytes after them, colours-important set, ...) gets no
+// PNG; the result is then false, as for a bitmap that cannot be read.
+bool ConvertBmpToPngExactly(const std::string& bmpPath, const DiagnosticsHook& hook = {});
+
 // Writes a one-image icon file from a bitmap file image (file header included): at most 256
 // pixels each way, uncompressed, 1, 4, 8, 24 or 32 bits. Without alpha, a colour shared by the
 // four corners is made transparent. A compressed bitmap is reported through the prompter.
