@@ -156,6 +156,34 @@ TEST_F(UnsavedChangesTest, PendingHexEditsAskOnExitCancelKeepsTheWindowAndNoDrop
     EXPECT_EQ(ReadFileBytes(path), onDisk);
 }
 
+// Changes left uncompiled at Exit stay in the work folder, whose project the next start opens
+// again: it comes back marked modified, and opening another file still asks first.
+TEST_F(UnsavedChangesTest, ChangesLeftAtExitComeBackModifiedAtTheNextStart) {
+    DeleteVersion();
+    prompter_.Answer(IDNO);
+    EXPECT_TRUE(Frame().close());
+    app_.reset();
+
+    StartApp();
+    EXPECT_EQ(Doc().PathName(), dll_);
+    EXPECT_TRUE(Doc().IsModified());
+    EXPECT_TRUE(Frame().isWindowModified());
+    EXPECT_EQ(Tree().FindTypeItem("Version Info"), nullptr) << "the delete is still there";
+    prompter_.Answer(IDCANCEL);
+    Frame().OpenPath(QString::fromStdString(other_));
+    EXPECT_EQ(Asked("Save changes to resources.dll?"), 2u);
+    EXPECT_EQ(Doc().PathName(), dll_);
+
+    // Opening another executable replaces the work folder's project, marker and all.
+    prompter_.Answer(IDNO);
+    Frame().OpenPath(QString::fromStdString(other_));
+    EXPECT_FALSE(Doc().IsModified());
+    app_.reset();
+    StartApp();
+    EXPECT_EQ(Doc().PathName(), other_);
+    EXPECT_FALSE(Doc().IsModified());
+}
+
 TEST_F(UnsavedChangesTest, NewAsksItsOwnQuestionOnlyAndItsNoDiscards) {
     DeleteVersion();
     prompter_.Answer(IDCANCEL);

@@ -66,7 +66,7 @@ HRESULT ExeDumper::DumpExe(ByteView image, const std::string& folder,
     writtenFiles_.clear();
     visited_.clear();
     for (const char* reserved : {"DOSHEADER.BIN", "NTHEADER.BIN", "DOSHEADER.HDR", "NTHEADER.HDR",
-                                 "STRINGS.XML", "OVERLAY.BIN"})
+                                 "STRINGS.XML", "OVERLAY.BIN", "VELLUM.MODIFIED"})
         writtenFiles_.insert(reserved);
     writtenFiles_.insert(ToUpperAscii(manifestName));
     strings_ = std::make_unique<StringTableWriter>(folder_);

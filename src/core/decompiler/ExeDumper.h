@@ -22,6 +22,10 @@ namespace vellum {
 
 class StringTableWriter;
 
+// A file the window keeps in a project folder whose changes were never compiled. No resource
+// file takes its name.
+constexpr const char* kUncompiledMarkerFile = "vellum.modified";
+
 struct ExeDumpOptions {
     bool writeDosHeader = true;
     bool writeManifest = true;

@@ -7,8 +7,10 @@
 #include "app/Settings.h"
 #include "app/StartDocument.h"
 #include "common/ErrorTrail.h"
+#include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "decompiler/ExeDumper.h"
 #include "platform/DataFolder.h"
 
 #include <QFileDialog>
@@ -28,6 +30,20 @@ bool IsProjectFile(const std::string& path) {
 bool FileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);
+}
+
+// The work folder outlives the window: the project in it is opened again at the next start. A
+// project left with changes that were never compiled carries a marker file beside its manifest,
+// so that it comes back marked modified and the save question still guards it.
+void MarkUncompiled(const std::string& folder, bool uncompiled) {
+    std::string marker = folder + kUncompiledMarkerFile;
+    if (uncompiled) {
+        if (!FileExists(marker))
+            WriteWholeFile(marker, "", 0);
+        return;
+    }
+    std::error_code ignored;
+    std::filesystem::remove(marker, ignored);
 }
 
 // The compiled file reached `path`: copied there, or compiled in its place. Declining the copy
@@ -76,8 +92,9 @@ bool CVelDoc::OpenDocument(const std::string& path) {
 
 bool CVelDoc::OnOpenDocument(const std::string& path) {
     bool loaded = LoadDocument(path);
-    // Whatever was loaded, it is what the project folder holds now.
-    SetModified(false);
+    // A freshly decompiled executable holds no changes; a project file may still hold some.
+    SetModified(loaded && project_ && IsProjectFile(path) &&
+                FileExists(project_->Folder() + kUncompiledMarkerFile));
     return loaded;
 }
 
@@ -240,6 +257,8 @@ bool CVelDoc::SaveCurrent() {
 }
 
 void CVelDoc::SetModified(bool modified) {
+    if (project_)
+        MarkUncompiled(project_->Folder(), modified);
     if (modified == modified_)
         return;
     modified_ = modified;
