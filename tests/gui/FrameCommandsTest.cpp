@@ -65,9 +65,10 @@ TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
     QTreeWidgetItem* item = typeItem->child(0);
     XmlNode* node = gui::ResourceTreeWidget::NodeOf(item);
     Project& project = *Doc().GetProject();
-    project.Set(node->firstChild, "Start", "3040");
-    project.Set(node->firstChild, "End", "307F");
-    QString name = QString::fromStdString(project.Text(node->firstChild, "Name"));
+    XmlNode* file = Project::FileOfLanguage(node);
+    project.Set(file, "Start", "3040");
+    project.Set(file, "End", "307F");
+    QString name = QString::fromStdString(project.Text(file, "Name"));
 
     ASSERT_TRUE(app_->Services().debugMode);
     Tree().setCurrentItem(item);
@@ -79,7 +80,7 @@ TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
     Tree().setCurrentItem(item);
     EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
     Frame().Action(gui::kCmdDebugMode)->trigger();
-    project.Set(node->firstChild, "End", "");
+    project.Set(file, "End", "");
     Tree().setCurrentItem(typeItem);
     Tree().setCurrentItem(item);
     EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());

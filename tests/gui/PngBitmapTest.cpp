@@ -2,8 +2,8 @@
 // replacing a bitmap keeps the Png flag in step with the file it copied, so the next compile
 // builds the resource from the replacement.
 #include "GuiFixture.h"
-#include "decompiler/ExeDumper.h"
 #include "common/Strings.h"
+#include "decompiler/ExeDumper.h"
 #include "imaging/ImageCodecs.h"
 #include "views/HexEdit.h"
 #include "views/HexWnd.h"
@@ -116,7 +116,7 @@ protected:
         return *Host().Hex();
     }
     XmlNode* SelectedFile() {
-        return gui::ResourceTreeWidget::NodeOf(Tree().currentItem())->firstChild;
+        return Project::FileOfLanguage(gui::ResourceTreeWidget::NodeOf(Tree().currentItem()));
     }
     std::string Folder() { return Doc().GetProject()->Folder(); }
     bool AnyFileMissing() const {

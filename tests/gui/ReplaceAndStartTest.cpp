@@ -14,7 +14,7 @@ protected:
         OpenFixture("resources.dll");
         Select("Bitmap", "BANNER.BMP (1033)");
         project_ = Doc().GetProject();
-        fileNode_ = SelectedNode()->firstChild;
+        fileNode_ = Project::FileOfLanguage(SelectedNode());
         current_ = project_->Folder() + "BANNER.BMP";
     }
 
@@ -49,7 +49,7 @@ TEST_F(ReplaceTest, YesCopiesIntoTheProjectAndRenamesAPngAsABitmap) {
 
 TEST_F(ReplaceTest, AResourceOtherThanABitmapKeepsThePngName) {
     Select("RC Data", "CONFIG (1033)");
-    XmlNode* file = SelectedNode()->firstChild;
+    XmlNode* file = Project::FileOfLanguage(SelectedNode());
     std::string current = project_->DataFilePath(file);
     std::string chosen = scratch_ / "blob.png";
     WriteFileText(chosen, "png bytes");
@@ -83,7 +83,7 @@ TEST_F(ReplaceTest, AChosenNameThatAnotherProjectFileHasIsToldApart) {
     EXPECT_EQ(ReadFileText(bitmap1), before) << "bitmap 1 keeps its own file";
 
     Select("RC Data", "CONFIG (1033)");
-    XmlNode* file = SelectedNode()->firstChild;
+    XmlNode* file = Project::FileOfLanguage(SelectedNode());
     std::string manifest = ReadFileText(project_->Folder() + "pe.xml");
     std::string named = scratch_ / "pe.xml";
     WriteFileText(named, "not a manifest");

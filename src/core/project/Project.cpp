@@ -18,6 +18,13 @@ bool IsEntry(const XmlNode* node) {
     return EqualsNoCase(node->Name(), "Entry");
 }
 
+// The Entry whose Directory holds `entry`: a language's resource, a resource's type.
+XmlNode* OwningEntry(XmlNode* entry) {
+    XmlNode* directory = entry ? entry->parent : nullptr;
+    XmlNode* owner = directory ? directory->parent : nullptr;
+    return owner && IsEntry(owner) ? owner : nullptr;
+}
+
 // Windows' loader binary-searches each resource directory, so names are kept in the order of
 // their upper-case forms.
 bool NameSortsAfter(std::string_view existing, std::string_view name) {
@@ -130,6 +137,33 @@ XmlNode* Project::FirstLanguageOf(XmlNode* resourceEntry) {
 XmlNode* Project::FileOf(XmlNode* resourceEntry) {
     XmlNode* language = FirstLanguageOf(resourceEntry);
     return language ? language->firstChild : nullptr;
+}
+
+XmlNode* Project::FileOfLanguage(XmlNode* languageEntry) {
+    XmlNode* file = languageEntry ? languageEntry->firstChild : nullptr;
+    return file && EqualsNoCase(file->Name(), "File") ? file : nullptr;
+}
+
+XmlNode* Project::ResourceOfLanguage(XmlNode* languageEntry) {
+    return OwningEntry(languageEntry);
+}
+
+XmlNode* Project::TypeOfResource(XmlNode* resourceEntry) {
+    return OwningEntry(resourceEntry);
+}
+
+std::vector<XmlNode*> Project::ChildrenOf(XmlNode* node) {
+    std::vector<XmlNode*> children;
+    for (XmlNode* child = node ? node->firstChild : nullptr; child; child = child->next)
+        children.push_back(child);
+    return children;
+}
+
+std::string Project::EntryLabel(XmlNode* node) {
+    if (!node || !IsEntry(node))
+        return {};
+    std::string label = Text(node, "Name");
+    return label.empty() ? Text(node, "ID") : label;
 }
 
 std::string Project::ResourceLabel(XmlNode* resourceEntry) {

@@ -69,6 +69,17 @@ public:
     std::vector<XmlNode*> ResourcesOf(XmlNode* typeEntry);
     static XmlNode* FirstLanguageOf(XmlNode* resourceEntry);
     static XmlNode* FileOf(XmlNode* resourceEntry);
+    // A language entry's File node; null when its first child is not a File element (a type
+    // entry, a resource entry, the root).
+    static XmlNode* FileOfLanguage(XmlNode* languageEntry);
+    // The resource entry that holds a language entry, and the type entry that holds a resource
+    // entry; null when the node two levels up is not an Entry.
+    static XmlNode* ResourceOfLanguage(XmlNode* languageEntry);
+    static XmlNode* TypeOfResource(XmlNode* resourceEntry);
+    // The child elements of a node, in manifest order.
+    static std::vector<XmlNode*> ChildrenOf(XmlNode* node);
+    // An Entry's Name, else its ID; empty for every other element.
+    std::string EntryLabel(XmlNode* node);
     std::string Text(XmlNode* node, std::string_view attribute);
     // The attribute as a number; `fallback` when it is missing.
     int Int(XmlNode* node, std::string_view attribute, int fallback = 0);

@@ -253,7 +253,7 @@ void CVelFrame::ShowEntryRange() {
     if (!app_.debugMode || !project || !node)
         return;
     EntryRange range = project->GetEntryRange(node);
-    QString title = QString::fromStdString(project->Text(node->firstChild, "Name"));
+    QString title = QString::fromStdString(project->Text(Project::FileOfLanguage(node), "Name"));
     QString text = EntryRangeText(title, range.start, range.end);
     if (!text.isEmpty())
         statusBar()->showMessage(text);

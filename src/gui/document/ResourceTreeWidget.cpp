@@ -17,14 +17,6 @@ std::vector<std::string> ChildLabels(const QTreeWidgetItem* parent, int count) {
     return labels;
 }
 
-// Language entry -> Directory -> resource entry -> Directory -> type entry.
-XmlNode* TypeEntryOf(XmlNode* languageEntry) {
-    XmlNode* node = languageEntry;
-    for (int up = 0; up < 4 && node; ++up)
-        node = node->parent;
-    return node;
-}
-
 } // namespace
 
 ResourceTreeWidget::ResourceTreeWidget(QWidget* parent) : QTreeWidget(parent) {
@@ -96,7 +88,8 @@ QTreeWidgetItem* ResourceTreeWidget::EnsureTypeItem(const std::string& label, Xm
 
 void ResourceTreeWidget::InsertResourceItem(const std::string& typeLabel,
                                             const std::string& resourceLabel, XmlNode* node) {
-    QTreeWidgetItem* type = EnsureTypeItem(typeLabel, TypeEntryOf(node));
+    QTreeWidgetItem* type =
+        EnsureTypeItem(typeLabel, Project::TypeOfResource(Project::ResourceOfLanguage(node)));
     std::size_t at = ResourceInsertPosition(ChildLabels(type, type->childCount()), resourceLabel);
     QTreeWidgetItem* item = NewItem(resourceLabel, node);
     type->insertChild(int(at), item);

@@ -2,8 +2,6 @@
 // on; an Entry at the root is a type, an Entry below a type is a resource and ends the descent.
 #include "document/TreeFill.h"
 
-#include "common/Strings.h"
-
 #include <set>
 
 namespace vellum::gui {
@@ -15,8 +13,8 @@ public:
     explicit TreeFiller(Project& project) : project_(project) {}
 
     void Fill(XmlNode* element, std::vector<TreeFillItem>& items, bool underType) {
-        for (XmlNode* child = element->firstChild; child; child = child->next) {
-            std::string label = EntryLabel(child);
+        for (XmlNode* child : Project::ChildrenOf(element)) {
+            std::string label = project_.EntryLabel(child);
             if (label.empty())
                 Fill(child, items, underType);
             else if (underType)
@@ -28,14 +26,6 @@ public:
     }
 
 private:
-    // An Entry's Name, else its ID; empty for other elements.
-    std::string EntryLabel(XmlNode* node) {
-        if (!EqualsNoCase(node->Name(), "Entry"))
-            return {};
-        std::string label = project_.Text(node, "Name");
-        return label.empty() ? project_.Text(node, "ID") : label;
-    }
-
     TreeFillItem TypeItem(XmlNode* entry, const std::string& label) {
         TreeFillItem item{TypeItemLabel(label), entry, {}};
         if (label == "6")

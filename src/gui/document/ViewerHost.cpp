@@ -22,7 +22,7 @@ ViewerHost::~ViewerHost() {
 
 void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     SavePendingEdits();
-    XmlNode* file = node ? node->firstChild : nullptr;
+    XmlNode* file = Project::FileOfLanguage(node);
     std::string path = project ? project->DataFilePath(file) : std::string();
     if (path.empty()) {
         Clear();
