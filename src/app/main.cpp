@@ -1,8 +1,8 @@
 // Entry point: the command line is parsed first; batch modes run on the engine alone and never
 // need a display. Without a batch mode the window program starts (when it is built).
-#include "app/BatchDriver.h"
-#include "app/CommandLine.h"
-#include "app/Version.h"
+#include "cli/BatchDriver.h"
+#include "cli/CommandLine.h"
+#include "cli/Version.h"
 #include "common/Prompter.h"
 
 #ifdef VELLUM_HAVE_GUI
@@ -36,7 +36,7 @@ bool DisplayMissing() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    vellum::CVelCommandLineInfo info = vellum::ParseCommandLine(args);
+    vellum::CommandLine info = vellum::ParseCommandLine(args);
     if (info.showHelp) {
         std::fputs(vellum::kUsageText, stdout);
         return vellum::kExitSuccess;

@@ -1,13 +1,13 @@
 #include "compiler/Compiler.h"
 
-#include "app/Operations.h"
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
 #include "decompiler/ExeDumper.h"
-#include "decompiler/ManifestText.h"
 #include "decompiler/PeBuilder.h"
-#include "decompiler/PeImage.h"
+#include "formats/ManifestText.h"
+#include "formats/PeImage.h"
+#include "operations/Operations.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -135,8 +135,7 @@ TEST(Compiler, OverlayComesBackAndCertificatesAreDropped) {
 
 // The manifest of a project whose only resource is RCDATA 1 (language 1033) in the file 1000001.
 std::string OneResourceManifest() {
-    return std::string("<Directory Type='0' Named_Entries='2' ID_Entries='1'>\n") +
-           kHeaderEntries +
+    return std::string("<Directory Type='0' Named_Entries='2' ID_Entries='1'>\n") + kHeaderEntries +
            "<Entry ID='10' Directory='1'>\r\n"
            "<Directory Type='10' Named_Entries='0' ID_Entries='1'>\n"
            "<Entry ID='1' Directory='1'>\r\n"

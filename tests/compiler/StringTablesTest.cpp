@@ -4,13 +4,12 @@
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
-#include "compiler/StringTableWriter.h"
+#include "compiler/StringBlock.h"
+#include "decompiler/StringTableWriter.h"
 
 #include <cctype>
 #include <filesystem>
 #include <gtest/gtest.h>
-
-#include "compiler/StringBlock.h"
 #include <unistd.h>
 
 using namespace vellum;

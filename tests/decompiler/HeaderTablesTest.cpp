@@ -2,7 +2,7 @@
 
 #include "common/MappedFile.h"
 #include "common/TestSupport.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 
 #include <gtest/gtest.h>
 

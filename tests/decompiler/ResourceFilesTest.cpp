@@ -1,4 +1,4 @@
-#include "decompiler/ResourceFiles.h"
+#include "formats/ResourceFiles.h"
 
 #include "decompiler/PeBuilder.h"
 

@@ -5,7 +5,7 @@
 #include "GuiFixture.h"
 #include "app/Settings.h"
 #include "app/StartDocument.h"
-#include "app/Version.h"
+#include "cli/Version.h"
 
 #include <QAction>
 #include <QMenu>

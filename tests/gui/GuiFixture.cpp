@@ -22,7 +22,7 @@ void GuiTest::TearDown() {
     app_.reset();
 }
 
-void GuiTest::StartApp(const CVelCommandLineInfo& info) {
+void GuiTest::StartApp(const CommandLine& info) {
     app_ = std::make_unique<gui::VellumApp>(prompter_);
     app_->UseDataFolder(dataFolder_);
     ASSERT_TRUE(app_->Start(info));

@@ -24,7 +24,7 @@ protected:
     void TearDown() override;
 
     // Starts the application as the program does after preparing its data folder.
-    void StartApp(const CVelCommandLineInfo& info = {});
+    void StartApp(const CommandLine& info = {});
     // Copies a fixture into the scratch folder and opens it as the user would.
     std::string OpenFixture(const std::string& name);
     // Selects the resource item `label` under the type item `type`.

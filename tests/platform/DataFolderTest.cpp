@@ -1,6 +1,6 @@
 #include "platform/DataFolder.h"
 
-#include "app/Version.h"
+#include "cli/Version.h"
 #include "common/TestSupport.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Which file holds a resource's data: the rule the window shows and edits by must pick the file
 // the compiler builds the resource from.
-#include "app/Operations.h"
 #include "common/Strings.h"
+#include "operations/Operations.h"
 #include "project/ProjectFixture.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 #include "project/ProjectFixture.h"
 
 #include "common/Strings.h"
-#include "decompiler/ManifestText.h"
+#include "formats/ManifestText.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -9,7 +9,7 @@
 #include "common/XmlDocument.h"
 #include "compiler/ResourceSection.h"
 #include "compiler/StringTables.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 
 #include <algorithm>
 #include <cstdarg>

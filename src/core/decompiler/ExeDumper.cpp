@@ -5,11 +5,11 @@
 #include "common/MappedFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "compiler/StringTableWriter.h"
 #include "decompiler/HeaderTables.h"
-#include "decompiler/ManifestText.h"
-#include "decompiler/ResourceFiles.h"
+#include "decompiler/StringTableWriter.h"
 #include "decompiler/TextDumps.h"
+#include "formats/ManifestText.h"
+#include "formats/ResourceFiles.h"
 #include "imaging/ImageCodecs.h"
 
 #include <algorithm>

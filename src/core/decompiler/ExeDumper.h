@@ -7,7 +7,7 @@
 #include "common/Prompter.h"
 #include "common/Result.h"
 #include "common/TaskPool.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 #include "imaging/BmpToPng.h"
 
 #include <cstdint>

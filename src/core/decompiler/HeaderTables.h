@@ -3,7 +3,7 @@
 #pragma once
 
 #include "common/ByteView.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 
 #include <string>
 

@@ -5,8 +5,8 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "decompiler/NeFormat.h"
-#include "decompiler/ResourceFiles.h"
+#include "formats/NeFormat.h"
+#include "formats/ResourceFiles.h"
 
 #include <algorithm>
 #include <cstring>

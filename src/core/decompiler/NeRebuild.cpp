@@ -4,7 +4,7 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "decompiler/NeDumper.h"
-#include "decompiler/NeFormat.h"
+#include "formats/NeFormat.h"
 
 #include <cmath>
 #include <optional>

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "common/ByteView.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 
 #include <cstdio>
 #include <string>

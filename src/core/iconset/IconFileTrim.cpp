@@ -2,7 +2,7 @@
 #include "iconset/IconFileTrim.h"
 
 #include "common/ByteWriter.h"
-#include "decompiler/ResourceFiles.h"
+#include "formats/ResourceFiles.h"
 
 namespace vellum {
 

@@ -6,8 +6,8 @@
 #include "common/MappedFile.h"
 #include "common/Strings.h"
 #include "decompiler/NeDumper.h"
-#include "decompiler/PeImage.h"
-#include "decompiler/ResourceFiles.h"
+#include "formats/PeImage.h"
+#include "formats/ResourceFiles.h"
 #include "iconset/IconFileTrim.h"
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 // The icon snapshot: which icon the system shows for each catalogue entry, copied out of the
 // files that hold them and built into an icon library.
-#include "app/Operations.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -10,6 +9,7 @@
 #include "iconset/IconSources.h"
 #include "iconset/IconsetDocument.h"
 #include "iconset/IconsetEngine.h"
+#include "operations/Operations.h"
 #include "project/Project.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "decompiler/ManifestText.h"
+#include "formats/ManifestText.h"
 #include "imaging/BmpToPng.h"
 
 #include <algorithm>

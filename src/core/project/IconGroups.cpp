@@ -13,7 +13,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "decompiler/ResourceFiles.h"
+#include "formats/ResourceFiles.h"
 #include "imaging/BmpToPng.h"
 #include "project/Project.h"
 

@@ -1,7 +1,7 @@
 // The start document and the paths of the work folder and the blank template.
 #include "app/StartDocument.h"
 
-#include "app/ProjectFile.h"
+#include "operations/ProjectFile.h"
 #include "common/ErrorTrail.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 #include "app/MessageDialogBox.h"
 #include "app/Settings.h"
 #include "app/StartDocument.h"
-#include "app/Version.h"
+#include "cli/Version.h"
 #include "common/ErrorTrail.h"
 #include "document/CVelDoc.h"
 #include "document/CVelFrame.h"
@@ -45,11 +45,11 @@ bool VellumApp::PrepareDataFolder() {
     return false;
 }
 
-bool VellumApp::InitInstance(const CVelCommandLineInfo& info) {
+bool VellumApp::InitInstance(const CommandLine& info) {
     return PrepareDataFolder() && Start(info);
 }
 
-bool VellumApp::Start(const CVelCommandLineInfo& info) {
+bool VellumApp::Start(const CommandLine& info) {
     document_ = std::make_unique<CVelDoc>(services_);
     services_.debugMode = ReadDebugMode();
     frame_ = std::make_unique<CVelFrame>(services_, *document_);
@@ -61,7 +61,7 @@ bool VellumApp::Start(const CVelCommandLineInfo& info) {
 
 // The command line's file, else the project of the newest recent file, else the blank template.
 // When nothing opens, the window starts with an empty document.
-void VellumApp::OpenStartDocument(const CVelCommandLineInfo& info) {
+void VellumApp::OpenStartDocument(const CommandLine& info) {
     std::string path = info.fileName;
     bool blank = false;
     if (path.empty()) {
@@ -92,7 +92,7 @@ bool VellumApp::OpenDocumentFile(const std::string& path) {
     return !path.empty() && OpenDocumentFile({});
 }
 
-int RunWindow(int argc, char** argv, const CVelCommandLineInfo& info) {
+int RunWindow(int argc, char** argv, const CommandLine& info) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Vellum");
     QApplication::setOrganizationName("Quillon");

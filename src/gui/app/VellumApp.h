@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/AppServices.h"
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <memory>
 #include <string>
@@ -21,9 +21,9 @@ public:
     ~VellumApp();
 
     // Start-up; false when the program should end (no data folder, nothing could be opened).
-    bool InitInstance(const CVelCommandLineInfo& info);
+    bool InitInstance(const CommandLine& info);
     // The part of start-up after the data folder is known: frame, start document, window.
-    bool Start(const CVelCommandLineInfo& info);
+    bool Start(const CommandLine& info);
     void UseDataFolder(const std::string& folder) { services_.dataFolder = folder; }
     // Opens a document; an empty path, or a path that fails, opens the blank template.
     bool OpenDocumentFile(const std::string& path);
@@ -34,7 +34,7 @@ public:
 
 private:
     bool PrepareDataFolder();
-    void OpenStartDocument(const CVelCommandLineInfo& info);
+    void OpenStartDocument(const CommandLine& info);
 
     ErrorBox errorBox_;
     AppServices services_;
@@ -43,6 +43,6 @@ private:
 };
 
 // The whole window program: QApplication, start-up and the event loop. Returns the exit status.
-int RunWindow(int argc, char** argv, const CVelCommandLineInfo& info);
+int RunWindow(int argc, char** argv, const CommandLine& info);
 
 } // namespace vellum::gui

@@ -1,9 +1,9 @@
 // Opening, saving and closing the project document.
 #include "document/CVelDoc.h"
 
-#include "app/FailureLog.h"
-#include "app/Operations.h"
-#include "app/ProjectFile.h"
+#include "operations/FailureLog.h"
+#include "operations/Operations.h"
+#include "operations/ProjectFile.h"
 #include "app/Settings.h"
 #include "app/StartDocument.h"
 #include "common/ErrorTrail.h"

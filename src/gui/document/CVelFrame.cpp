@@ -2,7 +2,7 @@
 #include "document/CVelFrame.h"
 
 #include "app/Settings.h"
-#include "app/Version.h"
+#include "cli/Version.h"
 #include "common/ErrorBox.h"
 #include "document/CVelDoc.h"
 #include "document/CVelView.h"

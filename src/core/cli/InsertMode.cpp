@@ -1,14 +1,14 @@
 // The Insert batch mode for PE files and 16-bit icon libraries.
-#include "app/InsertMode.h"
+#include "cli/InsertMode.h"
 
-#include "app/BatchDriver.h"
-#include "app/Operations.h"
+#include "cli/BatchDriver.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "decompiler/NeDumper.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
+#include "operations/Operations.h"
 #include "project/AddResource.h"
 
 #include <cstdio>
@@ -24,8 +24,8 @@ bool IsCursorType(int type) {
     return type == kResourceCursor || type == kResourceCursorGroup;
 }
 
-HRESULT InsertIntoPe(const CVelCommandLineInfo& info, Prompter& prompter,
-                     const std::string& dataFolder, const std::string& work) {
+HRESULT InsertIntoPe(const CommandLine& info, Prompter& prompter, const std::string& dataFolder,
+                     const std::string& work) {
     DecompileRequest decompile{info.fileName, work, true, nullptr, dataFolder};
     HRESULT hr = DecompileFile(decompile, prompter, nullptr);
     Project project(prompter);
@@ -58,7 +58,7 @@ HRESULT ReplaceTarget(const std::string& rebuilt, const std::string& target) {
 }
 
 // Icon libraries have no languages; their resources are recorded with language 0.
-HRESULT InsertIntoLibrary(const CVelCommandLineInfo& info, Prompter& prompter,
+HRESULT InsertIntoLibrary(const CommandLine& info, Prompter& prompter,
                           const std::string& dataFolder, const std::string& work) {
     NeDumper dumper(prompter);
     HRESULT hr = dumper.Open(info.fileName);
@@ -80,7 +80,7 @@ HRESULT InsertIntoLibrary(const CVelCommandLineInfo& info, Prompter& prompter,
 
 } // namespace
 
-int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
+int RunInsert(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.fileName.empty())
         return UsageError("Insert needs the executable to change: vellum TARGET -Insert:FILE.");
     if (info.sourcePath.empty())

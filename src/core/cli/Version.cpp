@@ -1,4 +1,4 @@
-#include "app/Version.h"
+#include "cli/Version.h"
 
 #include "common/Strings.h"
 

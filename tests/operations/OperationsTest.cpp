@@ -1,4 +1,4 @@
-#include "app/Operations.h"
+#include "operations/Operations.h"
 
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"

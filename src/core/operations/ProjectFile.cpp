@@ -1,4 +1,4 @@
-#include "app/ProjectFile.h"
+#include "operations/ProjectFile.h"
 
 #include "common/Path.h"
 #include "common/XmlDocument.h"

@@ -1,7 +1,7 @@
 // The Insert batch mode: adds an icon or cursor file to an executable or icon library in place.
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "common/Prompter.h"
 
 #include <string>
@@ -13,6 +13,6 @@ namespace vellum {
 // members, and the project is compiled back over the target; an icon library is dumped, changed
 // and rebuilt, and the rebuilt library replaces it. The target changes only when everything
 // worked. Returns the exit status: 0 success, 1 failure, 2 usage error.
-int RunInsert(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder);
+int RunInsert(const CommandLine& info, Prompter& prompter, const std::string& dataFolder);
 
 } // namespace vellum

@@ -1,13 +1,13 @@
-#include "app/ApplyMode.h"
+#include "cli/ApplyMode.h"
 
-#include "app/BatchDriver.h"
-#include "app/FailureLog.h"
+#include "cli/BatchDriver.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "iconset/ApplyBackup.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetEngine.h"
+#include "operations/FailureLog.h"
 #include "platform/DataFolder.h"
 #include "platform/WinePrefix.h"
 
@@ -142,7 +142,7 @@ int Apply(IconsetEngine& engine, const std::string& source, const std::string& b
 
 } // namespace
 
-int RunApply(const CVelCommandLineInfo& info, const std::string& dataFolder) {
+int RunApply(const CommandLine& info, const std::string& dataFolder) {
     const std::string& source = info.applyPath;
     if (source.empty())
         return UsageError("Apply needs the iconset: -Apply:PATH.");

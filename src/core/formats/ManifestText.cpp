@@ -1,4 +1,4 @@
-#include "decompiler/ManifestText.h"
+#include "formats/ManifestText.h"
 
 #include "common/Path.h"
 #include "common/Strings.h"

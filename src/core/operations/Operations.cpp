@@ -1,6 +1,5 @@
-#include "app/Operations.h"
+#include "operations/Operations.h"
 
-#include "app/ProjectFile.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/MappedFile.h"
@@ -9,7 +8,8 @@
 #include "compiler/Compiler.h"
 #include "decompiler/ExeDumper.h"
 #include "decompiler/NeDumper.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
+#include "operations/ProjectFile.h"
 
 #include <filesystem>
 

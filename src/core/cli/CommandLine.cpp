@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include "common/Strings.h"
 
@@ -68,7 +68,7 @@ int ParseNumber(const std::string& text) {
     return int(std::strtol(text.c_str(), nullptr, 10));
 }
 
-void CVelCommandLineInfo::ParseParam(const std::string& param, bool flag) {
+void CommandLine::ParseParam(const std::string& param, bool flag) {
     if (!flag) {
         (fileName.empty() ? fileName : extraParams.emplace_back()) = param;
         return;
@@ -125,8 +125,8 @@ void CVelCommandLineInfo::ParseParam(const std::string& param, bool flag) {
     batch = snapshot || apply || insert || extract || decompile || compile;
 }
 
-CVelCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
-    CVelCommandLineInfo info;
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine info;
     for (const std::string& arg : args) {
         if (arg == "-h" || arg == "--help") {
             info.showHelp = true;

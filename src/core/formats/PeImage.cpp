@@ -1,4 +1,4 @@
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
 
 #include "common/MappedFile.h"
 #include "common/Path.h"

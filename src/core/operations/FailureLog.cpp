@@ -1,4 +1,4 @@
-#include "app/FailureLog.h"
+#include "operations/FailureLog.h"
 
 #include "common/ErrorTrail.h"
 #include "common/Log.h"

@@ -2,7 +2,7 @@
 // needs a window.
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "common/Prompter.h"
 
 #include <string>
@@ -27,6 +27,6 @@ void PrintErrorTrail(const std::string& dataFolder, const std::string& operation
 // Linux, no Wine prefix (a folder with system.reg) at $WINEPREFIX or ~/.wine.
 bool RunningSystemMissing();
 
-int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter);
+int RunBatch(const CommandLine& info, Prompter& prompter);
 
 } // namespace vellum

@@ -2,7 +2,7 @@
 // Wine prefix) as an iconset.
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 #include "common/Prompter.h"
 
 #include <string>
@@ -17,6 +17,6 @@ namespace vellum {
 // folder, so PATH's folder receives only those files, and a file already there is never
 // replaced. Prints one line per progress status. Returns the exit status: 0 success, 1 failure,
 // 2 usage error.
-int RunSnapshot(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder);
+int RunSnapshot(const CommandLine& info, Prompter& prompter, const std::string& dataFolder);
 
 } // namespace vellum

@@ -1,7 +1,7 @@
 // The Apply batch mode: applies an iconset to the running system (on Linux, the Wine prefix).
 #pragma once
 
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <string>
 
@@ -12,6 +12,6 @@ namespace vellum {
 // working folder "Current.ico" of the data folder, loads it and applies it. The values and files
 // it overwrites are saved first in "Current.ico/Backup/<date-time>/", and what was written is
 // printed. Returns the exit status: 0 success, 1 failure, 2 usage error.
-int RunApply(const CVelCommandLineInfo& info, const std::string& dataFolder);
+int RunApply(const CommandLine& info, const std::string& dataFolder);
 
 } // namespace vellum

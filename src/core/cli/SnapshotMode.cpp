@@ -1,7 +1,7 @@
 // The SnapShot batch mode.
-#include "app/SnapshotMode.h"
+#include "cli/SnapshotMode.h"
 
-#include "app/BatchDriver.h"
+#include "cli/BatchDriver.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -188,8 +188,7 @@ int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& pr
 
 } // namespace
 
-int RunSnapshot(const CVelCommandLineInfo& info, Prompter& prompter,
-                const std::string& dataFolder) {
+int RunSnapshot(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.secondPath.empty())
         return UsageError("SnapShot needs the iconset to create: -SnapShot:PATH.");
     std::optional<SnapshotTarget> target = TargetOf(info.secondPath);

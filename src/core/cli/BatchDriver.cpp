@@ -1,17 +1,17 @@
-#include "app/BatchDriver.h"
+#include "cli/BatchDriver.h"
 
-#include "app/ApplyMode.h"
-#include "app/FailureLog.h"
-#include "app/InsertMode.h"
-#include "app/Operations.h"
-#include "app/SnapshotMode.h"
+#include "cli/ApplyMode.h"
+#include "cli/InsertMode.h"
+#include "cli/SnapshotMode.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/XmlDocument.h"
 #include "decompiler/NeDumper.h"
-#include "decompiler/PeImage.h"
+#include "formats/PeImage.h"
+#include "operations/FailureLog.h"
+#include "operations/Operations.h"
 #include "platform/DataFolder.h"
 #include "platform/WinePrefix.h"
 
@@ -60,8 +60,7 @@ void PrintErrorTrail(const std::string& dataFolder, const std::string& operation
 
 namespace {
 
-int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter,
-                 const std::string& dataFolder) {
+int RunDecompile(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.fileName.empty())
         return UsageError("Decompile needs the file to take apart.");
     if (info.outputPath.empty())
@@ -81,7 +80,7 @@ int RunDecompile(const CVelCommandLineInfo& info, Prompter& prompter,
     return kExitFailure;
 }
 
-int RunCompile(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
+int RunCompile(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.fileName.empty())
         return UsageError("Compile needs the executable to build.");
     if (info.outputPath.empty())
@@ -146,7 +145,7 @@ bool CopyProjectFile(const std::string& folder, const std::string& name, const s
 
 // Every resource of the type, each to "<dest base><ID in five digits><dest ext>"; a named
 // resource, which has no ID, puts its name in place of the digits.
-int ExtractAllFromProject(const CVelCommandLineInfo& info, const std::string& work) {
+int ExtractAllFromProject(const CommandLine& info, const std::string& work) {
     XmlDocument manifest;
     if (FAILED(manifest.Load(work + "pe.xml")))
         return kExitFailure;
@@ -186,8 +185,7 @@ int ExtractAllFromProject(const CVelCommandLineInfo& info, const std::string& wo
     return copied > 0 && failed == 0 ? kExitSuccess : kExitFailure;
 }
 
-int ExtractFromPe(const CVelCommandLineInfo& info, Prompter& prompter,
-                  const std::string& dataFolder) {
+int ExtractFromPe(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     // A folder of our own, never one of the user's, removed afterwards.
     std::string parent =
         dataFolder.empty() ? std::filesystem::temp_directory_path().string() : dataFolder;
@@ -215,7 +213,7 @@ int ExtractFromPe(const CVelCommandLineInfo& info, Prompter& prompter,
     return status;
 }
 
-int ExtractFromNe(const CVelCommandLineInfo& info, Prompter& prompter) {
+int ExtractFromNe(const CommandLine& info, Prompter& prompter) {
     NeDumper dumper(prompter);
     HRESULT hr = dumper.Open(info.sourcePath);
     if (SUCCEEDED(hr))
@@ -225,7 +223,7 @@ int ExtractFromNe(const CVelCommandLineInfo& info, Prompter& prompter) {
     return SUCCEEDED(hr) ? kExitSuccess : kExitFailure;
 }
 
-int RunExtract(const CVelCommandLineInfo& info, Prompter& prompter, const std::string& dataFolder) {
+int RunExtract(const CommandLine& info, Prompter& prompter, const std::string& dataFolder) {
     if (info.sourcePath.empty())
         return UsageError("Extract needs the executable to read: -Source:FILE.");
     if (info.outputPath.empty())
@@ -271,7 +269,7 @@ bool RunningSystemMissing() {
 #endif
 }
 
-int RunBatch(const CVelCommandLineInfo& info, Prompter& prompter) {
+int RunBatch(const CommandLine& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
     std::string dataFolder;

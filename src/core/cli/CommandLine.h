@@ -12,7 +12,7 @@ namespace vellum {
 // Windows resource type numbers the command line can name.
 enum CommandLineType { kTypeCursor = 1, kTypeIcon = 3, kTypeCursorGroup = 12, kTypeIconGroup = 14 };
 
-struct CVelCommandLineInfo {
+struct CommandLine {
     bool compile = false;
     bool decompile = false;
     bool outputGiven = false;
@@ -41,7 +41,7 @@ struct CVelCommandLineInfo {
 };
 
 // Parses argv[1..]. "-h", "--help" and "--version" are recognised as whole arguments.
-CVelCommandLineInfo ParseCommandLine(const std::vector<std::string>& args);
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The conversion the options use: leading blanks and a sign accepted, digits up to the first
 // other character, 0 when there are none.

@@ -1,10 +1,9 @@
-#include "compiler/StringTableWriter.h"
+#include "decompiler/StringTableWriter.h"
 
 #include "common/TestSupport.h"
+#include "compiler/StringBlock.h"
 
 #include <gtest/gtest.h>
-
-#include "compiler/StringBlock.h"
 
 using namespace vellum;
 

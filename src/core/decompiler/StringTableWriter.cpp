@@ -1,4 +1,4 @@
-#include "compiler/StringTableWriter.h"
+#include "decompiler/StringTableWriter.h"
 
 #include "common/CodePage.h"
 #include "common/ErrorTrail.h"

@@ -1,11 +1,11 @@
-#include "app/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <gtest/gtest.h>
 
 using namespace vellum;
 
 namespace {
-CVelCommandLineInfo Parse(std::vector<std::string> args) {
+CommandLine Parse(std::vector<std::string> args) {
     return ParseCommandLine(args);
 }
 } // namespace
@@ -13,11 +13,11 @@ CVelCommandLineInfo Parse(std::vector<std::string> args) {
 TEST(CommandLine, ModesIgnoreCaseButMatchWholeWords) {
     EXPECT_TRUE(Parse({"/compile", "x.dll"}).compile);
     EXPECT_TRUE(Parse({"-COMPILE", "x.dll"}).batch);
-    CVelCommandLineInfo longer = Parse({"-Compiler"});
+    CommandLine longer = Parse({"-Compiler"});
     EXPECT_FALSE(longer.compile);
     EXPECT_FALSE(longer.batch);
     EXPECT_EQ(longer.unknownFlags, std::vector<std::string>{"Compiler"});
-    CVelCommandLineInfo both = Parse({"-Decompile", "-Compile", "a.dll"});
+    CommandLine both = Parse({"-Decompile", "-Compile", "a.dll"});
     EXPECT_TRUE(both.compile && both.decompile);
     EXPECT_EQ(both.fileName, "a.dll");
 }
@@ -29,7 +29,7 @@ TEST(CommandLine, ValuesAndNumbers) {
     EXPECT_EQ(Parse({"-Type:icon"}).resourceType, 3);
     EXPECT_EQ(Parse({"-Type:CursorGroup"}).resourceType, 12);
     EXPECT_EQ(Parse({"-Type:Cursor", "-Type:Bitmap"}).resourceType, 1) << "unknown words keep it";
-    CVelCommandLineInfo extract = Parse({"-Extract:5", "-Source:a.dll", "-ID:9", "-Name:N A"});
+    CommandLine extract = Parse({"-Extract:5", "-Source:a.dll", "-ID:9", "-Name:N A"});
     EXPECT_TRUE(extract.extract);
     EXPECT_EQ(extract.resourceId, 9);
     EXPECT_EQ(extract.sourcePath, "a.dll");
@@ -38,17 +38,17 @@ TEST(CommandLine, ValuesAndNumbers) {
 }
 
 TEST(CommandLine, OutputAloneIsNoBatchAndSnapshotWins) {
-    CVelCommandLineInfo output = Parse({"-Output:C:\\x\\"});
+    CommandLine output = Parse({"-Output:C:\\x\\"});
     EXPECT_TRUE(output.outputGiven);
     EXPECT_EQ(output.outputPath, "C:\\x\\");
     EXPECT_FALSE(output.batch);
-    CVelCommandLineInfo snap = Parse({"-SnapShot:s.iconset", "-Insert:x.ico"});
+    CommandLine snap = Parse({"-SnapShot:s.iconset", "-Insert:x.ico"});
     EXPECT_TRUE(snap.snapshot && snap.insert);
     EXPECT_EQ(snap.secondPath, "s.iconset");
 }
 
 TEST(CommandLine, SlashPathsStayFileNames) {
-    CVelCommandLineInfo info = Parse({"/tmp/x.dll", "/Decompile", "/Output:/tmp/p"});
+    CommandLine info = Parse({"/tmp/x.dll", "/Decompile", "/Output:/tmp/p"});
     EXPECT_EQ(info.fileName, "/tmp/x.dll");
     EXPECT_TRUE(info.decompile);
     EXPECT_EQ(info.outputPath, "/tmp/p");
@@ -58,7 +58,7 @@ TEST(CommandLine, SlashPathsStayFileNames) {
 }
 
 TEST(CommandLine, ApplyTakesTheIconsetAndIsABatchMode) {
-    CVelCommandLineInfo info = Parse({"/apply:C:\\sets\\Blue.iconzip"});
+    CommandLine info = Parse({"/apply:C:\\sets\\Blue.iconzip"});
     EXPECT_TRUE(info.apply && info.batch);
     EXPECT_EQ(info.applyPath, "C:\\sets\\Blue.iconzip");
     EXPECT_FALSE(Parse({"-Applyx"}).apply) << "the option is a prefix ending in a colon";
