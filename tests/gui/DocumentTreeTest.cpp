@@ -2,6 +2,8 @@
 #include "GuiFixture.h"
 #include "app/StartDocument.h"
 
+#include <QSignalSpy>
+
 namespace vellum::test {
 
 TEST_F(GuiTest, OpeningADllFillsTheTreeWithTypesResourcesAndLanguages) {
@@ -32,8 +34,13 @@ TEST_F(GuiTest, ReopeningReplacesTheTreeAndAFailedOpenKeepsTheTargetForTheNextSa
     std::string text = scratch_ / "notes.txt";
     WriteFileText(text, "not an executable");
     prompter_.Answer(IDOK);
-    // The blank template replaces the project; compiling will create the requested file.
+    // The blank template replaces the project; compiling will create the requested file. The
+    // views hear of it once: the blank template's load inside the failed one is no second load.
+    QSignalSpy released(&Doc(), &gui::CVelDoc::AboutToRelease);
+    QSignalSpy loaded(&Doc(), &gui::CVelDoc::Loaded);
     EXPECT_TRUE(Doc().OnOpenDocument(text));
+    EXPECT_EQ(loaded.count(), 1);
+    EXPECT_GE(released.count(), 1);
     ASSERT_FALSE(prompter_.Shown().empty());
     EXPECT_EQ(Doc().SourcePath(), text);
     EXPECT_FALSE(TopLabels().contains("MYTYPE"));

@@ -1,9 +1,6 @@
 // Opening, saving and closing the project document.
 #include "document/CVelDoc.h"
 
-#include "operations/FailureLog.h"
-#include "operations/Operations.h"
-#include "operations/ProjectFile.h"
 #include "app/Settings.h"
 #include "app/StartDocument.h"
 #include "common/ErrorTrail.h"
@@ -11,6 +8,9 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "decompiler/ExeDumper.h"
+#include "operations/FailureLog.h"
+#include "operations/Operations.h"
+#include "operations/ProjectFile.h"
 #include "platform/DataFolder.h"
 
 #include <QFileDialog>
@@ -75,6 +75,7 @@ void CVelDoc::SetTree(TreeSink* tree) {
 }
 
 void CVelDoc::Release() {
+    emit AboutToRelease();
     project_.reset();
     manifestPath_.clear();
 }
@@ -91,6 +92,14 @@ bool CVelDoc::OpenDocument(const std::string& path) {
 }
 
 bool CVelDoc::OnOpenDocument(const std::string& path) {
+    bool loaded = LoadWithFallbacks(path);
+    emit Loaded();
+    return loaded;
+}
+
+// The fallbacks load another file in place of the one that failed; only the outermost load tells
+// the views.
+bool CVelDoc::LoadWithFallbacks(const std::string& path) {
     bool loaded = LoadDocument(path);
     // A freshly decompiled executable holds no changes; a project file may still hold some.
     SetModified(loaded && project_ && IsProjectFile(path) &&
@@ -100,22 +109,17 @@ bool CVelDoc::OnOpenDocument(const std::string& path) {
 
 bool CVelDoc::LoadDocument(const std::string& path) {
     Release();
-    emit Loaded();
     if (!IsProjectFile(path)) {
         if (!OpenExecutable(path)) {
             LogFailure(app_.dataFolder, "Open " + path);
             app_.ShowErrorTrail();
-            bool result = sourcePath_.empty() || OpenBlankInPlaceOf(path);
-            emit Loaded();
-            return result;
+            return sourcePath_.empty() || OpenBlankInPlaceOf(path);
         }
         blank_ = false;
     } else {
         projectPath_ = path;
     }
-    bool loaded = LoadProjectFile() || FallBackToSource();
-    emit Loaded();
-    return loaded;
+    return LoadProjectFile() || FallBackToSource();
 }
 
 bool CVelDoc::OpenExecutable(const std::string& path) {
@@ -144,10 +148,10 @@ bool CVelDoc::OpenBlankInPlaceOf(const std::string& failedPath) {
         return true;
     }
     sourcePath_.clear();
-    OnOpenDocument(blank);
+    bool opened = LoadWithFallbacks(blank);
     sourcePath_ = failedPath;
     blank_ = false;
-    return true;
+    return opened;
 }
 
 bool CVelDoc::LoadProjectFile() {
@@ -175,7 +179,7 @@ bool CVelDoc::FallBackToSource() {
         return false;
     std::string previous = sourcePath_;
     sourcePath_.clear();
-    return OnOpenDocument(previous);
+    return LoadWithFallbacks(previous);
 }
 
 bool CVelDoc::SaveDocument(const std::string& path) {
@@ -215,7 +219,6 @@ std::string CVelDoc::ProposedSaveName() const {
 }
 
 bool CVelDoc::SaveAs() {
-    saveAs_ = true;
     std::string proposed = ProposedSaveName();
     std::string path = chooseSavePath ? chooseSavePath(proposed) : std::string();
     bool saved = false;
@@ -223,7 +226,6 @@ bool CVelDoc::SaveAs() {
         blank_ = false;
         saved = SaveDocument(path);
     }
-    saveAs_ = false;
     return saved;
 }
 

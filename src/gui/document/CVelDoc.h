@@ -23,7 +23,7 @@ public:
     // name. False when nothing could be opened.
     bool OpenDocument(const std::string& path);
     // Loads an executable (decompiling it) or a project file, falling back as described in the
-    // comments of the implementation. Emits Loaded on every outcome.
+    // comments of the implementation. Emits Loaded once, on every outcome.
     bool OnOpenDocument(const std::string& path);
     // Saves the manifest and compiles the project to `path`; the document then shows the
     // compiled file.
@@ -63,6 +63,9 @@ public:
     std::function<std::string(const std::string& proposed)> chooseSavePath;
 
 signals:
+    // The project is about to be dropped: whatever holds its manifest nodes lets go of them, and
+    // viewers save their pending edits into its folder while it is still the project's.
+    void AboutToRelease();
     // The project was (re)loaded or dropped: the view rebuilds its tree.
     void Loaded();
     // A compile is about to read the project folder: viewers write their pending edits.
@@ -71,6 +74,7 @@ signals:
     void ModifiedChanged(bool modified);
 
 private:
+    bool LoadWithFallbacks(const std::string& path);
     bool LoadDocument(const std::string& path);
     bool OpenExecutable(const std::string& path);
     bool LoadProjectFile();
@@ -89,7 +93,6 @@ private:
     std::string sourcePath_;
     std::string projectPath_;
     std::string pathName_;
-    bool saveAs_ = false;
     bool blank_ = false;
     bool modified_ = false;
 };

@@ -28,6 +28,7 @@ CVelView::CVelView(AppServices& app, CVelDoc& document, QWidget* parent)
     layout->addWidget(splitter_);
     SetSplitterX(ReadIntSetting(kSplitterKey, kDefaultSplitterX));
     document_.SetTree(tree_);
+    connect(&document_, &CVelDoc::AboutToRelease, this, &CVelView::ReleaseProject);
     connect(&document_, &CVelDoc::Loaded, this, &CVelView::OnLoaded);
     connect(&document_, &CVelDoc::AboutToCompile, host_, &ViewerHost::SavePendingEdits);
     // The host may still save an edit while the view is being destroyed; the document outlives
@@ -57,6 +58,13 @@ void CVelView::SetSplitterX(int x) {
 
 void CVelView::SaveLayout() const {
     WriteSetting(kSplitterKey, QString::number(SplitterX()));
+}
+
+// The tree's items point into the manifest that is about to go.
+void CVelView::ReleaseProject() {
+    host_->Clear();
+    QSignalBlocker quiet(tree_);
+    tree_->clear();
 }
 
 void CVelView::OnLoaded() {

@@ -38,6 +38,7 @@ public:
     void NewBlankDll();
 
 private:
+    void ReleaseProject();
     void OnLoaded();
     void OnSelectionChanged();
     void SaveLayout() const;
