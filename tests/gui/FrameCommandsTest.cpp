@@ -1,7 +1,5 @@
 // The main window's File and Help commands: the recent-file list, New and Save on the blank
 // template, About, and the debug-mode offsets in the status bar.
-#include "document/FrameCommands.h"
-
 #include "GuiFixture.h"
 #include "app/Settings.h"
 #include "app/StartDocument.h"
@@ -11,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <algorithm>
 
 namespace vellum::test {
 
@@ -75,20 +74,52 @@ TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
     EXPECT_EQ(Frame().statusBar()->currentMessage(), name + " : [0x3040:0x307F]");
 
     // Turned off, selecting shows nothing, and a resource without offsets never shows any.
-    Frame().Action(gui::kCmdDebugMode)->trigger();
+    Frame().Action("tools.debugMode")->trigger();
     Tree().setCurrentItem(typeItem);
     Tree().setCurrentItem(item);
     EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
-    Frame().Action(gui::kCmdDebugMode)->trigger();
+    Frame().Action("tools.debugMode")->trigger();
     project.Set(file, "End", "");
     Tree().setCurrentItem(typeItem);
     Tree().setCurrentItem(item);
     EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
 }
 
+// The IDs are what everything outside the window's own code finds a command by.
+TEST_F(GuiTest, CommandsAreFoundByTheirStableIds) {
+    StartApp();
+    const QStringList ids{"file.new",      "file.open",      "file.save",        "file.saveAs",
+                          "file.exit",     "edit.copy",      "edit.cut",         "edit.paste",
+                          "edit.undo",     "edit.delete",    "resource.add",     "resource.import",
+                          "tools.options", "tools.snapshot", "tools.apply",      "tools.debugMode",
+                          "help.website",  "help.about",     "view.toggleInsert"};
+    for (const QString& id : ids) {
+        QAction* action = Frame().Action(id);
+        ASSERT_NE(action, nullptr) << id.toStdString();
+        EXPECT_EQ(action->objectName(), id);
+    }
+    EXPECT_EQ(Frame().Action("file.close"), nullptr);
+    EXPECT_EQ(Frame().Action("File.Open"), nullptr) << "IDs are matched exactly";
+
+    // Every menu entry but the recent files is a registered command, and every command but the
+    // insert-mode key sits in a menu.
+    const std::vector<QAction*>& recent = Frame().RecentFileActions();
+    QStringList inMenus;
+    for (QAction* top : Frame().menuBar()->actions())
+        for (QAction* action : top->menu()->actions())
+            if (!action->isSeparator() &&
+                std::find(recent.begin(), recent.end(), action) == recent.end())
+                inMenus << action->objectName();
+    inMenus.sort();
+    QStringList expected = ids;
+    expected.removeAll("view.toggleInsert");
+    expected.sort();
+    EXPECT_EQ(inMenus, expected);
+}
+
 TEST_F(GuiTest, AboutShowsTheVersion) {
     StartApp();
-    Frame().Action(gui::kCmdAbout)->trigger();
+    Frame().Action("help.about")->trigger();
     ASSERT_EQ(prompter_.Shown().size(), 1u);
     EXPECT_EQ(prompter_.Shown()[0].message, VersionString());
     EXPECT_EQ(prompter_.Shown()[0].message.rfind("Vellum Version ", 0), 0u);
@@ -103,14 +134,14 @@ TEST_F(GuiTest, SavingTheBlankTemplateAsksForAPath) {
         return std::string();
     };
     Frame().UpdateCommands();
-    Frame().Action(gui::kCmdFileSave)->trigger();
+    Frame().Action("file.save")->trigger();
     EXPECT_EQ(proposed, std::vector<std::string>{"new.dll"});
     EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
 
     std::string target = scratch_ / "made.dll";
     Doc().chooseSavePath = [&](const std::string&) { return target; };
     prompter_.Answer(IDYES); // copy the compiled file to the chosen place
-    Frame().Action(gui::kCmdFileSave)->trigger();
+    Frame().Action("file.save")->trigger();
     EXPECT_TRUE(std::filesystem::is_regular_file(target));
     EXPECT_EQ(Doc().PathName(), target);
     EXPECT_FALSE(Doc().IsBlank());
@@ -122,11 +153,11 @@ TEST_F(GuiTest, NewOpensTheBlankTemplateAfterOfferingToSave) {
     auto modified = std::filesystem::last_write_time(dll);
 
     prompter_.Answer(IDCANCEL);
-    Frame().Action(gui::kCmdFileNew)->trigger();
+    Frame().Action("file.new")->trigger();
     EXPECT_EQ(Doc().PathName(), dll);
 
     prompter_.Answer(IDNO);
-    Frame().Action(gui::kCmdFileNew)->trigger();
+    Frame().Action("file.new")->trigger();
     EXPECT_TRUE(Doc().IsBlank());
     EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
     EXPECT_FALSE(TopLabels().contains("MYTYPE"));

@@ -44,14 +44,14 @@ TEST_F(GuiTest, AMissingBlankTemplateGivesTheMessageAndAnEmptyDocument) {
 TEST_F(GuiTest, DebugModeIsOnUnlessTheSettingIsZero) {
     StartApp();
     EXPECT_TRUE(app_->Services().debugMode);
-    Frame().Action(32781)->trigger();
+    Frame().Action("tools.debugMode")->trigger();
     EXPECT_EQ(gui::ReadSetting(gui::kDebugModeKey).toStdString(), "0");
-    EXPECT_FALSE(Frame().Action(32781)->isChecked());
+    EXPECT_FALSE(Frame().Action("tools.debugMode")->isChecked());
     app_.reset();
 
     StartApp();
     EXPECT_FALSE(app_->Services().debugMode);
-    EXPECT_FALSE(Frame().Action(32781)->isChecked());
+    EXPECT_FALSE(Frame().Action("tools.debugMode")->isChecked());
     gui::WriteSetting(gui::kDebugModeKey, "no");
     EXPECT_TRUE(gui::ReadDebugMode());
 }
@@ -84,7 +84,7 @@ TEST(WindowPlacementTest, RectanglesTooSmallOrMalformedAreRefused) {
 TEST_F(GuiTest, InsertModeCommandFlipsTheSettingAndTheOvrIndicator) {
     StartApp();
     EXPECT_TRUE(Frame().OverwriteIndicator()->isEnabled());
-    Frame().Action(32784)->trigger();
+    Frame().Action("view.toggleInsert")->trigger();
     EXPECT_TRUE(gui::ReadInsertMode());
     EXPECT_FALSE(Frame().OverwriteIndicator()->isEnabled());
 }

@@ -2,7 +2,6 @@
 // question before opening, New and Exit drop the work folder's project.
 #include "GuiFixture.h"
 #include "app/StartDocument.h"
-#include "document/FrameCommands.h"
 #include "views/HexEdit.h"
 #include "views/HexWnd.h"
 
@@ -79,7 +78,7 @@ TEST_F(UnsavedChangesTest, ASavedHexEditStarsTheTitleAndSavingClearsIt) {
     EXPECT_EQ(ShownTitle(), "resources.dll* - Vellum");
 
     prompter_.Answer(IDYES); // copy the compiled file over resources.dll
-    Frame().Action(gui::kCmdFileSave)->trigger();
+    Frame().Action("file.save")->trigger();
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(ShownTitle(), "resources.dll - Vellum");
     EXPECT_NE(ReadFileText(dll_).find("Aeutral custom resource"), std::string::npos)
@@ -187,12 +186,12 @@ TEST_F(UnsavedChangesTest, ChangesLeftAtExitComeBackModifiedAtTheNextStart) {
 TEST_F(UnsavedChangesTest, NewAsksItsOwnQuestionOnlyAndItsNoDiscards) {
     DeleteVersion();
     prompter_.Answer(IDCANCEL);
-    Frame().Action(gui::kCmdFileNew)->trigger();
+    Frame().Action("file.new")->trigger();
     EXPECT_EQ(Doc().PathName(), dll_);
     EXPECT_TRUE(Doc().IsModified());
 
     prompter_.Answer(IDNO);
-    Frame().Action(gui::kCmdFileNew)->trigger();
+    Frame().Action("file.new")->trigger();
     EXPECT_TRUE(Doc().IsBlank());
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(Asked("Save current resource file?"), 2u);

@@ -87,8 +87,8 @@ TEST_F(ViewerTest, CopyPutsBinaryDataAndTextOnTheClipboard) {
     gui::HexWnd& hex = ShowHex("MYTYPE", "DATA (0)");
     hex.Edit()->Buffer().Select(0, 3);
     Frame().UpdateCommands();
-    EXPECT_TRUE(Frame().Action(57634)->isEnabled());
-    Frame().Action(57634)->trigger();
+    EXPECT_TRUE(Frame().Action("edit.copy")->isEnabled());
+    Frame().Action("edit.copy")->trigger();
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
     QByteArray binary = mime->data(gui::kBinaryDataMime);

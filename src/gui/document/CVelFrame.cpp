@@ -33,13 +33,6 @@ constexpr int kToolbarIconSize = 24;
 
 } // namespace
 
-const CommandEntry* FindCommand(int id) {
-    for (const CommandEntry& entry : kCommands)
-        if (entry.id == id)
-            return &entry;
-    return nullptr;
-}
-
 QString EntryRangeText(const QString& title, const std::string& start, const std::string& end) {
     if (start.empty() || end.empty())
         return {};
@@ -68,37 +61,37 @@ CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
     UpdateRecentFiles();
 }
 
-QAction* CVelFrame::Action(int id) const {
-    auto it = actions_.find(id);
-    return it == actions_.end() ? nullptr : it->second;
+QAction* CVelFrame::Action(const QString& id) const {
+    return actions_.value(id);
 }
 
 void CVelFrame::CreateActions() {
     for (const CommandEntry& entry : kCommands) {
         auto* action = new QAction(entry.menuText, this);
-        action->setData(entry.id);
+        action->setObjectName(entry.id);
         if (entry.toolbarText)
             action->setIconText(entry.toolbarText);
         if (entry.shortcut)
             action->setShortcut(QKeySequence(entry.shortcut));
-        actions_[entry.id] = action;
+        actions_.insert(entry.id, action);
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (int id : {kCmdImport, kCmdAddResource, kCmdIconSnapshot, kCmdApplyIconset, kCmdOptions})
+    for (const char* id :
+         {"resource.import", "resource.add", "tools.snapshot", "tools.apply", "tools.options"})
         Action(id)->setEnabled(false);
-    Action(kCmdDebugMode)->setCheckable(true);
-    Action(kCmdDebugMode)->setChecked(app_.debugMode);
+    Action("tools.debugMode")->setCheckable(true);
+    Action("tools.debugMode")->setChecked(app_.debugMode);
 }
 
 void CVelFrame::CreateMenus() {
     for (const MenuEntry& entry : kMenus) {
         QMenu* menu = menuBar()->addMenu(entry.title);
         connect(menu, &QMenu::aboutToShow, this, &CVelFrame::UpdateCommands);
-        for (int id : entry.items) {
-            if (id < 0)
+        for (const char* id : entry.items) {
+            if (!id)
                 break;
-            if (id == 0)
+            if (*id == '\0')
                 menu->addSeparator();
             else
                 menu->addAction(Action(id));
@@ -111,9 +104,9 @@ void CVelFrame::CreateMenus() {
         connect(action, &QAction::triggered, this,
                 [this, action] { OpenPath(action->data().toString()); });
         recentActions_.push_back(action);
-        fileMenu->insertAction(Action(kCmdExit), action);
+        fileMenu->insertAction(Action("file.exit"), action);
     }
-    recentSeparator_ = fileMenu->insertSeparator(Action(kCmdExit));
+    recentSeparator_ = fileMenu->insertSeparator(Action("file.exit"));
     auto* feedback = new QLabel("<a href=\"feedback\">Click to send feedback</a>");
     feedback->setObjectName("FeedbackLink");
     feedback->setCursor(Qt::PointingHandCursor);
@@ -131,8 +124,8 @@ void CVelFrame::CreateToolBar() {
     toolbar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     toolbar->setMovable(false);
-    for (int id : kToolbar) {
-        if (id == 0) {
+    for (const char* id : kToolbar) {
+        if (*id == '\0') {
             toolbar->addSeparator();
             continue;
         }
@@ -142,24 +135,24 @@ void CVelFrame::CreateToolBar() {
 }
 
 // The desktop theme's image for a toolbar command, or the style's own where the theme has none.
-QIcon CVelFrame::ToolbarIcon(int id) const {
+QIcon CVelFrame::ToolbarIcon(const QString& id) const {
     struct Image {
-        int id;
+        const char* id;
         const char* themeName;
         QStyle::StandardPixmap fallback;
     };
     static const Image kImages[] = {
-        {kCmdFileNew, "document-new", QStyle::SP_FileIcon},
-        {kCmdFileOpen, "document-open", QStyle::SP_DialogOpenButton},
-        {kCmdFileSave, "document-save", QStyle::SP_DialogSaveButton},
-        {kCmdEditCut, "edit-cut", QStyle::SP_DialogDiscardButton},
-        {kCmdEditCopy, "edit-copy", QStyle::SP_FileDialogDetailedView},
-        {kCmdEditPaste, "edit-paste", QStyle::SP_FileDialogContentsView},
-        {kCmdEditUndo, "edit-undo", QStyle::SP_ArrowBack},
-        {kCmdDeleteResource, "edit-delete", QStyle::SP_TrashIcon},
-        {kCmdAddResource, "list-add", QStyle::SP_FileDialogNewFolder},
-        {kCmdIconSnapshot, "camera-photo", QStyle::SP_DesktopIcon},
-        {kCmdApplyIconset, "preferences-desktop-theme", QStyle::SP_DialogApplyButton},
+        {"file.new", "document-new", QStyle::SP_FileIcon},
+        {"file.open", "document-open", QStyle::SP_DialogOpenButton},
+        {"file.save", "document-save", QStyle::SP_DialogSaveButton},
+        {"edit.cut", "edit-cut", QStyle::SP_DialogDiscardButton},
+        {"edit.copy", "edit-copy", QStyle::SP_FileDialogDetailedView},
+        {"edit.paste", "edit-paste", QStyle::SP_FileDialogContentsView},
+        {"edit.undo", "edit-undo", QStyle::SP_ArrowBack},
+        {"edit.delete", "edit-delete", QStyle::SP_TrashIcon},
+        {"resource.add", "list-add", QStyle::SP_FileDialogNewFolder},
+        {"tools.snapshot", "camera-photo", QStyle::SP_DesktopIcon},
+        {"tools.apply", "preferences-desktop-theme", QStyle::SP_DialogApplyButton},
     };
     for (const Image& image : kImages)
         if (image.id == id)
@@ -176,19 +169,19 @@ void CVelFrame::CreateStatusBar() {
 }
 
 void CVelFrame::ConnectCommands() {
-    connect(Action(kCmdFileNew), &QAction::triggered, view_, &CVelView::NewBlankDll);
-    connect(Action(kCmdFileOpen), &QAction::triggered, this, &CVelFrame::OpenFile);
-    connect(Action(kCmdFileSave), &QAction::triggered, this,
+    connect(Action("file.new"), &QAction::triggered, view_, &CVelView::NewBlankDll);
+    connect(Action("file.open"), &QAction::triggered, this, &CVelFrame::OpenFile);
+    connect(Action("file.save"), &QAction::triggered, this,
             [this] { document_.SaveDocument(document_.PathName()); });
-    connect(Action(kCmdFileSaveAs), &QAction::triggered, this, [this] { document_.SaveAs(); });
-    connect(Action(kCmdExit), &QAction::triggered, this, &QWidget::close);
-    connect(Action(kCmdDeleteResource), &QAction::triggered, view_, &CVelView::DeleteResource);
-    connect(Action(kCmdDebugMode), &QAction::triggered, this,
-            [this] { Action(kCmdDebugMode)->setChecked(view_->ToggleDebugMode()); });
-    connect(Action(kCmdToggleInsert), &QAction::triggered, this, &CVelFrame::ToggleInsertMode);
-    connect(Action(kCmdWebSite), &QAction::triggered, this,
+    connect(Action("file.saveAs"), &QAction::triggered, this, [this] { document_.SaveAs(); });
+    connect(Action("file.exit"), &QAction::triggered, this, &QWidget::close);
+    connect(Action("edit.delete"), &QAction::triggered, view_, &CVelView::DeleteResource);
+    connect(Action("tools.debugMode"), &QAction::triggered, this,
+            [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
+    connect(Action("view.toggleInsert"), &QAction::triggered, this, &CVelFrame::ToggleInsertMode);
+    connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
-    connect(Action(kCmdAbout), &QAction::triggered, this, [this] {
+    connect(Action("help.about"), &QAction::triggered, this, [this] {
         app_.prompter.Ask(VersionString(), "About Vellum", MB_OK | MB_ICONINFORMATION);
     });
     ConnectEditCommands();
@@ -196,11 +189,11 @@ void CVelFrame::ConnectCommands() {
 
 void CVelFrame::ConnectEditCommands() {
     ViewerHost* host = view_->Host();
-    connect(Action(kCmdEditCopy), &QAction::triggered, host, &ViewerHost::Copy);
-    connect(Action(kCmdEditCut), &QAction::triggered, host, &ViewerHost::Cut);
-    connect(Action(kCmdEditPaste), &QAction::triggered, host, &ViewerHost::Paste);
-    connect(Action(kCmdEditUndo), &QAction::triggered, host, &ViewerHost::Undo);
-    for (int id : {kCmdEditCopy, kCmdEditCut, kCmdEditPaste, kCmdEditUndo})
+    connect(Action("edit.copy"), &QAction::triggered, host, &ViewerHost::Copy);
+    connect(Action("edit.cut"), &QAction::triggered, host, &ViewerHost::Cut);
+    connect(Action("edit.paste"), &QAction::triggered, host, &ViewerHost::Paste);
+    connect(Action("edit.undo"), &QAction::triggered, host, &ViewerHost::Undo);
+    for (const char* id : {"edit.copy", "edit.cut", "edit.paste", "edit.undo"})
         connect(Action(id), &QAction::triggered, this, &CVelFrame::UpdateCommands);
 }
 
@@ -208,11 +201,11 @@ void CVelFrame::ConnectEditCommands() {
 // state moves.
 void CVelFrame::UpdateCommands() {
     ViewerHost* host = view_->Host();
-    Action(kCmdFileSave)->setEnabled(document_.CanSave());
-    Action(kCmdEditCopy)->setEnabled(host->CanCopy());
-    Action(kCmdEditCut)->setEnabled(host->CanCut());
-    Action(kCmdEditPaste)->setEnabled(host->CanPaste());
-    Action(kCmdEditUndo)->setEnabled(host->CanUndo());
+    Action("file.save")->setEnabled(document_.CanSave());
+    Action("edit.copy")->setEnabled(host->CanCopy());
+    Action("edit.cut")->setEnabled(host->CanCut());
+    Action("edit.paste")->setEnabled(host->CanPaste());
+    Action("edit.undo")->setEnabled(host->CanUndo());
 }
 
 void CVelFrame::OpenFile() {

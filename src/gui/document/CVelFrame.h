@@ -4,10 +4,10 @@
 
 #include "app/AppServices.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QString>
-#include <map>
 #include <vector>
 
 class QAction;
@@ -28,7 +28,8 @@ public:
     CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent = nullptr);
 
     CVelView* View() { return view_; }
-    QAction* Action(int id) const;
+    // The action registered under a command ID ("file.open"); null for an unknown ID.
+    QAction* Action(const QString& id) const;
     QLabel* OverwriteIndicator() { return ovr_; }
     // The File menu's recent-file entries, newest first; only the visible ones are in use.
     const std::vector<QAction*>& RecentFileActions() const { return recentActions_; }
@@ -53,7 +54,7 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
-    QIcon ToolbarIcon(int id) const;
+    QIcon ToolbarIcon(const QString& id) const;
     void CreateStatusBar();
     void ConnectCommands();
     void ConnectEditCommands();
@@ -65,7 +66,7 @@ private:
     AppServices& app_;
     CVelDoc& document_;
     CVelView* view_;
-    std::map<int, QAction*> actions_;
+    QHash<QString, QAction*> actions_;
     QLabel* ovr_ = nullptr;
     std::vector<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
