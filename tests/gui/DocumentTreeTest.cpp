@@ -1,6 +1,6 @@
 // Opening an executable in the window: the tree the manifest gives, and what the document keeps.
 #include "GuiFixture.h"
-#include "app/StartDocument.h"
+#include "application/StartDocument.h"
 
 #include <QSignalSpy>
 
@@ -36,9 +36,9 @@ TEST_F(GuiTest, ReopeningReplacesTheTreeAndAFailedOpenKeepsTheTargetForTheNextSa
     prompter_.Answer(IDOK);
     // The blank template replaces the project; compiling will create the requested file. The
     // views hear of it once: the blank template's load inside the failed one is no second load.
-    QSignalSpy released(&Doc(), &gui::CVelDoc::AboutToRelease);
-    QSignalSpy loaded(&Doc(), &gui::CVelDoc::Loaded);
-    EXPECT_TRUE(Doc().OnOpenDocument(text));
+    QSignalSpy released(&Doc(), &gui::ProjectDocument::AboutToRelease);
+    QSignalSpy loaded(&Doc(), &gui::ProjectDocument::Loaded);
+    EXPECT_TRUE(Doc().Load(text));
     EXPECT_EQ(loaded.count(), 1);
     EXPECT_GE(released.count(), 1);
     ASSERT_FALSE(prompter_.Shown().empty());

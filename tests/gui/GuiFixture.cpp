@@ -18,7 +18,7 @@ void GuiTest::SetUp() {
 
 void GuiTest::TearDown() {
     if (app_)
-        Frame().hide();
+        Window().hide();
     app_.reset();
 }
 
@@ -32,7 +32,7 @@ std::string GuiTest::OpenFixture(const std::string& name) {
     std::string copy = scratch_ / name;
     std::filesystem::copy_file(DataPath(name), copy,
                                std::filesystem::copy_options::overwrite_existing);
-    EXPECT_TRUE(Doc().OpenDocument(copy));
+    EXPECT_TRUE(Doc().Open(copy));
     return copy;
 }
 

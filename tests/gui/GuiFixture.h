@@ -2,13 +2,13 @@
 // the start-up of the real application object.
 #pragma once
 
-#include "app/VellumApp.h"
+#include "application/VellumApp.h"
 #include "common/Prompter.h"
 #include "common/TestSupport.h"
-#include "document/CVelDoc.h"
-#include "document/CVelFrame.h"
-#include "document/CVelView.h"
+#include "document/MainWindow.h"
+#include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
+#include "document/ResourceView.h"
 #include "document/ViewerHost.h"
 
 #include <QStringList>
@@ -33,9 +33,9 @@ protected:
     QStringList TopLabels();
     QStringList ChildLabels(const QString& type);
 
-    gui::CVelDoc& Doc() { return app_->Document(); }
-    gui::CVelFrame& Frame() { return app_->Frame(); }
-    gui::CVelView& View() { return *app_->Frame().View(); }
+    gui::ProjectDocument& Doc() { return app_->Document(); }
+    gui::MainWindow& Window() { return app_->Window(); }
+    gui::ResourceView& View() { return *app_->Window().View(); }
     gui::ResourceTreeWidget& Tree() { return *View().Tree(); }
     gui::ViewerHost& Host() { return *View().Host(); }
 

@@ -6,7 +6,7 @@
 #include "decompiler/ExeDumper.h"
 #include "imaging/ImageCodecs.h"
 #include "views/HexEdit.h"
-#include "views/HexWnd.h"
+#include "views/HexView.h"
 
 #include <QTest>
 #include <cstdlib>
@@ -110,7 +110,7 @@ protected:
         dll_ = OpenFixture("resources.dll");
     }
 
-    gui::HexWnd& ShowBitmap(const QString& label) {
+    gui::HexView& ShowBitmap(const QString& label) {
         EXPECT_NE(Select("Bitmap", label), nullptr);
         EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
         return *Host().Hex();
@@ -133,7 +133,7 @@ TEST_F(PngBitmapTest, ThePngIsShownAndHexEditsGoIntoIt) {
     // Bitmap 3 is kept as Bitmap00003.png; LOGO (no extension of its own) as LOGO.png.
     for (auto [label, file] :
          {std::pair{"3 (1033)", "Bitmap00003.png"}, std::pair{"LOGO.BMP (1033)", "LOGO.png"}}) {
-        gui::HexWnd& hex = ShowBitmap(label);
+        gui::HexView& hex = ShowBitmap(label);
         EXPECT_EQ(hex.Path(), Folder() + file);
         std::vector<std::uint8_t> png = ReadFileBytes(Folder() + file);
         ASSERT_GT(png.size(), 8u);
@@ -142,7 +142,7 @@ TEST_F(PngBitmapTest, ThePngIsShownAndHexEditsGoIntoIt) {
     }
 
     std::set<std::string> files = FilesIn(Folder());
-    gui::HexWnd& hex = *Host().Hex();
+    gui::HexView& hex = *Host().Hex();
     hex.Edit()->setFocus();
     QTest::keyClick(hex.Edit(), Qt::Key_F);
     QTest::keyClick(hex.Edit(), Qt::Key_F);
@@ -153,7 +153,7 @@ TEST_F(PngBitmapTest, ThePngIsShownAndHexEditsGoIntoIt) {
 }
 
 TEST_F(PngBitmapTest, ABitmapReplacedByAPngCompilesWithThePngsPixels) {
-    gui::HexWnd& hex = ShowBitmap("BANNER.BMP (1033)");
+    gui::HexView& hex = ShowBitmap("BANNER.BMP (1033)");
     std::string png = scratch_ / "pixels.png";
     WriteTestImage(png, 32, true);
     prompter_.Answer(IDYES); // a different extension
@@ -165,12 +165,12 @@ TEST_F(PngBitmapTest, ABitmapReplacedByAPngCompilesWithThePngsPixels) {
     EXPECT_TRUE(Doc().IsModified());
 
     prompter_.Answer(IDYES); // copy the compiled file over resources.dll
-    ASSERT_TRUE(Doc().SaveDocument(dll_));
+    ASSERT_TRUE(Doc().SaveTo(dll_));
     EXPECT_FALSE(AnyFileMissing());
     EXPECT_FALSE(Doc().IsModified());
 
     // The document shows the compiled file: its BANNER.BMP is a 32-bit bitmap, kept as PNG.
-    gui::HexWnd& shown = ShowBitmap("BANNER.BMP (1033)");
+    gui::HexView& shown = ShowBitmap("BANNER.BMP (1033)");
     EXPECT_EQ(shown.Path(), Folder() + "BANNER.png");
     ImageRecord image;
     ASSERT_TRUE(ReadPng(shown.Path(), image));
@@ -186,7 +186,7 @@ TEST_F(PngBitmapTest, ABitmapReplacedByAPngCompilesWithThePngsPixels) {
 
 // The bitmap's old PNG stays in the folder; with Png 0 the compile must take the new bitmap file.
 TEST_F(PngBitmapTest, APngBitmapReplacedByABmpCompilesTheBmp) {
-    gui::HexWnd& hex = ShowBitmap("3 (1033)");
+    gui::HexView& hex = ShowBitmap("3 (1033)");
     std::string bmp = scratch_ / "opaque.bmp";
     WriteTestImage(bmp, 24, false);
     prompter_.Answer(IDYES); // a different extension
@@ -198,11 +198,11 @@ TEST_F(PngBitmapTest, APngBitmapReplacedByABmpCompilesTheBmp) {
     EXPECT_TRUE(std::filesystem::exists(Folder() + "Bitmap00003.png"));
 
     prompter_.Answer(IDYES); // copy the compiled file over resources.dll
-    ASSERT_TRUE(Doc().SaveDocument(dll_));
+    ASSERT_TRUE(Doc().SaveTo(dll_));
     EXPECT_FALSE(AnyFileMissing());
 
     // 24 bits now, so written as a bitmap file; the data behind the file header is the one copied.
-    gui::HexWnd& shown = ShowBitmap("3 (1033)");
+    gui::HexView& shown = ShowBitmap("3 (1033)");
     EXPECT_EQ(shown.Path(), Folder() + "Bitmap00003.BMP");
     std::vector<std::uint8_t> compiled = ReadFileBytes(shown.Path());
     std::vector<std::uint8_t> chosen = ReadFileBytes(bmp);

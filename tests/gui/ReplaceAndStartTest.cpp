@@ -1,7 +1,7 @@
 // Replacing a resource's file from the viewers, and the start document chosen from the recent
 // file.
 #include "GuiFixture.h"
-#include "app/StartDocument.h"
+#include "application/StartDocument.h"
 #include "views/ReplaceFile.h"
 
 namespace vellum::test {

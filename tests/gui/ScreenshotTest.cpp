@@ -18,17 +18,17 @@ std::string ScreenshotPath(const std::string& name) {
 
 TEST_F(GuiTest, ScreenshotsOfTheTreeWithTheHexViewAndTheHeaderTable) {
     StartApp();
-    Frame().setGeometry(0, 0, 1100, 700);
+    Window().setGeometry(0, 0, 1100, 700);
     OpenFixture("resources.dll");
     Tree().expandAll();
 
     ASSERT_NE(Select("Bitmap", "BANNER.BMP (1033)"), nullptr);
     std::string hex = ScreenshotPath("main-hex.png");
-    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(hex)));
+    ASSERT_TRUE(Window().grab().save(QString::fromStdString(hex)));
 
     ASSERT_NE(Select("NTHEADER", "NTHeader (1033)"), nullptr);
     std::string table = ScreenshotPath("main-header-table.png");
-    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(table)));
+    ASSERT_TRUE(Window().grab().save(QString::fromStdString(table)));
 
     QImage image(QString::fromStdString(table));
     EXPECT_EQ(image.size(), QSize(1100, 700));
@@ -38,12 +38,12 @@ TEST_F(GuiTest, ScreenshotsOfTheTreeWithTheHexViewAndTheHeaderTable) {
 // LOGO is a 32-bit bitmap kept as LOGO.png: the hex view shows the PNG's bytes.
 TEST_F(GuiTest, ScreenshotOfABitmapKeptAsPng) {
     StartApp();
-    Frame().setGeometry(0, 0, 1100, 700);
+    Window().setGeometry(0, 0, 1100, 700);
     OpenFixture("resources.dll");
     Tree().expandAll();
     ASSERT_NE(Select("Bitmap", "LOGO.BMP (1033)"), nullptr);
     std::string path = ScreenshotPath("main-png-bitmap.png");
-    ASSERT_TRUE(Frame().grab().save(QString::fromStdString(path)));
+    ASSERT_TRUE(Window().grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
 }
 

@@ -1,7 +1,7 @@
 // Start-up's choice of document and the settings the window writes and reads back.
 #include "GuiFixture.h"
-#include "app/Settings.h"
-#include "app/StartDocument.h"
+#include "application/Settings.h"
+#include "application/StartDocument.h"
 #include "document/WindowPlacement.h"
 
 #include <QLabel>
@@ -38,37 +38,37 @@ TEST_F(GuiTest, AMissingBlankTemplateGivesTheMessageAndAnEmptyDocument) {
     EXPECT_NE(prompter_.Shown()[0].details.find("Failed to open required dll."), std::string::npos);
     EXPECT_EQ(Doc().GetProject(), nullptr);
     EXPECT_EQ(Tree().topLevelItemCount(), 0);
-    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_TRUE(Window().isVisible());
 }
 
 TEST_F(GuiTest, DebugModeIsOnUnlessTheSettingIsZero) {
     StartApp();
     EXPECT_TRUE(app_->Services().debugMode);
-    Frame().Action("tools.debugMode")->trigger();
+    Window().Action("tools.debugMode")->trigger();
     EXPECT_EQ(gui::ReadSetting(gui::kDebugModeKey).toStdString(), "0");
-    EXPECT_FALSE(Frame().Action("tools.debugMode")->isChecked());
+    EXPECT_FALSE(Window().Action("tools.debugMode")->isChecked());
     app_.reset();
 
     StartApp();
     EXPECT_FALSE(app_->Services().debugMode);
-    EXPECT_FALSE(Frame().Action("tools.debugMode")->isChecked());
+    EXPECT_FALSE(Window().Action("tools.debugMode")->isChecked());
     gui::WriteSetting(gui::kDebugModeKey, "no");
     EXPECT_TRUE(gui::ReadDebugMode());
 }
 
 TEST_F(GuiTest, WindowRectangleAndSplitterPositionSurviveARestart) {
     StartApp();
-    Frame().setGeometry(40, 50, 900, 600);
+    Window().setGeometry(40, 50, 900, 600);
     View().SetSplitterX(310);
     int splitter = View().SplitterX();
-    Frame().close();
+    Window().close();
     EXPECT_EQ(gui::ReadSetting(gui::kMainRectKey).toStdString(), "40,50,940,650");
     EXPECT_EQ(gui::ReadSetting(gui::kMaxKey).toStdString(), "0");
     app_.reset();
     EXPECT_EQ(gui::ReadIntSetting(gui::kSplitterKey, 0), splitter);
 
     StartApp();
-    EXPECT_EQ(Frame().geometry(), QRect(40, 50, 900, 600));
+    EXPECT_EQ(Window().geometry(), QRect(40, 50, 900, 600));
     EXPECT_EQ(View().SplitterX(), splitter);
 }
 
@@ -83,10 +83,10 @@ TEST(WindowPlacementTest, RectanglesTooSmallOrMalformedAreRefused) {
 
 TEST_F(GuiTest, InsertModeCommandFlipsTheSettingAndTheOvrIndicator) {
     StartApp();
-    EXPECT_TRUE(Frame().OverwriteIndicator()->isEnabled());
-    Frame().Action("view.toggleInsert")->trigger();
+    EXPECT_TRUE(Window().OverwriteIndicator()->isEnabled());
+    Window().Action("view.toggleInsert")->trigger();
     EXPECT_TRUE(gui::ReadInsertMode());
-    EXPECT_FALSE(Frame().OverwriteIndicator()->isEnabled());
+    EXPECT_FALSE(Window().OverwriteIndicator()->isEnabled());
 }
 
 } // namespace vellum::test

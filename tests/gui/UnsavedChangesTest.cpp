@@ -1,9 +1,9 @@
 // Unsaved changes: what marks the document modified, the title's "*", and the "Save changes"
 // question before opening, New and Exit drop the work folder's project.
 #include "GuiFixture.h"
-#include "app/StartDocument.h"
+#include "application/StartDocument.h"
 #include "views/HexEdit.h"
-#include "views/HexWnd.h"
+#include "views/HexView.h"
 
 #include <QAction>
 #include <QTest>
@@ -45,9 +45,9 @@ protected:
     }
 
     // Types "41" over the first byte of MYTYPE/DATA, leaving the edit pending in the hex view.
-    gui::HexWnd& TypePendingEdit() {
+    gui::HexView& TypePendingEdit() {
         EXPECT_NE(Select("MYTYPE", "DATA (0)"), nullptr);
-        gui::HexWnd& hex = *Host().Hex();
+        gui::HexView& hex = *Host().Hex();
         hex.Edit()->setFocus();
         QTest::keyClick(hex.Edit(), Qt::Key_4);
         QTest::keyClick(hex.Edit(), Qt::Key_1);
@@ -60,7 +60,7 @@ protected:
                              [&](const MessageDialog& shown) { return shown.message == message; });
     }
 
-    QString ShownTitle() { return Frame().windowHandle()->title(); }
+    QString ShownTitle() { return Window().windowHandle()->title(); }
 
     std::string dll_;
     std::string other_;
@@ -74,11 +74,11 @@ TEST_F(UnsavedChangesTest, ASavedHexEditStarsTheTitleAndSavingClearsIt) {
     EXPECT_FALSE(Doc().IsModified()) << "still only in the hex view";
     Select("MYTYPE", "1 (1033)");
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_TRUE(Frame().isWindowModified());
+    EXPECT_TRUE(Window().isWindowModified());
     EXPECT_EQ(ShownTitle(), "resources.dll* - Vellum");
 
     prompter_.Answer(IDYES); // copy the compiled file over resources.dll
-    Frame().Action("file.save")->trigger();
+    Window().Action("file.save")->trigger();
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(ShownTitle(), "resources.dll - Vellum");
     EXPECT_NE(ReadFileText(dll_).find("Aeutral custom resource"), std::string::npos)
@@ -94,7 +94,7 @@ TEST_F(UnsavedChangesTest, OpeningAfterADeleteAsksAndCancelKeepsTreeAndWorkFolde
     auto original = ReadFileBytes(dll_);
 
     prompter_.Answer(IDCANCEL);
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     const MessageDialog& question = prompter_.Shown().back();
     EXPECT_EQ(question.message, "Save changes to resources.dll?");
     EXPECT_EQ(question.title, "Vellum");
@@ -109,14 +109,14 @@ TEST_F(UnsavedChangesTest, OpeningAfterADeleteAsksAndCancelKeepsTreeAndWorkFolde
     // so the open does not go on either.
     prompter_.Answer(IDYES);
     prompter_.Answer(IDNO);
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     EXPECT_EQ(Doc().PathName(), dll_);
     EXPECT_FALSE(TopLabels().contains("Version Info"));
     EXPECT_TRUE(Doc().IsModified());
     EXPECT_EQ(ReadFileBytes(dll_), original);
 
     prompter_.Answer(IDNO);
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     EXPECT_EQ(Doc().PathName(), other_);
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(ReadFileBytes(dll_), original) << "No discards";
@@ -126,32 +126,32 @@ TEST_F(UnsavedChangesTest, YesCompilesBeforeTheOtherFileOpens) {
     DeleteVersion();
     prompter_.Answer(IDYES); // save changes
     prompter_.Answer(IDYES); // copy over resources.dll
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     EXPECT_EQ(Doc().PathName(), other_);
     EXPECT_EQ(Asked("Save changes to resources.dll?"), 1u);
 
     // No question now: nothing changed since the open.
     std::size_t questions = prompter_.Shown().size();
-    Frame().OpenPath(QString::fromStdString(dll_));
+    Window().OpenPath(QString::fromStdString(dll_));
     EXPECT_EQ(prompter_.Shown().size(), questions);
     EXPECT_FALSE(TopLabels().contains("Version Info"));
     EXPECT_TRUE(TopLabels().contains("MYTYPE"));
 }
 
 TEST_F(UnsavedChangesTest, PendingHexEditsAskOnExitCancelKeepsTheWindowAndNoDropsThem) {
-    gui::HexWnd& hex = TypePendingEdit();
+    gui::HexView& hex = TypePendingEdit();
     std::string path = hex.Path();
     auto onDisk = ReadFileBytes(path);
 
     prompter_.Answer(IDCANCEL);
-    EXPECT_FALSE(Frame().close());
-    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_FALSE(Window().close());
+    EXPECT_TRUE(Window().isVisible());
     EXPECT_EQ(Asked("Save changes to resources.dll?"), 1u);
     EXPECT_TRUE(hex.Modified()) << "the edit is still there";
     EXPECT_EQ(hex.Edit()->Buffer().Data()[0], 0x41);
 
     prompter_.Answer(IDNO);
-    EXPECT_TRUE(Frame().close());
+    EXPECT_TRUE(Window().close());
     EXPECT_EQ(ReadFileBytes(path), onDisk);
 }
 
@@ -160,22 +160,22 @@ TEST_F(UnsavedChangesTest, PendingHexEditsAskOnExitCancelKeepsTheWindowAndNoDrop
 TEST_F(UnsavedChangesTest, ChangesLeftAtExitComeBackModifiedAtTheNextStart) {
     DeleteVersion();
     prompter_.Answer(IDNO);
-    EXPECT_TRUE(Frame().close());
+    EXPECT_TRUE(Window().close());
     app_.reset();
 
     StartApp();
     EXPECT_EQ(Doc().PathName(), dll_);
     EXPECT_TRUE(Doc().IsModified());
-    EXPECT_TRUE(Frame().isWindowModified());
+    EXPECT_TRUE(Window().isWindowModified());
     EXPECT_EQ(Tree().FindTypeItem("Version Info"), nullptr) << "the delete is still there";
     prompter_.Answer(IDCANCEL);
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     EXPECT_EQ(Asked("Save changes to resources.dll?"), 2u);
     EXPECT_EQ(Doc().PathName(), dll_);
 
     // Opening another executable replaces the work folder's project, marker and all.
     prompter_.Answer(IDNO);
-    Frame().OpenPath(QString::fromStdString(other_));
+    Window().OpenPath(QString::fromStdString(other_));
     EXPECT_FALSE(Doc().IsModified());
     app_.reset();
     StartApp();
@@ -186,12 +186,12 @@ TEST_F(UnsavedChangesTest, ChangesLeftAtExitComeBackModifiedAtTheNextStart) {
 TEST_F(UnsavedChangesTest, NewAsksItsOwnQuestionOnlyAndItsNoDiscards) {
     DeleteVersion();
     prompter_.Answer(IDCANCEL);
-    Frame().Action("file.new")->trigger();
+    Window().Action("file.new")->trigger();
     EXPECT_EQ(Doc().PathName(), dll_);
     EXPECT_TRUE(Doc().IsModified());
 
     prompter_.Answer(IDNO);
-    Frame().Action("file.new")->trigger();
+    Window().Action("file.new")->trigger();
     EXPECT_TRUE(Doc().IsBlank());
     EXPECT_FALSE(Doc().IsModified());
     EXPECT_EQ(Asked("Save current resource file?"), 2u);
@@ -203,13 +203,13 @@ TEST_F(UnsavedChangesTest, FailedOpensAndSavesGoToTheLog) {
     std::string text = scratch_ / "notes.txt";
     WriteFileText(text, "not an executable");
     prompter_.Answer(IDOK);
-    Frame().OpenPath(QString::fromStdString(text));
+    Window().OpenPath(QString::fromStdString(text));
     ASSERT_TRUE(std::filesystem::exists(log));
     EXPECT_NE(ReadFileText(log).find("Open " + text + " failed"), std::string::npos);
 
     // The blank template now stands for notes.txt; without its header file the compile fails.
     std::filesystem::remove(gui::WorkFolder(dataFolder_) + "DOSHEADER.BIN");
-    EXPECT_FALSE(Doc().SaveDocument(text));
+    EXPECT_FALSE(Doc().SaveTo(text));
     EXPECT_NE(ReadFileText(log).find("Save " + text + " failed"), std::string::npos);
 }
 

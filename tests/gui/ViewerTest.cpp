@@ -3,7 +3,7 @@
 #include "GuiFixture.h"
 #include "views/HeaderTableView.h"
 #include "views/HexEdit.h"
-#include "views/HexWnd.h"
+#include "views/HexView.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,7 +22,7 @@ protected:
         OpenFixture("resources.dll");
     }
 
-    gui::HexWnd& ShowHex(const QString& type, const QString& label) {
+    gui::HexView& ShowHex(const QString& type, const QString& label) {
         EXPECT_NE(Select(type, label), nullptr);
         EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
         return *Host().Hex();
@@ -43,7 +43,7 @@ TEST_F(ViewerTest, HeaderTablesShowCountColumnsHeadedByTheirNames) {
 }
 
 TEST_F(ViewerTest, HexViewShowsTheFileAndTypedDigitsSetNibbles) {
-    gui::HexWnd& hex = ShowHex("MYTYPE", "DATA (0)");
+    gui::HexView& hex = ShowHex("MYTYPE", "DATA (0)");
     std::vector<std::uint8_t> original = ReadFileBytes(hex.Path());
     ASSERT_EQ(hex.Edit()->Buffer().Data(), original);
 
@@ -84,11 +84,11 @@ TEST_F(ViewerTest, HexLinesFollowTheCellSizeAndColumns) {
 }
 
 TEST_F(ViewerTest, CopyPutsBinaryDataAndTextOnTheClipboard) {
-    gui::HexWnd& hex = ShowHex("MYTYPE", "DATA (0)");
+    gui::HexView& hex = ShowHex("MYTYPE", "DATA (0)");
     hex.Edit()->Buffer().Select(0, 3);
-    Frame().UpdateCommands();
-    EXPECT_TRUE(Frame().Action("edit.copy")->isEnabled());
-    Frame().Action("edit.copy")->trigger();
+    Window().UpdateCommands();
+    EXPECT_TRUE(Window().Action("edit.copy")->isEnabled());
+    Window().Action("edit.copy")->trigger();
     const QMimeData* mime = QApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
     QByteArray binary = mime->data(gui::kBinaryDataMime);
@@ -109,10 +109,10 @@ TEST_F(ViewerTest, CopyPutsBinaryDataAndTextOnTheClipboard) {
 }
 
 TEST_F(ViewerTest, AnOutsideChangeToTheShownFileAppearsWithinTheWatchInterval) {
-    gui::HexWnd& hex = ShowHex("MYTYPE", "DATA (0)");
+    gui::HexView& hex = ShowHex("MYTYPE", "DATA (0)");
     WriteFileText(hex.Path(), "changed outside");
     auto shown = [&] { return hex.Edit()->Buffer().Size() == 15; };
-    EXPECT_TRUE(QTest::qWaitFor(shown, gui::HexWnd::kWatchIntervalMs + 1500));
+    EXPECT_TRUE(QTest::qWaitFor(shown, gui::HexView::kWatchIntervalMs + 1500));
     EXPECT_EQ(hex.Edit()->Buffer().Data()[0], 'c');
     EXPECT_FALSE(hex.Modified());
 }

@@ -12,8 +12,6 @@ namespace vellum::gui {
 class ResourceTreeWidget : public QTreeWidget, public TreeSink {
     Q_OBJECT
 public:
-    static constexpr int kControlId = 1002;
-
     explicit ResourceTreeWidget(QWidget* parent = nullptr);
 
     void Fill(Project* project);

@@ -3,7 +3,7 @@
 
 #include "common/Strings.h"
 #include "views/HeaderTableView.h"
-#include "views/HexWnd.h"
+#include "views/HexView.h"
 
 #include <QStackedLayout>
 
@@ -45,10 +45,10 @@ void ViewerHost::Activate(QWidget* viewer, ViewKind kind) {
 
 void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fileNode) {
     if (!hex_) {
-        hex_ = new HexWnd(app_);
+        hex_ = new HexView(app_);
         stack_->addWidget(hex_);
         connect(hex_->Edit(), &HexEdit::StateChanged, this, &ViewerHost::CommandsChanged);
-        connect(hex_, &HexWnd::FileChanged, this, &ViewerHost::ProjectChanged);
+        connect(hex_, &HexView::FileChanged, this, &ViewerHost::ProjectChanged);
     }
     hex_->Open(path, project, fileNode, false);
     Activate(hex_, ViewKind::Hex);

@@ -2,7 +2,7 @@
 // time, saves the active viewer's pending edits and routes the Edit commands to it.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 #include "document/PendingEdits.h"
 #include "project/Project.h"
 
@@ -12,7 +12,7 @@ class QStackedLayout;
 
 namespace vellum::gui {
 
-class HexWnd;
+class HexView;
 class HeaderTableView;
 
 // The kinds of the active view; the numbers are those the program has always used.
@@ -21,8 +21,6 @@ enum class ViewKind { None = 0, Hex = 1, HeaderTable = 11 };
 class ViewerHost : public QWidget, public PendingEdits {
     Q_OBJECT
 public:
-    static constexpr int kControlId = 1003;
-
     explicit ViewerHost(AppServices& app, QWidget* parent = nullptr);
     ~ViewerHost() override;
 
@@ -39,7 +37,7 @@ public:
     void DiscardPendingEdits() override;
 
     ViewKind Kind() const { return kind_; }
-    HexWnd* Hex() { return hex_; }
+    HexView* Hex() { return hex_; }
     HeaderTableView* HeaderTable() { return headerTable_; }
 
     void Copy();
@@ -63,7 +61,7 @@ private:
     AppServices& app_;
     QStackedLayout* stack_;
     QWidget* empty_;
-    HexWnd* hex_ = nullptr;
+    HexView* hex_ = nullptr;
     HeaderTableView* headerTable_ = nullptr;
     ViewKind kind_ = ViewKind::None;
 };

@@ -13,8 +13,6 @@ namespace vellum::gui {
 class HeaderTableView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kListId = 1042;
-
     explicit HeaderTableView(QWidget* parent = nullptr);
 
     // Replaces the table with the document's; without a HEADER the table stays empty.

@@ -4,7 +4,7 @@
 // ((columns - address width) + 1) / (digits + 1) without it, at least 1.
 #include "views/HexEdit.h"
 
-#include "app/Settings.h"
+#include "application/Settings.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 // bar with the "OVR" indicator, the feedback link in the menu bar, and the window placement.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 
 #include <QHash>
 #include <QIcon>
@@ -15,19 +15,19 @@ class QLabel;
 
 namespace vellum::gui {
 
-class CVelDoc;
-class CVelView;
+class ProjectDocument;
+class ResourceView;
 
 // The debug-mode status text for a shown resource: "title : [0xstart:0xend]", or empty when
 // either offset is unknown.
 QString EntryRangeText(const QString& title, const std::string& start, const std::string& end);
 
-class CVelFrame : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent = nullptr);
+    MainWindow(AppServices& app, ProjectDocument& document, QWidget* parent = nullptr);
 
-    CVelView* View() { return view_; }
+    ResourceView* View() { return view_; }
     // The action registered under a command ID ("file.open"); null for an unknown ID.
     QAction* Action(const QString& id) const;
     QLabel* OverwriteIndicator() { return ovr_; }
@@ -64,8 +64,8 @@ private:
     void UpdateOverwriteIndicator();
 
     AppServices& app_;
-    CVelDoc& document_;
-    CVelView* view_;
+    ProjectDocument& document_;
+    ResourceView* view_;
     QHash<QString, QAction*> actions_;
     QLabel* ovr_ = nullptr;
     std::vector<QAction*> recentActions_;

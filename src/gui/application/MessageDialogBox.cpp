@@ -1,5 +1,5 @@
 // The message dialog and the Qt prompter.
-#include "app/MessageDialogBox.h"
+#include "application/MessageDialogBox.h"
 
 #include "common/ErrorBox.h"
 

@@ -1,13 +1,13 @@
 // Building the main window and wiring its commands.
-#include "document/CVelFrame.h"
+#include "document/MainWindow.h"
 
-#include "app/Settings.h"
+#include "application/Settings.h"
 #include "cli/Version.h"
 #include "common/ErrorBox.h"
-#include "document/CVelDoc.h"
-#include "document/CVelView.h"
-#include "document/FrameCommands.h"
+#include "document/CommandTable.h"
+#include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
+#include "document/ResourceView.h"
 #include "document/ViewerHost.h"
 #include "document/WindowPlacement.h"
 #include "project/Project.h"
@@ -40,32 +40,32 @@ QString EntryRangeText(const QString& title, const std::string& start, const std
         .arg(title, QString::fromStdString(start), QString::fromStdString(end));
 }
 
-CVelFrame::CVelFrame(AppServices& app, CVelDoc& document, QWidget* parent)
+MainWindow::MainWindow(AppServices& app, ProjectDocument& document, QWidget* parent)
     : QMainWindow(parent), app_(app), document_(document) {
-    setObjectName("CVelFrame");
-    view_ = new CVelView(app, document);
+    setObjectName("MainWindow");
+    view_ = new ResourceView(app, document);
     setCentralWidget(view_);
     CreateActions();
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
     ConnectCommands();
-    connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateTitle);
-    connect(&document_, &CVelDoc::ModifiedChanged, this, &QWidget::setWindowModified);
-    connect(&document_, &CVelDoc::Loaded, this, &CVelFrame::UpdateCommands);
-    connect(view_->Host(), &ViewerHost::CommandsChanged, this, &CVelFrame::UpdateCommands);
-    connect(&document_, &CVelDoc::PathNameChanged, this, &CVelFrame::UpdateRecentFiles);
-    connect(view_->Tree(), &QTreeWidget::currentItemChanged, this, &CVelFrame::ShowEntryRange);
+    connect(&document_, &ProjectDocument::PathNameChanged, this, &MainWindow::UpdateTitle);
+    connect(&document_, &ProjectDocument::ModifiedChanged, this, &QWidget::setWindowModified);
+    connect(&document_, &ProjectDocument::Loaded, this, &MainWindow::UpdateCommands);
+    connect(view_->Host(), &ViewerHost::CommandsChanged, this, &MainWindow::UpdateCommands);
+    connect(&document_, &ProjectDocument::PathNameChanged, this, &MainWindow::UpdateRecentFiles);
+    connect(view_->Tree(), &QTreeWidget::currentItemChanged, this, &MainWindow::ShowEntryRange);
     UpdateTitle();
     UpdateCommands();
     UpdateRecentFiles();
 }
 
-QAction* CVelFrame::Action(const QString& id) const {
+QAction* MainWindow::Action(const QString& id) const {
     return actions_.value(id);
 }
 
-void CVelFrame::CreateActions() {
+void MainWindow::CreateActions() {
     for (const CommandEntry& entry : kCommands) {
         auto* action = new QAction(entry.menuText, this);
         action->setObjectName(entry.id);
@@ -84,10 +84,10 @@ void CVelFrame::CreateActions() {
     Action("tools.debugMode")->setChecked(app_.debugMode);
 }
 
-void CVelFrame::CreateMenus() {
+void MainWindow::CreateMenus() {
     for (const MenuEntry& entry : kMenus) {
         QMenu* menu = menuBar()->addMenu(entry.title);
-        connect(menu, &QMenu::aboutToShow, this, &CVelFrame::UpdateCommands);
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
         for (const char* id : entry.items) {
             if (!id)
                 break;
@@ -118,7 +118,7 @@ void CVelFrame::CreateMenus() {
     menuBar()->setCornerWidget(feedback, Qt::TopRightCorner);
 }
 
-void CVelFrame::CreateToolBar() {
+void MainWindow::CreateToolBar() {
     QToolBar* toolbar = addToolBar("Standard");
     toolbar->setObjectName("MainToolBar");
     toolbar->setIconSize(QSize(kToolbarIconSize, kToolbarIconSize));
@@ -135,7 +135,7 @@ void CVelFrame::CreateToolBar() {
 }
 
 // The desktop theme's image for a toolbar command, or the style's own where the theme has none.
-QIcon CVelFrame::ToolbarIcon(const QString& id) const {
+QIcon MainWindow::ToolbarIcon(const QString& id) const {
     struct Image {
         const char* id;
         const char* themeName;
@@ -160,7 +160,7 @@ QIcon CVelFrame::ToolbarIcon(const QString& id) const {
     return {};
 }
 
-void CVelFrame::CreateStatusBar() {
+void MainWindow::CreateStatusBar() {
     ovr_ = new QLabel("OVR");
     ovr_->setObjectName("OvrIndicator");
     statusBar()->addPermanentWidget(ovr_);
@@ -168,17 +168,17 @@ void CVelFrame::CreateStatusBar() {
     UpdateOverwriteIndicator();
 }
 
-void CVelFrame::ConnectCommands() {
-    connect(Action("file.new"), &QAction::triggered, view_, &CVelView::NewBlankDll);
-    connect(Action("file.open"), &QAction::triggered, this, &CVelFrame::OpenFile);
+void MainWindow::ConnectCommands() {
+    connect(Action("file.new"), &QAction::triggered, view_, &ResourceView::NewBlankDll);
+    connect(Action("file.open"), &QAction::triggered, this, &MainWindow::OpenFile);
     connect(Action("file.save"), &QAction::triggered, this,
-            [this] { document_.SaveDocument(document_.PathName()); });
+            [this] { document_.SaveTo(document_.PathName()); });
     connect(Action("file.saveAs"), &QAction::triggered, this, [this] { document_.SaveAs(); });
     connect(Action("file.exit"), &QAction::triggered, this, &QWidget::close);
-    connect(Action("edit.delete"), &QAction::triggered, view_, &CVelView::DeleteResource);
+    connect(Action("edit.delete"), &QAction::triggered, view_, &ResourceView::DeleteResource);
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
-    connect(Action("view.toggleInsert"), &QAction::triggered, this, &CVelFrame::ToggleInsertMode);
+    connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
     connect(Action("help.about"), &QAction::triggered, this, [this] {
@@ -187,19 +187,19 @@ void CVelFrame::ConnectCommands() {
     ConnectEditCommands();
 }
 
-void CVelFrame::ConnectEditCommands() {
+void MainWindow::ConnectEditCommands() {
     ViewerHost* host = view_->Host();
     connect(Action("edit.copy"), &QAction::triggered, host, &ViewerHost::Copy);
     connect(Action("edit.cut"), &QAction::triggered, host, &ViewerHost::Cut);
     connect(Action("edit.paste"), &QAction::triggered, host, &ViewerHost::Paste);
     connect(Action("edit.undo"), &QAction::triggered, host, &ViewerHost::Undo);
     for (const char* id : {"edit.copy", "edit.cut", "edit.paste", "edit.undo"})
-        connect(Action(id), &QAction::triggered, this, &CVelFrame::UpdateCommands);
+        connect(Action(id), &QAction::triggered, this, &MainWindow::UpdateCommands);
 }
 
 // Menus are refreshed as they open, like update handlers; the toolbar whenever the viewer's edit
 // state moves.
-void CVelFrame::UpdateCommands() {
+void MainWindow::UpdateCommands() {
     ViewerHost* host = view_->Host();
     Action("file.save")->setEnabled(document_.CanSave());
     Action("edit.copy")->setEnabled(host->CanCopy());
@@ -208,7 +208,7 @@ void CVelFrame::UpdateCommands() {
     Action("edit.undo")->setEnabled(host->CanUndo());
 }
 
-void CVelFrame::OpenFile() {
+void MainWindow::OpenFile() {
     QString path = QFileDialog::getOpenFileName(
         this, "Open Vellum File", {},
         "Resource Files (*.exe *.dll *.icl *.msstyles);;All Files (*)");
@@ -216,14 +216,14 @@ void CVelFrame::OpenFile() {
         OpenPath(path);
 }
 
-void CVelFrame::OpenPath(const QString& path) {
-    if (!document_.SaveModified())
+void MainWindow::OpenPath(const QString& path) {
+    if (!document_.MaybeSave())
         return;
-    if (!document_.OpenDocument(path.toStdString()))
-        document_.NewBlankDocument();
+    if (!document_.Open(path.toStdString()))
+        document_.NewBlank();
 }
 
-void CVelFrame::UpdateRecentFiles() {
+void MainWindow::UpdateRecentFiles() {
     QStringList files = ReadRecentFiles();
     for (int i = 0; i < int(recentActions_.size()); ++i) {
         QAction* action = recentActions_[i];
@@ -239,7 +239,7 @@ void CVelFrame::UpdateRecentFiles() {
 }
 
 // In debug mode the status bar shows where the selected resource's data lies in the executable.
-void CVelFrame::ShowEntryRange() {
+void MainWindow::ShowEntryRange() {
     statusBar()->clearMessage();
     Project* project = document_.GetProject();
     XmlNode* node = ResourceTreeWidget::NodeOf(view_->Tree()->currentItem());
@@ -252,7 +252,7 @@ void CVelFrame::ShowEntryRange() {
         statusBar()->showMessage(text);
 }
 
-void CVelFrame::UpdateTitle() {
+void MainWindow::UpdateTitle() {
     QString name = QString::fromStdString(document_.PathName());
     QString title = name.isEmpty() ? "Untitled" : name.section('/', -1);
     // "[*]" shows as "*" while the document is modified.
@@ -260,16 +260,16 @@ void CVelFrame::UpdateTitle() {
     setWindowModified(document_.IsModified());
 }
 
-void CVelFrame::ToggleInsertMode() {
+void MainWindow::ToggleInsertMode() {
     WriteSetting(kInsertKey, ReadInsertMode() ? "0" : "1");
     UpdateOverwriteIndicator();
 }
 
-void CVelFrame::UpdateOverwriteIndicator() {
+void MainWindow::UpdateOverwriteIndicator() {
     ovr_->setEnabled(!ReadInsertMode());
 }
 
-void CVelFrame::RestorePlacement() {
+void MainWindow::RestorePlacement() {
     QRect desktop = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     QRect rect = ParseMainRect(ReadSetting(kMainRectKey), minimumSizeHint())
                      .value_or(DefaultMainRect(desktop));
@@ -278,19 +278,19 @@ void CVelFrame::RestorePlacement() {
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void CVelFrame::SavePlacement() const {
+void MainWindow::SavePlacement() const {
     WriteSetting(kMaxKey, isMaximized() ? "1" : "0");
     WriteSetting(kMainRectKey,
                  FormatMainRect(normalGeometry().isValid() ? normalGeometry() : geometry()));
 }
 
-void CVelFrame::closeEvent(QCloseEvent* event) {
-    if (!document_.SaveModified()) {
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!document_.MaybeSave()) {
         event->ignore();
         return;
     }
     SavePlacement();
-    document_.CloseDocument();
+    document_.Close();
     QMainWindow::closeEvent(event);
 }
 

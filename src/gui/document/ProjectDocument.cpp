@@ -1,8 +1,8 @@
 // Opening, saving and closing the project document.
-#include "document/CVelDoc.h"
+#include "document/ProjectDocument.h"
 
-#include "app/Settings.h"
-#include "app/StartDocument.h"
+#include "application/Settings.h"
+#include "application/StartDocument.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -63,25 +63,25 @@ std::string FileDialogSavePath(const std::string& proposed) {
 
 } // namespace
 
-CVelDoc::CVelDoc(AppServices& app, QObject* parent)
+ProjectDocument::ProjectDocument(AppServices& app, QObject* parent)
     : QObject(parent), chooseSavePath(FileDialogSavePath), app_(app) {}
 
-CVelDoc::~CVelDoc() = default;
+ProjectDocument::~ProjectDocument() = default;
 
-void CVelDoc::SetTree(TreeSink* tree) {
+void ProjectDocument::SetTree(TreeSink* tree) {
     tree_ = tree;
     if (project_)
         project_->SetTree(tree);
 }
 
-void CVelDoc::Release() {
+void ProjectDocument::Release() {
     emit AboutToRelease();
     project_.reset();
     manifestPath_.clear();
 }
 
-bool CVelDoc::OpenDocument(const std::string& path) {
-    if (!OnOpenDocument(path))
+bool ProjectDocument::Open(const std::string& path) {
+    if (!Load(path))
         return false;
     // The document has no content of its own; the open only proves the executable is readable.
     std::ifstream source(sourcePath_, std::ios::binary);
@@ -91,23 +91,23 @@ bool CVelDoc::OpenDocument(const std::string& path) {
     return true;
 }
 
-bool CVelDoc::OnOpenDocument(const std::string& path) {
-    bool loaded = LoadWithFallbacks(path);
+bool ProjectDocument::Load(const std::string& path) {
+    bool loaded = LoadQuietly(path);
     emit Loaded();
     return loaded;
 }
 
 // The fallbacks load another file in place of the one that failed; only the outermost load tells
 // the views.
-bool CVelDoc::LoadWithFallbacks(const std::string& path) {
-    bool loaded = LoadDocument(path);
+bool ProjectDocument::LoadQuietly(const std::string& path) {
+    bool loaded = LoadFile(path);
     // A freshly decompiled executable holds no changes; a project file may still hold some.
     SetModified(loaded && project_ && IsProjectFile(path) &&
                 FileExists(project_->Folder() + kUncompiledMarkerFile));
     return loaded;
 }
 
-bool CVelDoc::LoadDocument(const std::string& path) {
+bool ProjectDocument::LoadFile(const std::string& path) {
     Release();
     if (!IsProjectFile(path)) {
         if (!OpenExecutable(path)) {
@@ -122,7 +122,7 @@ bool CVelDoc::LoadDocument(const std::string& path) {
     return LoadProjectFile() || FallBackToSource();
 }
 
-bool CVelDoc::OpenExecutable(const std::string& path) {
+bool ProjectDocument::OpenExecutable(const std::string& path) {
     std::string work = WorkFolder(app_.dataFolder);
     GuardedFolderDelete(work, false, app_.dataFolder);
     DecompileRequest request;
@@ -140,7 +140,7 @@ bool CVelDoc::OpenExecutable(const std::string& path) {
 
 // A failed executable while a project was open: the blank template takes its place, and the
 // path that failed becomes the target of the next save, so compiling creates it.
-bool CVelDoc::OpenBlankInPlaceOf(const std::string& failedPath) {
+bool ProjectDocument::OpenBlankInPlaceOf(const std::string& failedPath) {
     std::string blank = BlankTemplatePath(app_.dataFolder);
     if (!FileExists(blank)) {
         ReportMissingBlankTemplate(kModule, __LINE__, blank);
@@ -148,13 +148,13 @@ bool CVelDoc::OpenBlankInPlaceOf(const std::string& failedPath) {
         return true;
     }
     sourcePath_.clear();
-    bool opened = LoadWithFallbacks(blank);
+    bool opened = LoadQuietly(blank);
     sourcePath_ = failedPath;
     blank_ = false;
     return opened;
 }
 
-bool CVelDoc::LoadProjectFile() {
+bool ProjectDocument::LoadProjectFile() {
     ProjectFile file;
     HRESULT hr = file.Load(projectPath_);
     if (FAILED(hr)) {
@@ -174,15 +174,15 @@ bool CVelDoc::LoadProjectFile() {
 }
 
 // The project could not be loaded: the executable that was open before is opened again.
-bool CVelDoc::FallBackToSource() {
+bool ProjectDocument::FallBackToSource() {
     if (sourcePath_.empty())
         return false;
     std::string previous = sourcePath_;
     sourcePath_.clear();
-    return LoadWithFallbacks(previous);
+    return LoadQuietly(previous);
 }
 
-bool CVelDoc::SaveDocument(const std::string& path) {
+bool ProjectDocument::SaveTo(const std::string& path) {
     if (!project_)
         return false;
     project_->Save();
@@ -205,12 +205,12 @@ bool CVelDoc::SaveDocument(const std::string& path) {
     // file from it, the changes stay where they are, still unsaved.
     if (!Delivered(outcome, path))
         return false;
-    bool reopened = OnOpenDocument(path);
+    bool reopened = Load(path);
     SetPathName(path);
     return reopened;
 }
 
-std::string CVelDoc::ProposedSaveName() const {
+std::string ProjectDocument::ProposedSaveName() const {
     if (blank_)
         return "new.dll";
     std::string title(FileNameOf(pathName_));
@@ -218,22 +218,22 @@ std::string CVelDoc::ProposedSaveName() const {
     return cut == std::string::npos ? title : title.substr(0, cut);
 }
 
-bool CVelDoc::SaveAs() {
+bool ProjectDocument::SaveAs() {
     std::string proposed = ProposedSaveName();
     std::string path = chooseSavePath ? chooseSavePath(proposed) : std::string();
     bool saved = false;
     if (!path.empty()) {
         blank_ = false;
-        saved = SaveDocument(path);
+        saved = SaveTo(path);
     }
     return saved;
 }
 
-bool CVelDoc::HasUnsavedChanges() const {
+bool ProjectDocument::HasUnsavedChanges() const {
     return modified_ || (pending_ && pending_->HasPendingEdits());
 }
 
-bool CVelDoc::SaveModified() {
+bool ProjectDocument::MaybeSave() {
     if (!HasUnsavedChanges())
         return true;
     std::string name(FileNameOf(pathName_));
@@ -243,7 +243,7 @@ bool CVelDoc::SaveModified() {
     return SaveOrDiscard(answer);
 }
 
-bool CVelDoc::SaveOrDiscard(int answer) {
+bool ProjectDocument::SaveOrDiscard(int answer) {
     if (answer == IDYES)
         return SaveCurrent();
     if (answer == IDNO && pending_)
@@ -252,13 +252,13 @@ bool CVelDoc::SaveOrDiscard(int answer) {
 }
 
 // What File > Save does: compile to the path name, or ask for one when there is none.
-bool CVelDoc::SaveCurrent() {
+bool ProjectDocument::SaveCurrent() {
     if (!project_)
         return true;
-    return pathName_.empty() ? SaveAs() : SaveDocument(pathName_);
+    return pathName_.empty() ? SaveAs() : SaveTo(pathName_);
 }
 
-void CVelDoc::SetModified(bool modified) {
+void ProjectDocument::SetModified(bool modified) {
     if (project_)
         MarkUncompiled(project_->Folder(), modified);
     if (modified == modified_)
@@ -267,7 +267,7 @@ void CVelDoc::SetModified(bool modified) {
     emit ModifiedChanged(modified);
 }
 
-void CVelDoc::CloseDocument() {
+void ProjectDocument::Close() {
     if (project_)
         project_->Save();
     Release();
@@ -279,29 +279,29 @@ void CVelDoc::CloseDocument() {
     emit PathNameChanged();
 }
 
-bool CVelDoc::NewBlankDocument() {
+bool ProjectDocument::NewBlank() {
     std::string blank = BlankTemplatePath(app_.dataFolder);
     if (!FileExists(blank)) {
         ReportMissingBlankTemplate(kModule, __LINE__, blank);
         app_.ShowErrorTrail();
         return false;
     }
-    if (!OpenDocument(blank))
+    if (!Open(blank))
         return false;
     MarkBlank();
     return true;
 }
 
-void CVelDoc::NewEmptyDocument() {
-    CloseDocument();
+void ProjectDocument::NewEmpty() {
+    Close();
     blank_ = false;
 }
 
-void CVelDoc::MarkBlank() {
+void ProjectDocument::MarkBlank() {
     blank_ = true;
 }
 
-void CVelDoc::SetPathName(const std::string& path) {
+void ProjectDocument::SetPathName(const std::string& path) {
     pathName_ = IsProjectFile(path) ? sourcePath_ : path;
     if (!pathName_.empty())
         AddRecentFile(QString::fromStdString(pathName_));

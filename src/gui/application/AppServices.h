@@ -1,4 +1,4 @@
-// What the application hands to its document, view and frame: the data folder, the prompter
+// What the application hands to its document, view and main window: the data folder, the prompter
 // that answers questions and shows messages, and the error dialog's settings.
 #pragma once
 

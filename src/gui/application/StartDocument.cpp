@@ -1,8 +1,8 @@
 // The start document and the paths of the work folder and the blank template.
-#include "app/StartDocument.h"
+#include "application/StartDocument.h"
 
-#include "operations/ProjectFile.h"
 #include "common/ErrorTrail.h"
+#include "operations/ProjectFile.h"
 
 #include <filesystem>
 

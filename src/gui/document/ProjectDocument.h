@@ -2,7 +2,7 @@
 // its manifest. Saving compiles the work folder back and puts the result where the user wants it.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 #include "document/PendingEdits.h"
 #include "project/Project.h"
 
@@ -13,34 +13,34 @@
 
 namespace vellum::gui {
 
-class CVelDoc : public QObject {
+class ProjectDocument : public QObject {
     Q_OBJECT
 public:
-    explicit CVelDoc(AppServices& app, QObject* parent = nullptr);
-    ~CVelDoc() override;
+    explicit ProjectDocument(AppServices& app, QObject* parent = nullptr);
+    ~ProjectDocument() override;
 
     // The full open a user asks for: load, confirm the source file is readable, set the path
     // name. False when nothing could be opened.
-    bool OpenDocument(const std::string& path);
+    bool Open(const std::string& path);
     // Loads an executable (decompiling it) or a project file, falling back as described in the
     // comments of the implementation. Emits Loaded once, on every outcome.
-    bool OnOpenDocument(const std::string& path);
+    bool Load(const std::string& path);
     // Saves the manifest and compiles the project to `path`; the document then shows the
     // compiled file.
-    bool SaveDocument(const std::string& path);
+    bool SaveTo(const std::string& path);
     bool SaveAs();
     // Saves the manifest and forgets the project.
-    void CloseDocument();
+    void Close();
     // The blank template as a new, unnamed document.
-    bool NewBlankDocument();
+    bool NewBlank();
     // Asks "Save changes to NAME?" when the project or a viewer holds unsaved changes, before
     // something replaces the project (open, new, exit). True when the caller may go on.
-    bool SaveModified();
+    bool MaybeSave();
     // Carries out an answer to a save question: Yes saves (false when the save fails or is
     // cancelled), No discards the viewers' pending edits, Cancel gives false.
     bool SaveOrDiscard(int answer);
     // An empty document: nothing loaded.
-    void NewEmptyDocument();
+    void NewEmpty();
     void MarkBlank();
 
     // A ".vellum" path is shown as the executable it was made from.
@@ -74,8 +74,8 @@ signals:
     void ModifiedChanged(bool modified);
 
 private:
-    bool LoadWithFallbacks(const std::string& path);
-    bool LoadDocument(const std::string& path);
+    bool LoadQuietly(const std::string& path);
+    bool LoadFile(const std::string& path);
     bool OpenExecutable(const std::string& path);
     bool LoadProjectFile();
     bool FallBackToSource();

@@ -1,5 +1,5 @@
 // Loading, saving and watching the file the hex pane shows.
-#include "views/HexWnd.h"
+#include "views/HexView.h"
 
 #include "common/FileIo.h"
 #include "views/ReplaceFile.h"
@@ -20,14 +20,14 @@ std::filesystem::file_time_type LastWriteTime(const std::string& path) {
 
 } // namespace
 
-HexWnd::HexWnd(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
-    setObjectName("HexWnd");
+HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
+    setObjectName("HexView");
     auto* toolbar = new QToolBar;
     toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     toolbar->setFixedHeight(32);
     // The external hex editor comes with the editor options; until then Edit stays disabled.
     toolbar->addAction("Edit")->setEnabled(false);
-    toolbar->addAction("Replace...", this, &HexWnd::Replace);
+    toolbar->addAction("Replace...", this, &HexView::Replace);
     viewAction_ = toolbar->addAction("View Text");
     viewAction_->setEnabled(false);
     edit_ = new HexEdit;
@@ -38,10 +38,10 @@ HexWnd::HexWnd(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
     layout->addWidget(edit_, 1);
     connect(edit_, &HexEdit::Edited, this, [this] { modified_ = true; });
     watch_.setInterval(kWatchIntervalMs);
-    connect(&watch_, &QTimer::timeout, this, &HexWnd::CheckFile);
+    connect(&watch_, &QTimer::timeout, this, &HexView::CheckFile);
 }
 
-void HexWnd::Open(const std::string& path, Project* project, XmlNode* fileNode, bool fromImage) {
+void HexView::Open(const std::string& path, Project* project, XmlNode* fileNode, bool fromImage) {
     path_ = path;
     project_ = project;
     fileNode_ = fileNode;
@@ -50,7 +50,7 @@ void HexWnd::Open(const std::string& path, Project* project, XmlNode* fileNode, 
     watch_.start();
 }
 
-void HexWnd::Load() {
+void HexView::Load() {
     std::vector<std::uint8_t> bytes;
     if (FAILED(ReadWholeFile(path_, bytes)))
         bytes.clear();
@@ -59,7 +59,7 @@ void HexWnd::Load() {
     modified_ = false;
 }
 
-bool HexWnd::Save() {
+bool HexView::Save() {
     if (path_.empty())
         return false;
     const auto& data = edit_->Buffer().Data();
@@ -72,16 +72,16 @@ bool HexWnd::Save() {
     return true;
 }
 
-void HexWnd::Undo() {
+void HexView::Undo() {
     Load();
 }
 
-void HexWnd::Close() {
+void HexView::Close() {
     watch_.stop();
     path_.clear();
 }
 
-void HexWnd::CheckFile() {
+void HexView::CheckFile() {
     if (path_.empty())
         return;
     auto time = LastWriteTime(path_);
@@ -89,14 +89,14 @@ void HexWnd::CheckFile() {
         Load();
 }
 
-void HexWnd::Replace() {
+void HexView::Replace() {
     QString chosen = QFileDialog::getOpenFileName(this, "Browse For a File",
                                                   QString::fromStdString(path_), "All Files (*.*)");
     if (!chosen.isEmpty())
         ReplaceWith(chosen.toStdString());
 }
 
-bool HexWnd::ReplaceWith(const std::string& chosen) {
+bool HexView::ReplaceWith(const std::string& chosen) {
     if (!project_)
         return false;
     auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);

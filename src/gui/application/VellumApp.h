@@ -1,8 +1,8 @@
 // The window program's application object: prepares the error dialog and the data folder,
-// creates the document and the main frame, and opens the start document.
+// creates the document and the main window, and opens the start document.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 #include "cli/CommandLine.h"
 
 #include <memory>
@@ -10,8 +10,8 @@
 
 namespace vellum::gui {
 
-class CVelDoc;
-class CVelFrame;
+class ProjectDocument;
+class MainWindow;
 
 class VellumApp {
 public:
@@ -21,15 +21,15 @@ public:
     ~VellumApp();
 
     // Start-up; false when the program should end (no data folder, nothing could be opened).
-    bool InitInstance(const CommandLine& info);
-    // The part of start-up after the data folder is known: frame, start document, window.
+    bool Initialize(const CommandLine& info);
+    // The part of start-up after the data folder is known: main window, start document.
     bool Start(const CommandLine& info);
     void UseDataFolder(const std::string& folder) { services_.dataFolder = folder; }
     // Opens a document; an empty path, or a path that fails, opens the blank template.
-    bool OpenDocumentFile(const std::string& path);
+    bool OpenOrBlank(const std::string& path);
 
-    CVelDoc& Document() { return *document_; }
-    CVelFrame& Frame() { return *frame_; }
+    ProjectDocument& Document() { return *document_; }
+    MainWindow& Window() { return *window_; }
     AppServices& Services() { return services_; }
 
 private:
@@ -38,8 +38,8 @@ private:
 
     ErrorBox errorBox_;
     AppServices services_;
-    std::unique_ptr<CVelDoc> document_;
-    std::unique_ptr<CVelFrame> frame_;
+    std::unique_ptr<ProjectDocument> document_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 // The whole window program: QApplication, start-up and the event loop. Returns the exit status.

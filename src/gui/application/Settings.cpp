@@ -1,5 +1,5 @@
 // Settings keys read and written through QSettings.
-#include "app/Settings.h"
+#include "application/Settings.h"
 
 #include <QSettings>
 

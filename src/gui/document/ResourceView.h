@@ -3,7 +3,7 @@
 // project library.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 
 #include <QWidget>
 
@@ -11,18 +11,18 @@ class QSplitter;
 
 namespace vellum::gui {
 
-class CVelDoc;
+class ProjectDocument;
 class ResourceTreeWidget;
 class ViewerHost;
 
-class CVelView : public QWidget {
+class ResourceView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kSplitterWidth = 7;
     static constexpr int kDefaultSplitterX = 250;
 
-    CVelView(AppServices& app, CVelDoc& document, QWidget* parent = nullptr);
-    ~CVelView() override;
+    ResourceView(AppServices& app, ProjectDocument& document, QWidget* parent = nullptr);
+    ~ResourceView() override;
 
     ResourceTreeWidget* Tree() { return tree_; }
     ViewerHost* Host() { return host_; }
@@ -39,12 +39,12 @@ public:
 
 private:
     void ReleaseProject();
-    void OnLoaded();
-    void OnSelectionChanged();
+    void Refill();
+    void ShowSelection();
     void SaveLayout() const;
 
     AppServices& app_;
-    CVelDoc& document_;
+    ProjectDocument& document_;
     ResourceTreeWidget* tree_;
     ViewerHost* host_;
     QSplitter* splitter_;

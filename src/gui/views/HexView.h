@@ -2,7 +2,7 @@
 // and a file watch that reloads the file when another program changes it.
 #pragma once
 
-#include "app/AppServices.h"
+#include "application/AppServices.h"
 #include "project/Project.h"
 #include "views/HexEdit.h"
 
@@ -15,12 +15,12 @@ class QAction;
 
 namespace vellum::gui {
 
-class HexWnd : public QWidget {
+class HexView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kWatchIntervalMs = 2000;
 
-    HexWnd(AppServices& app, QWidget* parent = nullptr);
+    HexView(AppServices& app, QWidget* parent = nullptr);
 
     // Shows the file; `fromImage` when the image view asked for the hex view.
     void Open(const std::string& path, Project* project, XmlNode* fileNode, bool fromImage);

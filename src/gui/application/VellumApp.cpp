@@ -1,13 +1,13 @@
 // Start-up of the window program.
-#include "app/VellumApp.h"
+#include "application/VellumApp.h"
 
-#include "app/MessageDialogBox.h"
-#include "app/Settings.h"
-#include "app/StartDocument.h"
+#include "application/MessageDialogBox.h"
+#include "application/Settings.h"
+#include "application/StartDocument.h"
 #include "cli/Version.h"
 #include "common/ErrorTrail.h"
-#include "document/CVelDoc.h"
-#include "document/CVelFrame.h"
+#include "document/MainWindow.h"
+#include "document/ProjectDocument.h"
 #include "platform/DataFolder.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ VellumApp::VellumApp(Prompter& prompter) : services_{prompter, errorBox_, {}, tr
 }
 
 VellumApp::~VellumApp() {
-    frame_.reset();
+    window_.reset();
     document_.reset();
 }
 
@@ -45,17 +45,17 @@ bool VellumApp::PrepareDataFolder() {
     return false;
 }
 
-bool VellumApp::InitInstance(const CommandLine& info) {
+bool VellumApp::Initialize(const CommandLine& info) {
     return PrepareDataFolder() && Start(info);
 }
 
 bool VellumApp::Start(const CommandLine& info) {
-    document_ = std::make_unique<CVelDoc>(services_);
+    document_ = std::make_unique<ProjectDocument>(services_);
     services_.debugMode = ReadDebugMode();
-    frame_ = std::make_unique<CVelFrame>(services_, *document_);
-    frame_->RestorePlacement();
+    window_ = std::make_unique<MainWindow>(services_, *document_);
+    window_->RestorePlacement();
     OpenStartDocument(info);
-    frame_->show();
+    window_->show();
     return true;
 }
 
@@ -72,24 +72,24 @@ void VellumApp::OpenStartDocument(const CommandLine& info) {
         if (!blank)
             path = start.path;
     }
-    if (!OpenDocumentFile(path)) {
+    if (!OpenOrBlank(path)) {
         services_.ShowErrorTrailIfAny();
-        document_->NewEmptyDocument();
+        document_->NewEmpty();
         return;
     }
     if (blank)
         document_->MarkBlank();
 }
 
-bool VellumApp::OpenDocumentFile(const std::string& path) {
+bool VellumApp::OpenOrBlank(const std::string& path) {
     std::string blank = BlankTemplatePath(services_.dataFolder);
     if (path.empty() && !FileExists(blank)) {
         ReportMissingBlankTemplate(kModule, __LINE__, blank);
         return false;
     }
-    if (document_->OpenDocument(path.empty() ? blank : path))
+    if (document_->Open(path.empty() ? blank : path))
         return true;
-    return !path.empty() && OpenDocumentFile({});
+    return !path.empty() && OpenOrBlank({});
 }
 
 int RunWindow(int argc, char** argv, const CommandLine& info) {
@@ -98,7 +98,7 @@ int RunWindow(int argc, char** argv, const CommandLine& info) {
     QApplication::setOrganizationName("Quillon");
     QtPrompter prompter;
     VellumApp app(prompter);
-    if (!app.InitInstance(info))
+    if (!app.Initialize(info))
         return 1;
     return QApplication::exec();
 }

@@ -6,7 +6,7 @@
 #include "common/Prompter.h"
 
 #ifdef VELLUM_HAVE_GUI
-#include "app/VellumApp.h"
+#include "application/VellumApp.h"
 #endif
 
 #include <cstdio>

@@ -1,9 +1,9 @@
 // The view: layout, selection and the tree's commands.
-#include "document/CVelView.h"
+#include "document/ResourceView.h"
 
-#include "app/Settings.h"
-#include "document/CVelDoc.h"
+#include "application/Settings.h"
 #include "document/DeleteResource.h"
+#include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
 #include "document/ViewerHost.h"
 
@@ -12,9 +12,9 @@
 
 namespace vellum::gui {
 
-CVelView::CVelView(AppServices& app, CVelDoc& document, QWidget* parent)
+ResourceView::ResourceView(AppServices& app, ProjectDocument& document, QWidget* parent)
     : QWidget(parent), app_(app), document_(document) {
-    setObjectName("CVelView");
+    setObjectName("ResourceView");
     tree_ = new ResourceTreeWidget;
     host_ = new ViewerHost(app);
     splitter_ = new QSplitter(Qt::Horizontal);
@@ -28,56 +28,56 @@ CVelView::CVelView(AppServices& app, CVelDoc& document, QWidget* parent)
     layout->addWidget(splitter_);
     SetSplitterX(ReadIntSetting(kSplitterKey, kDefaultSplitterX));
     document_.SetTree(tree_);
-    connect(&document_, &CVelDoc::AboutToRelease, this, &CVelView::ReleaseProject);
-    connect(&document_, &CVelDoc::Loaded, this, &CVelView::OnLoaded);
-    connect(&document_, &CVelDoc::AboutToCompile, host_, &ViewerHost::SavePendingEdits);
+    connect(&document_, &ProjectDocument::AboutToRelease, this, &ResourceView::ReleaseProject);
+    connect(&document_, &ProjectDocument::Loaded, this, &ResourceView::Refill);
+    connect(&document_, &ProjectDocument::AboutToCompile, host_, &ViewerHost::SavePendingEdits);
     // The host may still save an edit while the view is being destroyed; the document outlives
     // both.
     connect(host_, &ViewerHost::ProjectChanged, &document_,
             [document = &document_] { document->SetModified(true); });
     document_.SetPendingEdits(host_);
-    connect(tree_, &QTreeWidget::currentItemChanged, this, &CVelView::OnSelectionChanged);
-    connect(splitter_, &QSplitter::splitterMoved, this, &CVelView::SaveLayout);
-    OnLoaded();
+    connect(tree_, &QTreeWidget::currentItemChanged, this, &ResourceView::ShowSelection);
+    connect(splitter_, &QSplitter::splitterMoved, this, &ResourceView::SaveLayout);
+    Refill();
 }
 
-CVelView::~CVelView() {
+ResourceView::~ResourceView() {
     SaveLayout();
     document_.SetTree(nullptr);
     document_.SetPendingEdits(nullptr);
 }
 
-int CVelView::SplitterX() const {
+int ResourceView::SplitterX() const {
     return splitter_->sizes().value(0);
 }
 
-void CVelView::SetSplitterX(int x) {
+void ResourceView::SetSplitterX(int x) {
     int total = std::max(width(), x + kSplitterWidth + 1);
     splitter_->setSizes({x, total - x - kSplitterWidth});
 }
 
-void CVelView::SaveLayout() const {
+void ResourceView::SaveLayout() const {
     WriteSetting(kSplitterKey, QString::number(SplitterX()));
 }
 
 // The tree's items point into the manifest that is about to go.
-void CVelView::ReleaseProject() {
+void ResourceView::ReleaseProject() {
     host_->Clear();
     QSignalBlocker quiet(tree_);
     tree_->clear();
 }
 
-void CVelView::OnLoaded() {
+void ResourceView::Refill() {
     host_->Clear();
     QSignalBlocker quiet(tree_);
     tree_->Fill(document_.GetProject());
 }
 
-void CVelView::OnSelectionChanged() {
+void ResourceView::ShowSelection() {
     host_->ShowResource(document_.GetProject(), ResourceTreeWidget::NodeOf(tree_->currentItem()));
 }
 
-bool CVelView::DeleteResource() {
+bool ResourceView::DeleteResource() {
     Project* project = document_.GetProject();
     if (!project || !DeleteSelectedResource(*tree_, *project, app_.prompter))
         return false;
@@ -85,7 +85,7 @@ bool CVelView::DeleteResource() {
     return true;
 }
 
-bool CVelView::ToggleDebugMode() {
+bool ResourceView::ToggleDebugMode() {
     app_.debugMode = !ReadDebugMode();
     WriteSetting(kDebugModeKey, app_.debugMode ? "1" : "0");
     return app_.debugMode;
@@ -93,12 +93,12 @@ bool CVelView::ToggleDebugMode() {
 
 // New always asks its own question; its answer also settles unsaved changes, so a modified
 // project is not asked about a second time.
-void CVelView::NewBlankDll() {
+void ResourceView::NewBlankDll() {
     int answer = app_.prompter.Ask("Save current resource file?", "Save File",
                                    MB_YESNOCANCEL | MB_ICONQUESTION);
     if (!document_.SaveOrDiscard(answer))
         return;
-    if (!document_.NewBlankDocument())
+    if (!document_.NewBlank())
         return;
     app_.prompter.Ask("Vellum has created a blank Win32 DLL.\nYou may now add resources to this "
                       "blank dll.\n",

@@ -1,8 +1,8 @@
 // The main window's File and Help commands: the recent-file list, New and Save on the blank
 // template, About, and the debug-mode offsets in the status bar.
 #include "GuiFixture.h"
-#include "app/Settings.h"
-#include "app/StartDocument.h"
+#include "application/Settings.h"
+#include "application/StartDocument.h"
 #include "cli/Version.h"
 
 #include <QAction>
@@ -15,9 +15,9 @@ namespace vellum::test {
 
 namespace {
 
-QStringList VisibleRecentFiles(const gui::CVelFrame& frame) {
+QStringList VisibleRecentFiles(const gui::MainWindow& window) {
     QStringList files;
-    for (QAction* action : frame.RecentFileActions())
+    for (QAction* action : window.RecentFileActions())
         if (action->isVisible())
             files << action->data().toString();
     return files;
@@ -30,28 +30,28 @@ TEST_F(GuiTest, RecentFilesAreListedNewestFirstAndReopenToTheTop) {
     StartApp();
     std::string first = OpenFixture("resources.dll");
     std::string second = OpenFixture("resonly.dll");
-    QStringList listed = VisibleRecentFiles(Frame());
+    QStringList listed = VisibleRecentFiles(Window());
     EXPECT_EQ(listed.mid(0, 2),
               QStringList({QString::fromStdString(second), QString::fromStdString(first)}));
     EXPECT_TRUE(listed.contains("/nowhere/old.dll"));
-    EXPECT_EQ(Frame().RecentFileActions()[0]->text().left(3), "&1 ");
-    QMenu* fileMenu = Frame().menuBar()->actions().value(0)->menu();
-    EXPECT_TRUE(fileMenu->actions().contains(Frame().RecentFileActions()[0]));
+    EXPECT_EQ(Window().RecentFileActions()[0]->text().left(3), "&1 ");
+    QMenu* fileMenu = Window().menuBar()->actions().value(0)->menu();
+    EXPECT_TRUE(fileMenu->actions().contains(Window().RecentFileActions()[0]));
 
     // Choosing the second entry opens it and moves it to File1.
-    Frame().RecentFileActions()[1]->trigger();
+    Window().RecentFileActions()[1]->trigger();
     EXPECT_EQ(Doc().PathName(), first);
     EXPECT_TRUE(TopLabels().contains("MYTYPE"));
     EXPECT_EQ(gui::ReadRecentFiles().value(0).toStdString(), first);
-    EXPECT_EQ(VisibleRecentFiles(Frame()).value(1).toStdString(), second);
+    EXPECT_EQ(VisibleRecentFiles(Window()).value(1).toStdString(), second);
 }
 
 TEST_F(GuiTest, AVanishedRecentFileFallsBackToTheBlankTemplate) {
     StartApp();
     gui::AddRecentFile("/nowhere/gone.dll");
-    Frame().UpdateRecentFiles();
-    ASSERT_EQ(VisibleRecentFiles(Frame()).value(0), "/nowhere/gone.dll");
-    Frame().RecentFileActions()[0]->trigger();
+    Window().UpdateRecentFiles();
+    ASSERT_EQ(VisibleRecentFiles(Window()).value(0), "/nowhere/gone.dll");
+    Window().RecentFileActions()[0]->trigger();
     EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
     EXPECT_FALSE(TopLabels().isEmpty());
 }
@@ -71,18 +71,18 @@ TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
 
     ASSERT_TRUE(app_->Services().debugMode);
     Tree().setCurrentItem(item);
-    EXPECT_EQ(Frame().statusBar()->currentMessage(), name + " : [0x3040:0x307F]");
+    EXPECT_EQ(Window().statusBar()->currentMessage(), name + " : [0x3040:0x307F]");
 
     // Turned off, selecting shows nothing, and a resource without offsets never shows any.
-    Frame().Action("tools.debugMode")->trigger();
+    Window().Action("tools.debugMode")->trigger();
     Tree().setCurrentItem(typeItem);
     Tree().setCurrentItem(item);
-    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
-    Frame().Action("tools.debugMode")->trigger();
+    EXPECT_TRUE(Window().statusBar()->currentMessage().isEmpty());
+    Window().Action("tools.debugMode")->trigger();
     project.Set(file, "End", "");
     Tree().setCurrentItem(typeItem);
     Tree().setCurrentItem(item);
-    EXPECT_TRUE(Frame().statusBar()->currentMessage().isEmpty());
+    EXPECT_TRUE(Window().statusBar()->currentMessage().isEmpty());
 }
 
 // The IDs are what everything outside the window's own code finds a command by.
@@ -94,18 +94,18 @@ TEST_F(GuiTest, CommandsAreFoundByTheirStableIds) {
                           "tools.options", "tools.snapshot", "tools.apply",      "tools.debugMode",
                           "help.website",  "help.about",     "view.toggleInsert"};
     for (const QString& id : ids) {
-        QAction* action = Frame().Action(id);
+        QAction* action = Window().Action(id);
         ASSERT_NE(action, nullptr) << id.toStdString();
         EXPECT_EQ(action->objectName(), id);
     }
-    EXPECT_EQ(Frame().Action("file.close"), nullptr);
-    EXPECT_EQ(Frame().Action("File.Open"), nullptr) << "IDs are matched exactly";
+    EXPECT_EQ(Window().Action("file.close"), nullptr);
+    EXPECT_EQ(Window().Action("File.Open"), nullptr) << "IDs are matched exactly";
 
     // Every menu entry but the recent files is a registered command, and every command but the
     // insert-mode key sits in a menu.
-    const std::vector<QAction*>& recent = Frame().RecentFileActions();
+    const std::vector<QAction*>& recent = Window().RecentFileActions();
     QStringList inMenus;
-    for (QAction* top : Frame().menuBar()->actions())
+    for (QAction* top : Window().menuBar()->actions())
         for (QAction* action : top->menu()->actions())
             if (!action->isSeparator() &&
                 std::find(recent.begin(), recent.end(), action) == recent.end())
@@ -119,7 +119,7 @@ TEST_F(GuiTest, CommandsAreFoundByTheirStableIds) {
 
 TEST_F(GuiTest, AboutShowsTheVersion) {
     StartApp();
-    Frame().Action("help.about")->trigger();
+    Window().Action("help.about")->trigger();
     ASSERT_EQ(prompter_.Shown().size(), 1u);
     EXPECT_EQ(prompter_.Shown()[0].message, VersionString());
     EXPECT_EQ(prompter_.Shown()[0].message.rfind("Vellum Version ", 0), 0u);
@@ -133,15 +133,15 @@ TEST_F(GuiTest, SavingTheBlankTemplateAsksForAPath) {
         proposed.push_back(name);
         return std::string();
     };
-    Frame().UpdateCommands();
-    Frame().Action("file.save")->trigger();
+    Window().UpdateCommands();
+    Window().Action("file.save")->trigger();
     EXPECT_EQ(proposed, std::vector<std::string>{"new.dll"});
     EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
 
     std::string target = scratch_ / "made.dll";
     Doc().chooseSavePath = [&](const std::string&) { return target; };
     prompter_.Answer(IDYES); // copy the compiled file to the chosen place
-    Frame().Action("file.save")->trigger();
+    Window().Action("file.save")->trigger();
     EXPECT_TRUE(std::filesystem::is_regular_file(target));
     EXPECT_EQ(Doc().PathName(), target);
     EXPECT_FALSE(Doc().IsBlank());
@@ -153,11 +153,11 @@ TEST_F(GuiTest, NewOpensTheBlankTemplateAfterOfferingToSave) {
     auto modified = std::filesystem::last_write_time(dll);
 
     prompter_.Answer(IDCANCEL);
-    Frame().Action("file.new")->trigger();
+    Window().Action("file.new")->trigger();
     EXPECT_EQ(Doc().PathName(), dll);
 
     prompter_.Answer(IDNO);
-    Frame().Action("file.new")->trigger();
+    Window().Action("file.new")->trigger();
     EXPECT_TRUE(Doc().IsBlank());
     EXPECT_EQ(Doc().PathName(), gui::BlankTemplatePath(dataFolder_));
     EXPECT_FALSE(TopLabels().contains("MYTYPE"));
