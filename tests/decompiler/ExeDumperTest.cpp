@@ -96,55 +96,7 @@ TEST(ExeDumper, WritesTheManifestLineByLine) {
     ASSERT_EQ(dump.result, S_OK) << dump.trail;
     // Data RVAs: the section sits at 0x1000; its directories, names and data entries take the
     // first 330 bytes, and each datum starts on a 4-byte boundary.
-    std::string expected =
-        std::string("<Directory Type='0' Named_Entries='3' ID_Entries='3'>\n") + kHeaderEntries +
-        "     <Entry Name='MY&apos;TYPE' Directory='1' StripExt='0' >\r\n"
-        "     <Directory Type='0' Name='MY&apos;TYPE' Named_Entries='0' ID_Entries='1'>\n"
-        "          <Entry ID='7' Directory='1'>\r\n"
-        "          <Directory Type='7' Named_Entries='0' ID_Entries='1'>\n"
-        "               <Entry ID='0' Directory='0'>\r\n"
-        "               <File Name='MY&amp;apos;TYPE00007' Size='3' Start='0000114c' "
-        "End='0000114f' />\r\n"
-        "               </Entry>\r\n"
-        "          </Directory>\n"
-        "          </Entry>\r\n"
-        "     </Directory>\n"
-        "     </Entry>\r\n"
-        "     <Entry ID='2' Directory='1'>\r\n"
-        "     <Directory Type='2' Named_Entries='1' ID_Entries='0'>\n"
-        "          <Entry Name='LOGO.BMP' Directory='1' StripExt='1' >\r\n"
-        "          <Directory Type='0' Name='LOGO.BMP' Named_Entries='0' ID_Entries='1'>\n"
-        "               <Entry ID='1033' Directory='0'>\r\n"
-        "               <File Name='LOGO.BMP' Size='44' Png='0' StripExt='1' Start='00001150' "
-        "End='0000117c'/>\r\n"
-        "               </Entry>\r\n"
-        "          </Directory>\n"
-        "          </Entry>\r\n"
-        "     </Directory>\n"
-        "     </Entry>\r\n"
-        "     <Entry ID='3' Directory='1'>\r\n"
-        "     <Directory Type='3' Named_Entries='0' ID_Entries='1'>\n"
-        "          <Entry ID='1' Directory='1'>\r\n"
-        "          <Directory Type='1' Named_Entries='0' ID_Entries='1'>\n"
-        "               <Entry ID='1033' Directory='0'>\r\n"
-        "               <File Name='Icon00001.ICO' Size='48' Start='0000117c' End='000011ac' />\r\n"
-        "               </Entry>\r\n"
-        "          </Directory>\n"
-        "          </Entry>\r\n"
-        "     </Directory>\n"
-        "     </Entry>\r\n"
-        "     <Entry ID='16' Directory='1'>\r\n"
-        "     <Directory Type='16' Named_Entries='0' ID_Entries='1'>\n"
-        "          <Entry ID='1' Directory='1'>\r\n"
-        "          <Directory Type='1' Named_Entries='0' ID_Entries='1'>\n"
-        "               <Entry ID='1033' Directory='0'>\r\n"
-        "               <File Name='VERSION' Size='8' Start='000011ac' End='000011b4' />\r\n"
-        "               </Entry>\r\n"
-        "          </Directory>\n"
-        "          </Entry>\r\n"
-        "     </Directory>\n"
-        "     </Entry>\r\n"
-        "</Directory>\n";
+    std::string expected = ReadFileText(DataPath("golden/manifest-line-by-line/pe.xml"));
     EXPECT_EQ(dump.Manifest(), expected);
     EXPECT_EQ(ReadFileText(dump.dir / "MY&apos;TYPE00007"), "abc");
     EXPECT_EQ(ReadFileText(dump.dir / "VERSION"), "VS_VERSI");
@@ -308,6 +260,12 @@ TEST(ExeDumper, HostileDirectoriesFailWithAClearMessage) {
     Put32(outside, 72, 0x7FFF0000); // the data entry (after three 24-byte directories): its RVA
     Dump far(BuildPe({{".rsrc", outside}}));
     EXPECT_EQ(far.result, E_FAIL);
+
+    Bytes longer = section;
+    Put32(longer, 76, 0x10000); // its size: the data starts inside the file and runs past its end
+    Dump past(BuildPe({{".rsrc", longer}}));
+    EXPECT_EQ(past.result, E_FAIL);
+    EXPECT_NE(past.trail.find("lies outside the file"), std::string::npos) << past.trail;
 
     Bytes counts = section;
     Put16(counts, 14, 0xFFFF);

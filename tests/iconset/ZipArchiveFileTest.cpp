@@ -305,6 +305,35 @@ TEST(ZipOpenMode, AppendsAndKeepsTheComment) {
     EXPECT_EQ(ReadFileText(dir / "out/two.txt"), "two two");
 }
 
+// A self-extracting archive has a program in front of the archive proper, and its offsets count
+// from where the archive starts. An added entry's offset must count from there too.
+TEST(ZipAdd, AnArchiveBehindAStubGetsEntriesItsReadersFind) {
+    ScratchDir dir;
+    Bytes archive(300, 'S'); // the stub
+    archive[0] = 'M';
+    archive[1] = 'Z';
+    Bytes proper = StoredZip({{"first.txt", "first entry"}});
+    archive.insert(archive.end(), proper.begin(), proper.end());
+    WriteBytes(dir / "sfx.exe", archive);
+    WriteFileText(dir / "second.txt", "second entry");
+    {
+        ZipArchiveFile zip;
+        zip.Open(dir / "sfx.exe", ZipArchiveFile::Mode::Open);
+        ASSERT_TRUE(zip.AddFile(dir / "second.txt", 0));
+        zip.Close();
+    }
+    ASSERT_EQ(OpenAndExtractAll(dir / "sfx.exe", dir / "out"), 0);
+    EXPECT_EQ(ReadFileText(dir / "out/first.txt"), "first entry");
+    EXPECT_EQ(ReadFileText(dir / "out/second.txt"), "second entry");
+    if (!Have("python3"))
+        GTEST_SKIP() << "python3 not installed";
+    WriteFileText(dir / "check.py", "import sys, zipfile\n"
+                                    "z = zipfile.ZipFile(sys.argv[1])\n"
+                                    "assert z.read('first.txt') == b'first entry'\n"
+                                    "assert z.read('second.txt') == b'second entry'\n");
+    EXPECT_EQ(Shell("python3 '" + dir.Path() + "check.py' '" + dir.Path() + "sfx.exe'"), 0);
+}
+
 TEST(ZipAdd, RefusalsAddNothing) {
     ScratchDir dir;
     WriteFileText(dir / "a.txt", "a");

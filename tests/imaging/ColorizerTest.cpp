@@ -162,6 +162,17 @@ TEST(ColorizerPixels, LargeCellsKeepOtherChannelsExact) {
     }
 }
 
+// A negative cell takes the nine-table path, which rounds each channel's sum to the nearest whole
+// value: 120% of red 100 less 30% of green 1 is 119.7, so 120.
+TEST(ColorizerPixels, NegativeCellsRoundTheMixedSum) {
+    Colorizer colorizer;
+    colorizer.ConfigureFromMatrix(MixMatrix{{{120, -30, 0}, {0, 100, 0}, {0, 0, 100}}},
+                                  Offsets(0, 0, 0, true, true));
+    EXPECT_EQ(Transform(colorizer, {100, 1, 0}), (Rgb{120, 1, 0}));
+    EXPECT_EQ(Transform(colorizer, {100, 2, 0}), (Rgb{119, 2, 0})); // 119.4
+    EXPECT_EQ(Transform(colorizer, {10, 50, 7}), (Rgb{0, 50, 7}));  // -300: clamped
+}
+
 // Whole blocks go through a vector form of the transform, split between threads and, for large
 // ones, with a table of red and green pairs; every pixel must come out as the one-pixel
 // transform gives it, with alpha untouched.

@@ -5,17 +5,18 @@
 // by the message text.
 #pragma once
 
+#include "PrintfFormat.h"
+#include "Result.h"
+
 #include <optional>
 #include <string>
-
-#include "Result.h"
 
 namespace vellum {
 
 // Formats the message (printf rules, at most 2048 bytes) and appends the record to the calling
 // thread's trail.
 void ReportError(const char* module, int line, HRESULT hr, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
+    VELLUM_PRINTF_FORMAT(4, 5);
 
 // The trail's text, or nothing when no failure has been reported since it was last taken.
 std::optional<std::string> PeekErrorTrail();

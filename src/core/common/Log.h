@@ -2,6 +2,8 @@
 // it is written, so several processes can append to one log.
 #pragma once
 
+#include "common/PrintfFormat.h"
+
 #include <chrono>
 #include <cstdint>
 #include <ctime>
@@ -26,7 +28,7 @@ public:
 
     // Appends "MM/DD/YYYY hh:mm:ss -- text\r\n" (trailing CR and LF of the text removed).
     void Write(const std::string& text);
-    void WriteF(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void WriteF(const char* format, ...) VELLUM_PRINTF_FORMAT(2, 3);
     // Writes held-back lines now.
     void Flush();
 

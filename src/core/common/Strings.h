@@ -1,6 +1,8 @@
 // Small string helpers: ASCII case folding and printf-style formatting into std::string.
 #pragma once
 
+#include "common/PrintfFormat.h"
+
 #include <cstdarg>
 #include <string>
 #include <string_view>
@@ -28,6 +30,6 @@ std::string ToUpperAscii(std::string_view text);
 
 // vsnprintf into a string of any length.
 std::string FormatV(const char* format, std::va_list args);
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) VELLUM_PRINTF_FORMAT(1, 2);
 
 } // namespace vellum

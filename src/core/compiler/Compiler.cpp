@@ -9,6 +9,7 @@
 #include "common/XmlDocument.h"
 #include "compiler/ResourceSection.h"
 #include "compiler/StringTables.h"
+#include "formats/NtHeaders.h"
 #include "formats/PeImage.h"
 
 #include <algorithm>
@@ -20,82 +21,13 @@ namespace {
 
 constexpr const char* kModule = "compile";
 
-std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return ByteView(b.data(), b.size()).U32(at);
-}
-void Set32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    if (at + 4 > b.size())
-        return;
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = std::uint8_t(v >> (8 * i));
-}
+// IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ, as linkers mark .rsrc.
+constexpr std::uint32_t kResourceCharacteristics = 0x40000040;
+constexpr std::uint32_t kNoRawData = 0xFFFFFFFF;
+
 std::uint64_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
     return alignment ? (value + alignment - 1) / alignment * alignment : value;
 }
-void Put16(std::vector<std::uint8_t>& b, std::size_t at, unsigned v) {
-    if (at + 2 > b.size())
-        return;
-    b[at] = std::uint8_t(v);
-    b[at + 1] = std::uint8_t(v >> 8);
-}
-
-// IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ, as linkers mark .rsrc.
-constexpr std::uint32_t kResourceCharacteristics = 0x40000040;
-
-// The NT headers as NTHEADER.BIN holds them, with the offsets of the fields the assembly patches.
-// All offsets are inside the copy; writes outside it are dropped.
-struct NtHeaders {
-    std::vector<std::uint8_t> bytes;
-
-    std::uint32_t Optional() const { return 24; }
-    bool Plus() const { return ByteView(bytes.data(), bytes.size()).U16(24) == kMagicPe32Plus; }
-    std::uint16_t SectionCount() const { return ByteView(bytes.data(), bytes.size()).U16(6); }
-    std::uint16_t OptionalSize() const { return ByteView(bytes.data(), bytes.size()).U16(20); }
-    // PE32 tables start after the standard 224-byte optional header, as the decompiler reads them.
-    std::size_t SectionTable() const { return Plus() ? 24u + OptionalSize() : kNtHeaders32Size; }
-    std::size_t Section(unsigned i) const { return SectionTable() + kSectionHeaderSize * i; }
-    std::size_t Directory(unsigned index) const {
-        return Optional() + (Plus() ? 112 : 96) + 8 * index;
-    }
-    std::uint32_t DirectoryCount() const { return Get32(bytes, Optional() + (Plus() ? 108 : 92)); }
-    std::uint32_t FileAlignment() const { return Get32(bytes, Optional() + 36); }
-    std::uint32_t SectionAlignment() const { return Get32(bytes, Optional() + 32); }
-    std::uint32_t SizeOfHeaders() const { return Get32(bytes, Optional() + 60); }
-
-    SectionHeader Header(unsigned i) const {
-        SectionHeader s;
-        std::size_t at = Section(i);
-        if (at + kSectionHeaderSize > bytes.size())
-            return s;
-        std::copy(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + 8),
-                  s.name);
-        s.virtualSize = Get32(bytes, at + 8);
-        s.virtualAddress = Get32(bytes, at + 12);
-        s.sizeOfRawData = Get32(bytes, at + 16);
-        s.pointerToRawData = Get32(bytes, at + 20);
-        return s;
-    }
-    unsigned AvailableSections() const {
-        std::size_t room = bytes.size() > SectionTable() ? bytes.size() - SectionTable() : 0;
-        return unsigned(std::min<std::size_t>(SectionCount(), room / kSectionHeaderSize));
-    }
-    // Where the sections' memory ends: the highest address plus virtual size (raw size when the
-    // virtual size is 0), aligned to SectionAlignment.
-    std::uint32_t SectionsEnd() const {
-        std::uint64_t end = 0;
-        for (unsigned i = 0; i < AvailableSections(); ++i) {
-            SectionHeader s = Header(i);
-            std::uint32_t size = s.virtualSize ? s.virtualSize : s.sizeOfRawData;
-            end =
-                std::max(end, AlignUp(std::uint64_t(s.virtualAddress) + size, SectionAlignment()));
-        }
-        return std::uint32_t(std::min<std::uint64_t>(end, 0xFFFFFFFFu));
-    }
-    void SetDirectory(unsigned index, std::size_t field, std::uint32_t value) {
-        if (index < DirectoryCount())
-            Set32(bytes, Directory(index) + field, value);
-    }
-};
 
 bool NameIsNoCase(const SectionHeader& s, const char* name) {
     return EqualsNoCase(s.Name(), name);
@@ -103,18 +35,42 @@ bool NameIsNoCase(const SectionHeader& s, const char* name) {
 
 bool HasResourceSection(const NtHeaders& nt) {
     for (unsigned i = 0; i < nt.AvailableSections(); ++i)
-        if (NameIsNoCase(nt.Header(i), ".rsrc"))
+        if (NameIsNoCase(nt.Section(i), ".rsrc"))
             return true;
     return false;
 }
 
-// The smallest raw data offset of the sections; 0xFFFFFFFF when none has data.
+// The smallest raw data offset of the sections; kNoRawData when none has data.
 std::uint32_t FirstRawData(const NtHeaders& nt) {
-    std::uint32_t first = 0xFFFFFFFF;
+    std::uint32_t first = kNoRawData;
     for (unsigned i = 0; i < nt.AvailableSections(); ++i)
-        if (std::uint32_t raw = nt.Header(i).pointerToRawData)
+        if (std::uint32_t raw = nt.Section(i).pointerToRawData)
             first = std::min(first, raw);
     return first;
+}
+
+// Where the sections' memory ends: the highest address plus virtual size (raw size when the
+// virtual size is 0), aligned to SectionAlignment.
+std::uint32_t SectionsEnd(const NtHeaders& nt) {
+    std::uint64_t end = 0;
+    std::uint32_t alignment = nt.Optional(pe::kSectionAlignment);
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i) {
+        SectionHeader s = nt.Section(i);
+        std::uint32_t size = s.virtualSize ? s.virtualSize : s.sizeOfRawData;
+        end = std::max(end, AlignUp(std::uint64_t(s.virtualAddress) + size, alignment));
+    }
+    return std::uint32_t(std::min<std::uint64_t>(end, 0xFFFFFFFFu));
+}
+
+// Where the source file's section data ended: its overlay started there.
+std::uint64_t EndOfSections(const NtHeaders& nt) {
+    std::uint64_t end = nt.Optional(pe::kSizeOfHeaders);
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i) {
+        SectionHeader s = nt.Section(i);
+        if (s.pointerToRawData && s.sizeOfRawData)
+            end = std::max<std::uint64_t>(end, std::uint64_t(s.pointerToRawData) + s.sizeOfRawData);
+    }
+    return end;
 }
 
 bool IsZero(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t size) {
@@ -124,26 +80,12 @@ bool IsZero(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t size
     return true;
 }
 
-// Where the source file's section data ended: its overlay started there.
-std::uint64_t EndOfSections(const NtHeaders& nt) {
-    std::uint64_t end = Get32(nt.bytes, nt.Optional() + 60); // SizeOfHeaders
-    for (unsigned i = 0; i < nt.AvailableSections(); ++i) {
-        SectionHeader s = nt.Header(i);
-        if (s.pointerToRawData && s.sizeOfRawData)
-            end = std::max<std::uint64_t>(end, std::uint64_t(s.pointerToRawData) + s.sizeOfRawData);
-    }
-    return end;
-}
-
 // Appends OVERLAY.BIN (the bytes the source had behind its sections) and moves a symbol table
 // that lies in it. The certificate table was not kept, so its directory entry is cleared.
 void AppendOverlay(const std::string& folder, const NtHeaders& original, NtHeaders& nt,
                    std::vector<std::uint8_t>& image) {
-    if (Get32(nt.bytes, nt.Directory(kSecurityDirectory)) &&
-        kSecurityDirectory < nt.DirectoryCount()) {
+    if (nt.DirectoryAddress(kSecurityDirectory))
         nt.SetDirectory(kSecurityDirectory, 0, 0);
-        nt.SetDirectory(kSecurityDirectory, 4, 0);
-    }
     std::optional<std::string> path = ResolveInFolder(folder, "OVERLAY.BIN");
     MappedFile overlay;
     if (!path || FAILED(overlay.Open(*path)) || overlay.Size() == 0)
@@ -151,24 +93,25 @@ void AppendOverlay(const std::string& folder, const NtHeaders& original, NtHeade
     std::uint64_t oldStart = EndOfSections(original);
     std::uint64_t newStart = image.size();
     image.insert(image.end(), overlay.Data(), overlay.Data() + overlay.Size());
-    std::uint32_t symbols = Get32(nt.bytes, 12);
+    std::uint32_t symbols = nt.PointerToSymbolTable();
     if (symbols >= oldStart && symbols < oldStart + overlay.Size())
-        Set32(nt.bytes, 12, std::uint32_t(symbols - oldStart + newStart));
+        nt.SetPointerToSymbolTable(std::uint32_t(symbols - oldStart + newStart));
 }
 
 // Why a section header cannot be added after the section table, or null when it can. `fileEnd`
 // is where the new header would end in the output file.
 const char* NewSectionProblem(const NtHeaders& nt, std::uint64_t fileEnd, std::uint32_t firstRaw) {
-    std::size_t at = nt.Section(nt.SectionCount());
+    std::size_t at = nt.SectionAt(nt.SectionCount());
     if (nt.SectionCount() != nt.AvailableSections())
         return "its section table is incomplete";
     if (nt.DirectoryCount() <= kResourceDirectory)
         return "its optional header has no resource data directory";
-    if (firstRaw == 0xFFFFFFFF ? at + kSectionHeaderSize > nt.bytes.size() : fileEnd > firstRaw)
+    if (firstRaw == kNoRawData ? at + kSectionHeaderSize > nt.bytes.size() : fileEnd > firstRaw)
         return "the headers have no room for one more section header before the first section";
     if (!IsZero(nt.bytes, at, kSectionHeaderSize))
         return "the space after the section table is in use";
-    if (nt.SizeOfHeaders() < fileEnd && AlignUp(fileEnd, nt.FileAlignment()) > firstRaw)
+    if (nt.Optional(pe::kSizeOfHeaders) < fileEnd &&
+        AlignUp(fileEnd, nt.Optional(pe::kFileAlignment)) > firstRaw)
         return "SizeOfHeaders cannot grow to hold one more section header";
     return nullptr;
 }
@@ -180,7 +123,7 @@ const char* NewSectionProblem(const NtHeaders& nt, std::uint64_t fileEnd, std::u
 HRESULT AddResourceSectionHeader(NtHeaders& nt, std::size_t ntPosition, std::uint32_t firstRaw,
                                  const std::string& outputName) {
     unsigned count = nt.SectionCount();
-    std::size_t at = nt.Section(count);
+    std::size_t at = nt.SectionAt(count);
     std::uint64_t fileEnd = ntPosition + at + kSectionHeaderSize;
     if (const char* problem = NewSectionProblem(nt, fileEnd, firstRaw)) {
         ReportError(kModule, __LINE__, E_FAIL, "A resource section cannot be added to %s: %s.\n",
@@ -188,15 +131,15 @@ HRESULT AddResourceSectionHeader(NtHeaders& nt, std::size_t ntPosition, std::uin
         return E_FAIL;
     }
     nt.bytes.resize(std::max(nt.bytes.size(), at + kSectionHeaderSize), 0);
-    static const char kName[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
-    std::copy(kName, kName + 8, nt.bytes.begin() + std::ptrdiff_t(at));
-    std::uint32_t rva = nt.SectionsEnd();
-    Set32(nt.bytes, at + 12, rva);
-    Set32(nt.bytes, at + 36, kResourceCharacteristics);
-    Put16(nt.bytes, 6, count + 1);
-    nt.SetDirectory(kResourceDirectory, 0, rva);
-    if (nt.SizeOfHeaders() < fileEnd)
-        Set32(nt.bytes, nt.Optional() + 60, std::uint32_t(AlignUp(fileEnd, nt.FileAlignment())));
+    std::uint32_t rva = SectionsEnd(nt);
+    nt.SetSectionCount(std::uint16_t(count + 1));
+    nt.SetSectionName(count, ".rsrc");
+    nt.SetSectionField(count, pe::kVirtualAddress, rva);
+    nt.SetSectionField(count, pe::kSectionCharacteristics, kResourceCharacteristics);
+    nt.SetDirectoryAddress(kResourceDirectory, rva);
+    if (nt.Optional(pe::kSizeOfHeaders) < fileEnd)
+        nt.SetOptional(pe::kSizeOfHeaders,
+                       std::uint32_t(AlignUp(fileEnd, nt.Optional(pe::kFileAlignment))));
     return S_OK;
 }
 
@@ -276,8 +219,7 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
                     manifestPath.c_str());
         return hr;
     }
-    hr = NormalizeStrings(folder_, prompter_);
-    if (FAILED(hr))
+    if (FAILED(hr = NormalizeStrings(folder_, prompter_)))
         return hr;
     if (FAILED(hr = AppendFile("DOSHEADER.BIN", nullptr)))
         return hr;
@@ -291,65 +233,84 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
     bool newSection = !HasResourceSection(nt) && ResourceSectionBuilder::HasResourceTypes(manifest);
     if (newSection && FAILED(hr = AddResourceSectionHeader(nt, ntPosition, first, outputName_)))
         return hr;
-    unsigned count = nt.AvailableSections();
-
     Trace("Min Address is %8X\n", first);
     Trace("Must pad %8X\n", std::uint32_t(first - headersEnd));
-    if (first != 0xFFFFFFFF && first > headersEnd)
+    if (first != kNoRawData && first > headersEnd)
         PadTo(first);
-
-    std::uint32_t fileAlignment = nt.FileAlignment() ? nt.FileAlignment() : 1;
-    std::int64_t rawShift = 0, virtualShift = 0;
-    bool resourceDone = false;
-    for (unsigned i = 0; i < count; ++i) {
-        SectionHeader s = nt.Header(i);
-        std::size_t at = nt.Section(i);
-        Trace("SECTION: %s\n", s.Name().c_str());
-        if (!NameIsNoCase(s, ".rsrc")) {
-            std::uint64_t expected = s.pointerToRawData + (resourceDone ? rawShift : 0);
-            if (s.pointerToRawData && image_.size() < expected)
-                PadTo(expected); // keep a gap the source file had
-            if (FAILED(hr = AppendFile(SectionFileName(s), nullptr)))
-                return hr;
-            PadTo(AlignUp(image_.size(), fileAlignment));
-            if (resourceDone) {
-                Set32(nt.bytes, at + 12, std::uint32_t(s.virtualAddress + virtualShift));
-                if (s.pointerToRawData)
-                    Set32(nt.bytes, at + 20, std::uint32_t(s.pointerToRawData + rawShift));
-                if (NameIsNoCase(s, ".reloc")) {
-                    std::uint32_t relocations = Get32(nt.bytes, nt.Directory(kRelocationDirectory));
-                    nt.SetDirectory(kRelocationDirectory, 0,
-                                    std::uint32_t(relocations + virtualShift));
-                }
-            }
-            continue;
-        }
-        Trace("RESOURCE section\n");
-        std::uint32_t start = std::uint32_t(image_.size());
-        ResourceSectionBuilder builder(folder_, prompter_, trace_);
-        builder.BuildInto(manifest, s.virtualAddress, image_);
-        missingFiles_ = missingFiles_ || builder.MissingFiles();
-        Trace("RESOURCE at 0x%.8x\n", std::uint32_t(image_.size()));
-        std::uint32_t size = std::uint32_t(image_.size() - start);
-        nt.SetDirectory(kResourceDirectory, 4, size);
-        Set32(nt.bytes, at + 8, size);
-        Set32(nt.bytes, at + 20, start);
-        PadTo(AlignUp(image_.size(), fileAlignment));
-        std::uint32_t newRaw = std::uint32_t(image_.size() - start);
-        Set32(nt.bytes, at + 16, newRaw);
-        rawShift = std::int64_t(newRaw) - s.sizeOfRawData;
-        virtualShift = std::int64_t(AlignUp(newRaw, nt.SectionAlignment())) -
-                       std::int64_t(AlignUp(s.sizeOfRawData, nt.SectionAlignment()));
-        resourceDone = true;
-    }
-    std::size_t opt = nt.Optional();
-    Set32(nt.bytes, opt + 56, std::uint32_t(Get32(nt.bytes, opt + 56) + virtualShift));
-    Set32(nt.bytes, opt + 8, std::uint32_t(Get32(nt.bytes, opt + 8) + virtualShift));
+    if (FAILED(hr = AppendSections(manifest, nt)))
+        return hr;
     if (newSection)
-        Set32(nt.bytes, opt + 56, std::max(Get32(nt.bytes, opt + 56), nt.SectionsEnd()));
+        nt.SetOptional(pe::kSizeOfImage, std::max(nt.Optional(pe::kSizeOfImage), SectionsEnd(nt)));
     AppendOverlay(folder_, original, nt, image_);
     std::copy(nt.bytes.begin(), nt.bytes.end(), image_.begin() + std::ptrdiff_t(ntPosition));
     return S_OK;
+}
+
+// Every section in table order: the resource section generated anew, the others copied from
+// their files; those behind the resource section move by what it grew or shrank.
+HRESULT Compiler::AppendSections(XmlDocument& manifest, NtHeaders& nt) {
+    Shift shift;
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i) {
+        SectionHeader s = nt.Section(i);
+        Trace("SECTION: %s\n", s.Name().c_str());
+        HRESULT hr = NameIsNoCase(s, ".rsrc") ? AppendResourceSection(manifest, nt, i, shift)
+                                              : AppendCopiedSection(nt, i, shift);
+        if (FAILED(hr))
+            return hr;
+    }
+    nt.SetOptional(pe::kSizeOfImage, std::uint32_t(nt.Optional(pe::kSizeOfImage) + shift.virtual_));
+    nt.SetOptional(pe::kSizeOfInitializedData,
+                   std::uint32_t(nt.Optional(pe::kSizeOfInitializedData) + shift.virtual_));
+    return S_OK;
+}
+
+HRESULT Compiler::AppendCopiedSection(NtHeaders& nt, unsigned i, const Shift& shift) {
+    SectionHeader s = nt.Section(i);
+    std::uint64_t expected = s.pointerToRawData + (shift.resourceDone ? shift.raw : 0);
+    if (s.pointerToRawData && image_.size() < expected)
+        PadTo(expected); // keep a gap the source file had
+    if (HRESULT hr = AppendFile(SectionFileName(s), nullptr); FAILED(hr))
+        return hr;
+    PadTo(AlignUp(image_.size(), FileAlignment(nt)));
+    if (!shift.resourceDone)
+        return S_OK;
+    nt.SetSectionField(i, pe::kVirtualAddress, std::uint32_t(s.virtualAddress + shift.virtual_));
+    if (s.pointerToRawData)
+        nt.SetSectionField(i, pe::kPointerToRawData, std::uint32_t(s.pointerToRawData + shift.raw));
+    if (NameIsNoCase(s, ".reloc"))
+        nt.SetDirectoryAddress(
+            kRelocationDirectory,
+            std::uint32_t(nt.DirectoryAddress(kRelocationDirectory) + shift.virtual_));
+    return S_OK;
+}
+
+HRESULT Compiler::AppendResourceSection(XmlDocument& manifest, NtHeaders& nt, unsigned i,
+                                        Shift& shift) {
+    SectionHeader s = nt.Section(i);
+    Trace("RESOURCE section\n");
+    std::uint32_t start = std::uint32_t(image_.size());
+    ResourceSectionBuilder builder(folder_, prompter_, trace_);
+    builder.BuildInto(manifest, s.virtualAddress, image_);
+    missingFiles_ = missingFiles_ || builder.MissingFiles();
+    Trace("RESOURCE at 0x%.8x\n", std::uint32_t(image_.size()));
+    std::uint32_t size = std::uint32_t(image_.size() - start);
+    nt.SetDirectorySize(kResourceDirectory, size);
+    nt.SetSectionField(i, pe::kVirtualSize, size);
+    nt.SetSectionField(i, pe::kPointerToRawData, start);
+    PadTo(AlignUp(image_.size(), FileAlignment(nt)));
+    std::uint32_t newRaw = std::uint32_t(image_.size() - start);
+    nt.SetSectionField(i, pe::kSizeOfRawData, newRaw);
+    std::uint32_t sectionAlignment = nt.Optional(pe::kSectionAlignment);
+    shift.raw = std::int64_t(newRaw) - s.sizeOfRawData;
+    shift.virtual_ = std::int64_t(AlignUp(newRaw, sectionAlignment)) -
+                     std::int64_t(AlignUp(s.sizeOfRawData, sectionAlignment));
+    shift.resourceDone = true;
+    return S_OK;
+}
+
+std::uint32_t Compiler::FileAlignment(const NtHeaders& nt) {
+    std::uint32_t alignment = nt.Optional(pe::kFileAlignment);
+    return alignment ? alignment : 1;
 }
 
 } // namespace vellum

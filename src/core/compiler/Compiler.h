@@ -3,6 +3,7 @@
 // and the header fields that depend on the resource section's size are patched.
 #pragma once
 
+#include "common/PrintfFormat.h"
 #include "common/Prompter.h"
 #include "common/Result.h"
 
@@ -12,6 +13,9 @@
 #include <vector>
 
 namespace vellum {
+
+class NtHeaders;
+class XmlDocument;
 
 class Compiler {
 public:
@@ -29,12 +33,23 @@ public:
     bool MissingFiles() const { return missingFiles_; }
 
 private:
+    // How far the sections behind the resource section move, in the file and in memory.
+    struct Shift {
+        std::int64_t raw = 0;
+        std::int64_t virtual_ = 0;
+        bool resourceDone = false;
+    };
+
     HRESULT Assemble(const std::string& manifestPath);
+    HRESULT AppendSections(XmlDocument& manifest, NtHeaders& nt);
+    HRESULT AppendCopiedSection(NtHeaders& nt, unsigned i, const Shift& shift);
+    HRESULT AppendResourceSection(XmlDocument& manifest, NtHeaders& nt, unsigned i, Shift& shift);
+    static std::uint32_t FileAlignment(const NtHeaders& nt);
     HRESULT AppendFile(const std::string& name, std::vector<std::uint8_t>* copy);
     void WriteBytes(const void* data, std::size_t size);
     void PadTo(std::uint64_t size);
     HRESULT Fail(HRESULT hr);
-    void Trace(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void Trace(const char* format, ...) VELLUM_PRINTF_FORMAT(2, 3);
 
     Prompter& prompter_;
     std::FILE* trace_;

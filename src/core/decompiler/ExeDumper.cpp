@@ -21,6 +21,10 @@ namespace vellum {
 namespace {
 
 constexpr const char* kModule = "EXEDUMP";
+// The manifest text is collected and appended to its file in blocks. The block size comes from a
+// 128 KiB buffer that was flushed as soon as less than one longest formatted line (2,047 bytes
+// and its terminator) was left free: 131,072 - 2,047 = 129,025. Only the write pattern depends on
+// it, never the bytes of the manifest.
 constexpr std::size_t kManifestFlushSize = 129025;
 constexpr int kLanguageLevel = 3;
 
@@ -111,13 +115,14 @@ HRESULT ExeDumper::WriteHeaderFiles() {
     if (FAILED(hr))
         return hr;
     if (options.writeDosHeader) {
-        ByteView stub = file_.Sub(0, std::min<std::uint64_t>(file_.U32(0x3C), file_.Size()));
+        ByteView stub =
+            file_.Sub(0, std::min<std::uint64_t>(file_.U32(dos::kNewHeader), file_.Size()));
         hr = WriteProjectFile("DOSHEADER.BIN", stub.Data(), stub.Size());
         if (FAILED(hr))
             return hr;
     }
     if (FAILED(image_.Parse(file_))) {
-        std::uint32_t nt = file_.U32(0x3C);
+        std::uint32_t nt = file_.U32(dos::kNewHeader);
         bool ne = file_.U8(nt) == 'N' && file_.U8(nt + 1) == 'E' && file_.Has(nt, 2);
         ReportError(kModule, __LINE__, E_FAIL, "%s",
                     ne ? "File is 16 bit OS2 NE Format.  This format is not currently handled.\n"
@@ -179,6 +184,10 @@ HRESULT ExeDumper::WriteOverlay() {
 }
 
 // ---- the manifest -------------------------------------------------------------------------
+//
+// Directory lines end in LF alone, Entry and File lines in CR LF. Manifests have always been
+// written so; XML readers take both, but tools that compare or patch manifests by their bytes
+// (and the golden tests) rely on exactly these endings.
 
 void ExeDumper::Manifest(const std::string& text) {
     if (!options.writeManifest)

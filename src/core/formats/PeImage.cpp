@@ -21,9 +21,9 @@ bool TwoLettersNoCase(ByteView file, std::uint64_t offset, char a, char b) {
 ExecutableKind ExecutableKindOf(ByteView file) {
     if (!TwoLettersNoCase(file, 0, 'M', 'Z'))
         return ExecutableKind::Unknown;
-    std::uint16_t newHeader = file.U16(0x3C);
+    std::uint16_t newHeader = file.U16(dos::kNewHeader);
     ExecutableKind kind = ExecutableKind::Unknown;
-    if (file.U16(0x18) <= 0x40 && TwoLettersNoCase(file, newHeader, 'N', 'E'))
+    if (file.U16(dos::kRelocationTable) <= 0x40 && TwoLettersNoCase(file, newHeader, 'N', 'E'))
         kind = ExecutableKind::Ne;
     if (TwoLettersNoCase(file, newHeader, 'P', 'E'))
         kind = ExecutableKind::Pe;
@@ -37,45 +37,28 @@ ExecutableKind ExecutableKindOfFile(const std::string& path) {
     return ExecutableKindOf(ByteView(file.Bytes()));
 }
 
-std::string SectionHeader::Name() const {
-    return std::string(name, strnlen(name, sizeof name));
-}
-
-bool SectionHeader::NameIs(const char* wanted) const {
-    char padded[8] = {};
-    std::memcpy(padded, wanted, std::min<std::size_t>(std::strlen(wanted), 8));
-    return std::memcmp(name, padded, 8) == 0;
-}
-
 HRESULT PeImage::Parse(ByteView file) {
     file_ = file;
     sections_.clear();
-    ntOffset_ = file.U32(0x3C);
-    if (!file.Has(ntOffset_, kNtHeaders32Size) || file.U32(ntOffset_) != 0x00004550)
+    ntOffset_ = file.U32(dos::kNewHeader);
+    if (!file.Has(ntOffset_, kNtHeaders32Size) ||
+        file.U32(ntOffset_ + pe::kSignature) != pe::kPeSignature)
         return E_FAIL;
-    magic_ = file.U16(OptionalHeaderOffset());
+    magic_ = file.U16(OptionalHeaderOffset() + pe::kMagic);
     std::uint64_t table = SectionTableOffset();
-    std::uint16_t count = file.U16(FileHeaderOffset() + 2);
+    std::uint16_t count = file.U16(ntOffset_ + pe::kNumberOfSections);
     for (std::uint16_t i = 0; i < count; ++i) {
         std::uint64_t at = table + std::uint64_t(i) * kSectionHeaderSize;
         if (!file.Has(at, kSectionHeaderSize))
             break;
-        SectionHeader s;
-        std::memcpy(s.name, file.Data() + at, 8);
-        s.virtualSize = file.U32(at + 8);
-        s.virtualAddress = file.U32(at + 12);
-        s.sizeOfRawData = file.U32(at + 16);
-        s.pointerToRawData = file.U32(at + 20);
-        s.characteristics = file.U32(at + 36);
-        sections_.push_back(s);
+        sections_.push_back(ReadSectionHeader(file.Sub(at, kSectionHeaderSize)));
     }
     return S_OK;
 }
 
 std::uint64_t PeImage::SectionTableOffset() const {
-    if (IsPe32Plus())
-        return std::uint64_t(ntOffset_) + 24 + SizeOfOptionalHeader();
-    return std::uint64_t(ntOffset_) + kNtHeaders32Size;
+    return std::uint64_t(ntOffset_) +
+           vellum::SectionTableOffset(IsPe32Plus(), SizeOfOptionalHeader());
 }
 
 const SectionHeader* PeImage::FindSection(const char* name) const {
@@ -88,10 +71,12 @@ const SectionHeader* PeImage::FindSection(const char* name) const {
 std::optional<std::pair<std::uint32_t, std::uint32_t>>
 PeImage::DataDirectory(unsigned index) const {
     std::uint32_t opt = OptionalHeaderOffset();
-    std::uint32_t countAt = IsPe32Plus() ? 108 : 92;
+    std::uint32_t countAt = IsPe32Plus() ? pe::kNumberOfRvaAndSizes64 : pe::kNumberOfRvaAndSizes32;
     std::uint32_t count = file_.U32(opt + countAt);
-    std::uint64_t at = std::uint64_t(opt) + countAt + 4 + 8ull * index;
-    if (index >= count || at + 8 > std::uint64_t(opt) + SizeOfOptionalHeader() || !file_.Has(at, 8))
+    std::uint64_t at = std::uint64_t(opt) + countAt + 4 + pe::kDataDirectorySize * index;
+    if (index >= count ||
+        at + pe::kDataDirectorySize > std::uint64_t(opt) + SizeOfOptionalHeader() ||
+        !file_.Has(at, pe::kDataDirectorySize))
         return std::nullopt;
     return std::make_pair(file_.U32(at), file_.U32(at + 4));
 }

@@ -11,6 +11,7 @@
 
 #include "common/ByteView.h"
 #include "common/Result.h"
+#include "formats/NtHeaders.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,28 +26,6 @@ enum class ExecutableKind { Unknown = 0, Ne = 1, Pe = 2 };
 ExecutableKind ExecutableKindOf(ByteView file);
 ExecutableKind ExecutableKindOfFile(const std::string& path);
 
-struct SectionHeader {
-    char name[8] = {};
-    std::uint32_t virtualSize = 0;
-    std::uint32_t virtualAddress = 0;
-    std::uint32_t sizeOfRawData = 0;
-    std::uint32_t pointerToRawData = 0;
-    std::uint32_t characteristics = 0;
-
-    // The name as stored: up to 8 bytes, ending at the first NUL.
-    std::string Name() const;
-    bool NameIs(const char* name) const; // exact comparison over all 8 bytes
-};
-
-constexpr std::size_t kNtHeaders32Size = 248; // signature + file header + 224-byte optional header
-constexpr std::size_t kSectionHeaderSize = 40;
-constexpr std::uint16_t kMagicPe32 = 0x10B;
-constexpr std::uint16_t kMagicPe32Plus = 0x20B;
-// Data directory indexes.
-constexpr unsigned kResourceDirectory = 2;
-constexpr unsigned kSecurityDirectory = 4;
-constexpr unsigned kRelocationDirectory = 5;
-
 class PeImage {
 public:
     // Validates the NT headers; E_FAIL when they are missing or not "PE\0\0".
@@ -55,12 +34,18 @@ public:
     ByteView File() const { return file_; }
     std::uint32_t NtOffset() const { return ntOffset_; }
     std::uint32_t FileHeaderOffset() const { return ntOffset_ + 4; }
-    std::uint32_t OptionalHeaderOffset() const { return ntOffset_ + 24; }
+    std::uint32_t OptionalHeaderOffset() const { return ntOffset_ + pe::kOptionalHeader; }
     bool IsPe32Plus() const { return magic_ == kMagicPe32Plus; }
-    std::uint16_t SizeOfOptionalHeader() const { return file_.U16(ntOffset_ + 20); }
-    std::uint32_t SizeOfHeaders() const { return file_.U32(OptionalHeaderOffset() + 60); }
-    std::uint32_t PointerToSymbolTable() const { return file_.U32(FileHeaderOffset() + 8); }
-    std::uint32_t NumberOfSymbols() const { return file_.U32(FileHeaderOffset() + 12); }
+    std::uint16_t SizeOfOptionalHeader() const {
+        return file_.U16(ntOffset_ + pe::kSizeOfOptionalHeader);
+    }
+    std::uint32_t SizeOfHeaders() const {
+        return file_.U32(OptionalHeaderOffset() + pe::kSizeOfHeaders);
+    }
+    std::uint32_t PointerToSymbolTable() const {
+        return file_.U32(ntOffset_ + pe::kPointerToSymbolTable);
+    }
+    std::uint32_t NumberOfSymbols() const { return file_.U32(ntOffset_ + pe::kNumberOfSymbols); }
     // The section table: 248 bytes after the NT headers for PE32 images (the standard optional
     // header), 24 + SizeOfOptionalHeader for PE32+.
     std::uint64_t SectionTableOffset() const;
