@@ -523,9 +523,11 @@ HRESULT ExeDumper::WriteRaw(ByteView data, unsigned language) {
 
 HRESULT ExeDumper::WriteBitmapFile(ByteView data, unsigned language, int& png) {
     png = 0;
-    if (BitmapCompression(data) == 3)
+    DibHeader dib = DibHeader::Read(data);
+    if (dib.compression == kDibBitFields)
         prompter_.Ask("biCompression", "Bad", MB_OK);
-    std::array<std::uint8_t, 14> header = BitmapFileHeader(data);
+    std::vector<std::uint8_t> header;
+    BitmapFileHeaderFor(data).Append(header);
     HRESULT hr = OpenOutput(language);
     if (SUCCEEDED(hr))
         hr = WriteOutput(header.data(), header.size());
@@ -536,7 +538,7 @@ HRESULT ExeDumper::WriteBitmapFile(ByteView data, unsigned language, int& png) {
         return FAILED(hr) ? hr : closed;
     // Only a file that ends in BMP is turned into PNG: the PNG takes the same name with "png" as
     // its last three letters, which for any other name would be the bitmap file itself.
-    if (!options.convertPng || BitmapBitCount(data) != 32 || !EndsWithNoCase(outputPath_, "BMP"))
+    if (!options.convertPng || dib.bitCount != 32 || !EndsWithNoCase(outputPath_, "BMP"))
         return S_OK;
     QueuePngConversion(folder_ + ToHostPath(outputPath_));
     return S_OK;
@@ -589,7 +591,7 @@ HRESULT ExeDumper::PatchManifestByte(std::uint64_t offset, char value) {
 }
 
 HRESULT ExeDumper::WriteIconFile(ByteView data, unsigned language, bool cursor) {
-    std::vector<std::uint8_t> file = SingleImageFile(data, cursor);
+    std::vector<std::uint8_t> file = SingleImageFileOfResource(data, cursor);
     HRESULT hr = OpenOutput(language);
     if (SUCCEEDED(hr))
         hr = WriteOutput(file.data(), file.size());

@@ -5,11 +5,11 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "formats/DibShape.h"
+#include "formats/IconDirectory.h"
 #include "formats/NeFormat.h"
-#include "formats/ResourceFiles.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace vellum {
@@ -28,13 +28,6 @@ enum NeResourceType : unsigned {
     kCursorGroup = 12,
     kIconGroup = 14,
 };
-
-constexpr std::uint32_t kBitFields = 3;
-constexpr std::size_t kIconFileHeader = 6;
-constexpr std::size_t kIconDirEntry = 16;
-constexpr std::size_t kSingleImageHeader = kIconFileHeader + kIconDirEntry;
-constexpr std::size_t kGroupEntrySize = 14;
-constexpr std::size_t kHotSpotSize = 4;
 
 void AppendBytes(std::vector<std::uint8_t>& out, ByteView bytes) {
     out.insert(out.end(), bytes.Data(), bytes.Data() + bytes.Size());
@@ -60,15 +53,15 @@ std::optional<std::uint64_t> SizeOfOwnBytes(unsigned type, ByteView data) {
     switch (type) {
     case kCursorGroup:
     case kIconGroup:
-        if (!data.Has(0, kIconFileHeader))
-            return kIconFileHeader;
-        return kIconFileHeader + kGroupEntrySize * std::uint64_t(data.U16(4));
+        if (!data.Has(0, kIconDirSize))
+            return kIconDirSize;
+        return GroupDirectory::SizeFor(IconDirHeader::Read(data).count);
     case kIcon:
         return IconImageSize(data);
     case kCursor: {
         if (!data.Has(0, kHotSpotSize))
             return std::nullopt;
-        std::optional<std::uint64_t> image = IconImageSize(data.From(kHotSpotSize));
+        std::optional<std::uint64_t> image = IconImageSize(IconResource::Read(data, true).image);
         return image ? std::optional<std::uint64_t>(kHotSpotSize + *image) : std::nullopt;
     }
     default:
@@ -235,80 +228,68 @@ ByteView NeDumper::BytesOf(const NeResource& resource) const {
 
 // ---- resource files -----------------------------------------------------------------------
 
-std::vector<std::uint8_t> NeDumper::BuildImageFile(const NeResource& resource, bool cursor) {
-    ByteView data = BytesOf(resource);
-    ByteView image = cursor ? data.From(kHotSpotSize) : data;
-    std::uint32_t width = 0, height = 0;
-    if (!PngDimensions(image, width, height) && BitmapCompression(image) == kBitFields)
+// The resource split into hot spot and image; a DIB with bit-field compression is reported
+// through the prompter first, as the PE dumper reports bit-field bitmaps.
+IconResource NeDumper::ImageOf(const NeResource& resource, bool cursor) {
+    IconResource parts = IconResource::Read(BytesOf(resource), cursor);
+    if (!IsPngStream(parts.image) && DibHeader::Read(parts.image).compression == kDibBitFields)
         prompter_.Ask("biCompression", "Bad", MB_OK);
-    return SingleImageFile(data, cursor);
+    return parts;
 }
 
-// One member of a group file: its directory entry, made like a single-image file's entry (for
+std::vector<std::uint8_t> NeDumper::BuildImageFile(const NeResource& resource, bool cursor) {
+    IconResource parts = ImageOf(resource, cursor);
+    return SingleImageFile(parts.image, cursor, parts.hotSpot);
+}
+
+// One member of a group file: its directory entry, made like a one-image file's entry (for
 // icons with the planes and bit count of the group entry), and its image. A cursor group entry
 // counts the member's hot-spot bytes, which the image does not carry. The image never takes
 // more than the member resource holds. False when the member is missing or outside the file.
-bool NeDumper::BuildGroupMember(ByteView groupEntry, const NeResource& group, bool cursor,
-                                GroupMember& member) {
-    unsigned id = groupEntry.U16(12);
-    const NeResource* resource = Find(cursor ? kCursor : kIcon, id);
+bool NeDumper::BuildGroupMember(const GroupEntry& groupEntry, const NeResource& group, bool cursor,
+                                IconDirImage& member) {
+    const NeResource* resource = Find(cursor ? kCursor : kIcon, groupEntry.id);
     if (!resource) {
         ReportError(kModule, __LINE__, E_FAIL, "Member %u of group %u is missing; it is left out\n",
-                    id, unsigned(group.id));
+                    unsigned(groupEntry.id), unsigned(group.id));
         return false;
     }
     if (!CheckInside(*resource))
         return false;
-    std::vector<std::uint8_t> single = BuildImageFile(*resource, cursor);
-    std::uint32_t wanted = groupEntry.U32(8);
+    IconResource parts = ImageOf(*resource, cursor);
+    std::uint32_t wanted = groupEntry.bytes;
     if (cursor)
-        wanted = wanted > kHotSpotSize ? wanted - std::uint32_t(kHotSpotSize) : 0;
-    std::size_t bytes = std::min<std::size_t>(wanted, single.size() - kSingleImageHeader);
-    member.entry.assign(single.begin() + kIconFileHeader, single.begin() + kSingleImageHeader);
-    if (!cursor)
-        std::memcpy(member.entry.data() + 4, groupEntry.Data() + 4, 4);
-    Put32(member.entry, 8, std::uint32_t(bytes));
-    member.image.assign(single.begin() + kSingleImageHeader,
-                        single.begin() + std::ptrdiff_t(kSingleImageHeader + bytes));
+        wanted = wanted > kHotSpotSize ? wanted - kHotSpotSize : 0;
+    member.entry = SingleImageEntry(parts.image, cursor, parts.hotSpot);
+    if (!cursor) {
+        member.entry.planes = groupEntry.planes;
+        member.entry.bitCount = groupEntry.bitCount;
+    }
+    member.image = parts.image.Sub(0, std::min<std::uint64_t>(wanted, parts.image.Size()));
     return true;
 }
 
 // An .ico or .cur file from a group: the group's header with the count of members found, their
-// directory entries with image offsets from 6 + 16 * count on, then the images in order.
+// directory entries, then the images in order.
 HRESULT NeDumper::BuildGroupFile(const NeResource& group, bool cursor,
                                  std::vector<std::uint8_t>& out) {
-    ByteView data = BytesOf(group);
-    std::size_t count = std::min<std::size_t>(
-        data.U16(4),
-        data.Size() >= kIconFileHeader ? (data.Size() - kIconFileHeader) / kGroupEntrySize : 0);
-    std::vector<GroupMember> members;
-    std::uint64_t total = kIconFileHeader;
-    for (std::size_t i = 0; i < count; ++i) {
-        GroupMember member;
-        ByteView entry = data.Sub(kIconFileHeader + i * kGroupEntrySize, kGroupEntrySize);
+    GroupDirectory directory = GroupDirectory::Read(BytesOf(group), cursor);
+    IconFile file{directory.header, {}};
+    std::uint64_t total = kIconDirSize;
+    for (const GroupEntry& entry : directory.entries) {
+        IconDirImage member;
         if (!BuildGroupMember(entry, group, cursor, member))
             continue;
-        total += kIconDirEntry + member.image.size();
+        total += kIconDirEntrySize + member.image.Size();
         if (total > kMaxGroupFileSize) {
             ReportError(kModule, __LINE__, E_FAIL,
                         "Group %u would make a file of more than %llu bytes\n", unsigned(group.id),
                         static_cast<unsigned long long>(kMaxGroupFileSize));
             return E_FAIL;
         }
-        members.push_back(std::move(member));
+        file.images.push_back(member);
     }
-    out.clear();
-    Append16(out, data.U16(0));
-    Append16(out, data.U16(2));
-    Append16(out, std::uint32_t(members.size()));
-    std::uint32_t offset = std::uint32_t(kIconFileHeader + kIconDirEntry * members.size());
-    for (GroupMember& member : members) {
-        Put32(member.entry, 12, offset);
-        out.insert(out.end(), member.entry.begin(), member.entry.end());
-        offset += std::uint32_t(member.image.size());
-    }
-    for (const GroupMember& member : members)
-        out.insert(out.end(), member.image.begin(), member.image.end());
+    out = file.Write();
     return S_OK;
 }
 

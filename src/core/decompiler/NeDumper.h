@@ -8,6 +8,7 @@
 #include "common/Prompter.h"
 #include "common/Result.h"
 #include "common/XmlDocument.h"
+#include "formats/IconDirectory.h"
 
 #include <cstdint>
 #include <string>
@@ -76,13 +77,10 @@ private:
     ByteView BytesOf(const NeResource& resource) const;
 
     HRESULT BuildResourceFile(const NeResource& resource, bool raw, std::vector<std::uint8_t>& out);
+    IconResource ImageOf(const NeResource& resource, bool cursor);
     std::vector<std::uint8_t> BuildImageFile(const NeResource& resource, bool cursor);
-    struct GroupMember {
-        std::vector<std::uint8_t> entry; // 16-byte directory entry
-        std::vector<std::uint8_t> image;
-    };
-    bool BuildGroupMember(ByteView groupEntry, const NeResource& group, bool cursor,
-                          GroupMember& member);
+    bool BuildGroupMember(const GroupEntry& groupEntry, const NeResource& group, bool cursor,
+                          IconDirImage& member);
     HRESULT BuildGroupFile(const NeResource& group, bool cursor, std::vector<std::uint8_t>& out);
     HRESULT WriteResource(const NeResource& resource, const std::string& path, bool raw);
 

@@ -4,6 +4,7 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "decompiler/NeDumper.h"
+#include "formats/IconDirectory.h"
 #include "formats/NeFormat.h"
 
 #include <cmath>
@@ -16,7 +17,6 @@ using namespace ne;
 namespace {
 
 constexpr const char* kModule = "DumpNe";
-constexpr std::size_t kSingleImageHeader = 22; // ICONDIR and one ICONDIRENTRY
 // Moveable, pure and discardable: what resources of a library that is never run ask for.
 constexpr std::uint16_t kResourceFlags = 0x1030;
 // 2^15 units of 2^16 bytes reach 2 GB: beyond that the library could not be written anyway.
@@ -103,16 +103,15 @@ HRESULT LoadResourceFile(const std::string& folder, const std::string& name,
         data = std::move(file);
         return S_OK;
     }
-    if (file.size() < kSingleImageHeader) {
+    std::optional<std::vector<std::uint8_t>> resource =
+        ResourceOfSingleImageFile(ByteView(file.data(), file.size()), cursor);
+    if (!resource) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "%s is too short for an icon or cursor file (%zu bytes)\n", path->c_str(),
                     file.size());
         return E_FAIL;
     }
-    data.clear();
-    if (cursor)
-        data.insert(data.end(), file.begin() + 10, file.begin() + 14);
-    data.insert(data.end(), file.begin() + kSingleImageHeader, file.end());
+    data = std::move(*resource);
     return S_OK;
 }
 

@@ -1,9 +1,5 @@
-// Reductions of .ico files for icon snapshots: keeping one image per height (the one with the
-// most colours) and removing images larger than a size limit.
-//
-//   ICONDIR       u16 0, u16 type (1 = icon), u16 count                              (6 bytes)
-//   ICONDIRENTRY  u8 width, u8 height (0 = 256), u8 colours, u8 0, u16 planes,
-//                 u16 bit count, u32 bytes, u32 offset of the image                 (16 bytes)
+// Reductions of .ico files (formats/IconDirectory.h) for icon snapshots: keeping one image per
+// height (the one with the most colours) and removing images larger than a size limit.
 //
 // Every function works on the bytes of a whole file and gives nothing when the bytes are not an
 // icon file whose images all lie inside it. A rewritten file has its images packed behind the
@@ -11,6 +7,7 @@
 #pragma once
 
 #include "common/ByteView.h"
+#include "formats/IconDirectory.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +21,7 @@ struct IconFileImage {
     int width = 0;  // 1 to 256
     int height = 0; // 1 to 256
     int bitCount = 0;
-    ByteView entry; // the 16-byte directory entry
+    IconDirEntry entry;
     ByteView image;
 };
 

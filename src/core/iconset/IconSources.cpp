@@ -161,7 +161,7 @@ std::optional<std::vector<std::uint8_t>> PeIconGroupFile(ByteView image, int ind
     std::optional<DirectoryEntry> group =
         groupType ? PickGroup(resources.Entries(*groupType), index) : std::nullopt;
     ByteView groupData = group ? resources.DataOf(*group) : ByteView();
-    if (groupData.Size() < 6)
+    if (groupData.Size() < kIconDirSize)
         return std::nullopt;
     std::optional<std::uint32_t> iconType = resources.SubdirectoryWithId(0, kIconType);
     std::vector<DirectoryEntry> icons =
@@ -169,7 +169,7 @@ std::optional<std::vector<std::uint8_t>> PeIconGroupFile(ByteView image, int ind
     auto memberFile = [&](unsigned id) {
         for (const DirectoryEntry& e : icons)
             if (!e.Named() && e.name == id)
-                return SingleImageFile(resources.DataOf(e), false);
+                return SingleImageFileOfResource(resources.DataOf(e), false);
         return std::vector<std::uint8_t>();
     };
     std::uint32_t lastImage = 0;

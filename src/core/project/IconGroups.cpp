@@ -1,19 +1,13 @@
 // Icon and cursor groups: an .ico/.cur file becomes one group resource listing one member
-// resource per image; deleting members keeps the groups' lists consistent.
-//
-//   group data  u16 0, u16 type (1 icon, 2 cursor), u16 count, then count entries of 14 bytes:
-//     icon:   u8 width, u8 height, u8 colours, u8 0, u16 planes, u16 bit count, u32 bytes, u16 ID
-//     cursor: u16 width, u16 height (the DIB's, both masks), u16 planes, u16 bit count,
-//             u32 bytes (the hot spot's 4 included), u16 ID
-//   member file a one-image .ico/.cur: 6-byte header, one 16-byte directory entry (a cursor's
-//     carries its hot spot where an icon's has planes and bit count), then the image at 22
+// resource per image, each member kept as a one-image .ico/.cur file; deleting members keeps the
+// groups' lists consistent. The layouts are those of formats/IconDirectory.h.
 #include "common/ByteView.h"
-#include "common/ByteWriter.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "formats/ResourceFiles.h"
+#include "formats/DibShape.h"
+#include "formats/IconDirectory.h"
 #include "imaging/BmpToPng.h"
 #include "project/Project.h"
 
@@ -26,11 +20,6 @@ namespace vellum {
 namespace {
 
 const char* const kModule = "VelDoc";
-constexpr std::size_t kDirectoryHeader = 6;
-constexpr std::size_t kDirectoryEntry = 16;
-constexpr std::size_t kGroupEntry = 14;
-constexpr std::uint32_t kSingleImageOffset = 22;
-constexpr std::uint32_t kHotSpotBytes = 4;
 
 struct GroupKind {
     int groupType;
@@ -49,109 +38,41 @@ std::string MemberFileName(const GroupKind& kind, int id) {
                        : Format("Icon%.5u.ico", unsigned(id));
 }
 
-// One image of an .ico/.cur file: its 16-byte directory entry and its bytes.
-struct SourceImage {
-    ByteView entry;
-    ByteView image;
-};
-
-struct IconFile {
-    bool cursor = false;
-    std::vector<SourceImage> images;
-};
-
-// Every directory entry and every image must lie inside the file, behind the directory.
-std::optional<IconFile> ParseIconFile(ByteView file) {
-    std::uint16_t type = file.U16(2), count = file.U16(4);
-    if (file.Size() <= 12 || file.U16(0) != 0 || (type != 1 && type != 2) || count == 0)
-        return std::nullopt;
-    std::uint64_t directoryEnd = kDirectoryHeader + std::uint64_t(kDirectoryEntry) * count;
-    if (!file.Has(0, directoryEnd))
-        return std::nullopt;
-    IconFile icon{type == 2, {}};
-    for (std::uint16_t i = 0; i < count; ++i) {
-        ByteView entry = file.Sub(kDirectoryHeader + kDirectoryEntry * i, kDirectoryEntry);
-        std::uint32_t bytes = entry.U32(8), offset = entry.U32(12);
-        if (bytes == 0 || offset < directoryEnd || !file.Has(offset, bytes))
-            return std::nullopt;
-        icon.images.push_back({entry, file.Sub(offset, bytes)});
-    }
-    return icon;
+bool IsCursorFile(const IconFile& icon) {
+    return icon.header.type == kIconDirCursor;
 }
 
-// Width, height (of one mask), colour count and bit count, from the image itself.
-struct ImageShape {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint8_t colours = 0;
-    std::uint16_t bitCount = 0;
-    bool png = false;
-};
-
-ImageShape ShapeOf(ByteView image) {
-    ImageShape shape;
-    if (PngDimensions(image, shape.width, shape.height)) {
-        shape.png = true;
-        shape.bitCount = 32;
-        return shape;
-    }
-    shape.width = image.U32(4);
-    shape.height = std::uint32_t(std::int32_t(image.U32(8)) / 2);
-    shape.bitCount = BitmapBitCount(image);
-    std::uint32_t used = image.U32(0) >= 40 ? image.U32(32) : 0;
-    if (used == 0 && shape.bitCount < 8)
-        used = 1u << shape.bitCount;
-    shape.colours = used < 256 ? std::uint8_t(used) : 0;
-    return shape;
+// The one-image file of an image; a cursor's hot spot comes from its entry in the source file.
+std::vector<std::uint8_t> MemberFile(const IconDirImage& source, bool cursor) {
+    return SingleImageFile(source.image, cursor, {source.entry.planes, source.entry.bitCount});
 }
 
-std::vector<std::uint8_t> MemberFile(const SourceImage& source, bool cursor) {
-    ImageShape shape = ShapeOf(source.image);
-    std::vector<std::uint8_t> out;
-    AppendU16(out, 0);
-    AppendU16(out, cursor ? 2 : 1);
-    AppendU16(out, 1);
-    out.push_back(std::uint8_t(shape.width));
-    out.push_back(std::uint8_t(shape.height));
-    out.push_back(shape.colours);
-    out.push_back(0);
-    AppendU16(out, cursor ? source.entry.U16(4) : 0);
-    AppendU16(out, cursor ? source.entry.U16(6) : 0);
-    AppendU32(out, std::uint32_t(source.image.Size()));
-    AppendU32(out, kSingleImageOffset);
-    out.insert(out.end(), source.image.Data(), source.image.Data() + source.image.Size());
-    return out;
-}
-
-void AppendGroupEntry(std::vector<std::uint8_t>& out, const SourceImage& source, bool cursor,
-                      int id) {
-    ImageShape shape = ShapeOf(source.image);
-    std::uint32_t bytes = std::uint32_t(source.image.Size());
+// The group entry of an image: its size from the image itself. A cursor entry counts both blocks
+// of a DIB's rows and the hot spot's bytes; an icon entry keeps the planes and bit count the
+// source file states, when it states them.
+GroupEntry GroupEntryOf(const IconDirImage& source, bool cursor, int id) {
+    IconImageShape shape = ShapeOfIconImage(source.image);
+    GroupEntry entry;
+    entry.bytes = std::uint32_t(source.image.Size());
+    entry.id = std::uint16_t(id);
     if (cursor) {
-        AppendU16(out, shape.width);
-        AppendU16(out, shape.png ? shape.height : shape.height * 2);
-        AppendU16(out, 1);
-        AppendU16(out, shape.bitCount);
-        AppendU32(out, bytes + kHotSpotBytes);
+        entry.width = std::uint16_t(shape.width);
+        entry.height = std::uint16_t(shape.png ? shape.height : shape.height * 2);
+        entry.planes = 1;
+        entry.bitCount = shape.bitCount;
+        entry.bytes += kHotSpotSize;
     } else {
-        std::uint16_t planes = source.entry.U16(4), bitCount = source.entry.U16(6);
-        out.push_back(std::uint8_t(shape.width));
-        out.push_back(std::uint8_t(shape.height));
-        out.push_back(shape.colours);
-        out.push_back(0);
-        AppendU16(out, planes ? planes : 1);
-        AppendU16(out, bitCount ? bitCount : shape.bitCount);
-        AppendU32(out, bytes);
+        entry.width = std::uint8_t(shape.width);
+        entry.height = std::uint8_t(shape.height);
+        entry.colours = shape.colours;
+        entry.planes = source.entry.planes ? source.entry.planes : 1;
+        entry.bitCount = source.entry.bitCount ? source.entry.bitCount : shape.bitCount;
     }
-    AppendU16(out, std::uint32_t(id));
+    return entry;
 }
 
-std::vector<std::uint8_t> GroupHeader(bool cursor, std::size_t count) {
-    std::vector<std::uint8_t> out;
-    AppendU16(out, 0);
-    AppendU16(out, cursor ? 2 : 1);
-    AppendU16(out, std::uint32_t(count));
-    return out;
+GroupDirectory NewGroup(bool cursor) {
+    return {{0, cursor ? kIconDirCursor : kIconDirIcon, 0}, {}};
 }
 
 // Files written or renamed for one edit; Undo puts back what was there before, so a failed edit
@@ -221,14 +142,14 @@ private:
 // already carries the transparency the mask repeats. False for other depths, compressed pixels,
 // or rows that run past the image.
 bool XorImageRecord(ByteView dib, ImageRecord& record) {
-    std::int32_t width = std::int32_t(dib.U32(4));
-    std::int32_t height = std::int32_t(dib.U32(8)) / 2;
-    // 40 to 124 bytes: the info header and its later versions.
-    if (dib.U32(0) < 40 || dib.U32(0) > 124 || BitmapBitCount(dib) != 32 ||
-        BitmapCompression(dib) != 0 || width < 1 || height < 1)
+    DibHeader header = DibHeader::Read(dib);
+    std::int32_t width = header.width;
+    std::int32_t height = header.height / 2;
+    // The info header and its later versions.
+    if (header.size < kInfoHeaderSize || header.size > kV5HeaderSize || header.bitCount != 32 ||
+        header.compression != kDibRgb || width < 1 || height < 1)
         return false;
-    std::array<std::uint8_t, 14> fileHeader = BitmapFileHeader(dib);
-    std::uint32_t pixels = ByteView(fileHeader.data(), fileHeader.size()).U32(10) - 14;
+    std::uint64_t pixels = header.PixelOffset();
     std::uint64_t bytes = ImageRecord::StrideFor(width, 32) * std::uint64_t(height);
     if (!dib.Has(pixels, bytes) || !record.Allocate(width, height, 32, 0, false))
         return false;
@@ -240,8 +161,7 @@ bool XorImageRecord(ByteView dib, ImageRecord& record) {
 // and alpha. A PNG-stream image is copied as it is; other images get no copy.
 HRESULT WritePngCopy(FileBatch& batch, const std::string& memberPath, ByteView image) {
     std::string pngPath = PngPathFor(memberPath);
-    std::uint32_t width = 0, height = 0;
-    if (PngDimensions(image, width, height))
+    if (IsPngStream(image))
         return batch.Write(pngPath,
                            std::vector<std::uint8_t>(image.Data(), image.Data() + image.Size()));
     ImageRecord record;
@@ -256,10 +176,20 @@ HRESULT WritePngCopy(FileBatch& batch, const std::string& memberPath, ByteView i
 }
 
 // The member file of an image, and its PNG copy when it has one.
-HRESULT WriteMember(FileBatch& batch, const std::string& path, const SourceImage& source,
+HRESULT WriteMember(FileBatch& batch, const std::string& path, const IconDirImage& source,
                     bool cursor) {
     HRESULT hr = batch.Write(path, MemberFile(source, cursor));
     return SUCCEEDED(hr) ? WritePngCopy(batch, path, source.image) : hr;
+}
+
+// The group type of a group entry (the ID of its type entry, two levels up).
+int GroupTypeOf(Project& project, XmlNode* groupEntry) {
+    XmlNode* directory = groupEntry ? groupEntry->parent : nullptr;
+    return project.Int(directory ? directory->parent : nullptr, "ID");
+}
+
+bool IsCursorGroup(Project& project, XmlNode* groupEntry) {
+    return GroupTypeOf(project, groupEntry) == kResourceCursorGroup;
 }
 
 HRESULT InvalidIcon(Prompter& prompter, const std::string& path) {
@@ -286,7 +216,7 @@ std::optional<std::vector<std::uint8_t>> Project::ReadGroupData(XmlNode* groupEn
     if (!path || FAILED(ReadWholeFile(*path, bytes)))
         return std::nullopt;
     ByteView data(bytes.data(), bytes.size());
-    if (!data.Has(0, kDirectoryHeader + kGroupEntry * std::uint64_t(data.U16(4))))
+    if (!data.Has(0, GroupDirectory::SizeFor(IconDirHeader::Read(data).count)))
         return std::nullopt;
     return bytes;
 }
@@ -295,8 +225,9 @@ std::vector<int> Project::GroupMembers(XmlNode* groupEntry) {
     std::vector<int> members;
     if (std::optional<std::vector<std::uint8_t>> data = ReadGroupData(groupEntry)) {
         ByteView view(data->data(), data->size());
-        for (std::size_t i = 0; i < view.U16(4); ++i)
-            members.push_back(view.U16(kDirectoryHeader + kGroupEntry * i + 12));
+        for (const GroupEntry& entry :
+             GroupDirectory::Read(view, IsCursorGroup(*this, groupEntry)).entries)
+            members.push_back(entry.id);
     }
     return members;
 }
@@ -333,6 +264,35 @@ XmlNode* FindResourceWithId(Project& project, XmlNode* typeEntry, int id) {
     return nullptr;
 }
 
+// The files of a new group: one member file per image, then the group data.
+HRESULT WriteNewGroup(FileBatch& batch, const std::string& folder, const IconFile& icon,
+                      const GroupKind& kind, int firstMember, const std::string& groupFile) {
+    GroupDirectory group = NewGroup(kind.cursor);
+    HRESULT hr = S_OK;
+    for (std::size_t i = 0; i < icon.images.size() && SUCCEEDED(hr); ++i) {
+        int id = firstMember + int(i);
+        group.entries.push_back(GroupEntryOf(icon.images[i], kind.cursor, id));
+        std::optional<std::string> path = ResolveInFolder(folder, MemberFileName(kind, id));
+        hr = path ? WriteMember(batch, *path, icon.images[i], kind.cursor) : E_FAIL;
+    }
+    std::optional<std::string> groupPath = ResolveInFolder(folder, groupFile);
+    if (SUCCEEDED(hr))
+        hr = groupPath ? batch.Write(*groupPath, group.Write(kind.cursor)) : E_FAIL;
+    return hr;
+}
+
+void ReportAdded(GroupAdded* added, const GroupKind& kind, int groupId,
+                 const std::string& groupFile, int firstMember, int count) {
+    if (!added)
+        return;
+    added->groupType = kind.groupType;
+    added->groupId = groupId;
+    added->groupFile = groupFile;
+    added->memberIds.clear();
+    for (int i = 0; i < count; ++i)
+        added->memberIds.push_back(firstMember + i);
+}
+
 } // namespace
 
 HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
@@ -343,14 +303,14 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
         ReportError(kModule, __LINE__, hr, "Failed to read %s", sourcePath.c_str());
         return hr;
     }
-    std::optional<IconFile> icon = ParseIconFile(ByteView(bytes.data(), bytes.size()));
+    std::optional<IconFile> icon = IconFile::Read(ByteView(bytes.data(), bytes.size()));
     if (!icon)
         return InvalidIcon(prompter_, sourcePath);
     if (!RootDirectory()) {
         ReportError(kModule, __LINE__, E_FAIL, "The manifest has no root Directory");
         return E_FAIL;
     }
-    GroupKind kind = KindOf(icon->cursor);
+    GroupKind kind = KindOf(IsCursorFile(*icon));
     int count = int(icon->images.size());
     int groupId = FirstFreeId(IdsOf(*this, FindType(kind.groupType)));
     int firstMember = FirstFreeRun(IdsOf(*this, FindType(kind.memberType)), count);
@@ -368,46 +328,31 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
         return E_FAIL;
     }
 
-    std::vector<std::uint8_t> group = GroupHeader(kind.cursor, icon->images.size());
     FileBatch batch;
-    for (int i = 0; i < count && SUCCEEDED(hr); ++i) {
-        AppendGroupEntry(group, icon->images[i], kind.cursor, firstMember + i);
-        std::optional<std::string> path =
-            ResolveInFolder(folder_, MemberFileName(kind, firstMember + i));
-        hr = path ? WriteMember(batch, *path, icon->images[i], kind.cursor) : E_FAIL;
-    }
-    std::optional<std::string> groupPath = ResolveInFolder(folder_, groupFile);
-    if (SUCCEEDED(hr))
-        hr = groupPath ? batch.Write(*groupPath, group) : E_FAIL;
+    hr = WriteNewGroup(batch, folder_, *icon, kind, firstMember, groupFile);
     if (FAILED(hr)) {
         batch.Undo();
         ReportError(kModule, __LINE__, hr, "Failed to add %s to the project", sourcePath.c_str());
         return hr;
     }
 
-    InsertIdResource(EnsureType(kind.groupType), groupId, language, groupFile, group.size());
+    InsertIdResource(EnsureType(kind.groupType), groupId, language, groupFile,
+                     GroupDirectory::SizeFor(count));
     XmlNode* memberType = EnsureType(kind.memberType);
     for (int i = 0; i < count; ++i)
         InsertIdResource(memberType, firstMember + i, language,
-                         MemberFileName(kind, firstMember + i), icon->images[i].image.Size() + 22);
-    if (added) {
-        added->groupType = kind.groupType;
-        added->groupId = groupId;
-        added->groupFile = groupFile;
-        added->memberIds.clear();
-        for (int i = 0; i < count; ++i)
-            added->memberIds.push_back(firstMember + i);
-    }
+                         MemberFileName(kind, firstMember + i),
+                         icon->images[i].image.Size() + kSingleImageOffset);
+    ReportAdded(added, kind, groupId, groupFile, firstMember, count);
     return S_OK;
 }
 
 // ---- adding an image to a group ------------------------------------------------------------
 
-// A member of a group being extended: its description in the group data (the entry's first 12
-// bytes), its resource and its file.
+// A member of a group being extended: its entry in the group data, its resource and its file.
 struct GroupMember {
     int id = 0;
-    ByteView description;
+    GroupEntry entry;
     XmlNode* resource = nullptr;
     std::string path;
     std::uint64_t size = 0;
@@ -447,11 +392,10 @@ HRESULT CollectMembers(Project& project, XmlNode* group, ByteView data, const Gr
                        std::vector<GroupMember>& members) {
     std::vector<int> elsewhere = MembersOfOtherGroups(project, group, kind.groupType);
     std::vector<int> seen;
-    for (std::size_t i = 0; i < data.U16(4); ++i) {
+    for (const GroupEntry& entry : GroupDirectory::Read(data, kind.cursor).entries) {
         GroupMember member;
-        std::size_t at = kDirectoryHeader + kGroupEntry * i;
-        member.id = data.U16(at + 12);
-        member.description = data.Sub(at, 12);
+        member.id = entry.id;
+        member.entry = entry;
         if (Contains(seen, member.id) || Contains(elsewhere, member.id))
             return Refuse(
                 Format("Image %d of the group is listed twice or by another group", member.id));
@@ -497,24 +441,23 @@ HRESULT RenumberFiles(FileBatch& batch, const std::vector<GroupMember>& members,
     return S_OK;
 }
 
+// The members' entries under their new IDs, then the added image's.
 std::vector<std::uint8_t> ExtendedGroupData(const std::vector<GroupMember>& members,
-                                            const SourceImage& added, bool cursor, int firstId) {
-    std::vector<std::uint8_t> out = GroupHeader(cursor, members.size() + 1);
+                                            const IconDirImage& added, bool cursor, int firstId) {
+    GroupDirectory group = NewGroup(cursor);
     for (std::size_t i = 0; i < members.size(); ++i) {
-        const GroupMember& member = members[i];
-        out.insert(out.end(), member.description.Data(),
-                   member.description.Data() + member.description.Size());
-        AppendU16(out, std::uint32_t(firstId) + std::uint32_t(i));
+        group.entries.push_back(members[i].entry);
+        group.entries.back().id = std::uint16_t(firstId + int(i));
     }
-    AppendGroupEntry(out, added, cursor, firstId + int(members.size()));
-    return out;
+    group.entries.push_back(GroupEntryOf(added, cursor, firstId + int(members.size())));
+    return group.Write(cursor);
 }
 
 // The file side of adding an image: members renamed, the new member written, and the group data
 // written beside the group file under a "_TEMP" name that then replaces it.
 HRESULT WriteExtendedGroup(FileBatch& batch, const std::string& folder,
                            const std::string& groupPath, const std::vector<GroupMember>& members,
-                           const SourceImage& added, const GroupKind& kind, int firstId) {
+                           const IconDirImage& added, const GroupKind& kind, int firstId) {
     HRESULT hr = RenumberFiles(batch, members, folder, kind, firstId);
     int addedId = firstId + int(members.size());
     std::optional<std::string> addedPath = ResolveInFolder(folder, MemberFileName(kind, addedId));
@@ -543,8 +486,8 @@ HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string
     HRESULT hr = ReadWholeFile(imagePath, bytes);
     if (FAILED(hr))
         return Refuse(Format("Failed to read %s", imagePath.c_str()));
-    std::optional<IconFile> icon = ParseIconFile(ByteView(bytes.data(), bytes.size()));
-    if (!icon || icon->cursor != cursor)
+    std::optional<IconFile> icon = IconFile::Read(ByteView(bytes.data(), bytes.size()));
+    if (!icon || IsCursorFile(*icon) != cursor)
         return InvalidIcon(prompter_, imagePath);
 
     std::vector<GroupMember> members;
@@ -570,15 +513,8 @@ HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string
     }
     ReplaceMemberEntries(members, cursor, firstId, Int(FirstLanguageOf(group), "ID", 1033),
                          icon->images[0].image.Size() + kSingleImageOffset);
-    Set(FileOf(group), "Size", std::to_string(kDirectoryHeader + kGroupEntry * count));
-    if (added) {
-        added->groupType = kind.groupType;
-        added->groupId = Int(group, "ID");
-        added->groupFile = groupFile;
-        added->memberIds.clear();
-        for (int i = 0; i < count; ++i)
-            added->memberIds.push_back(firstId + i);
-    }
+    Set(FileOf(group), "Size", std::to_string(GroupDirectory::SizeFor(count)));
+    ReportAdded(added, kind, Int(group, "ID"), groupFile, firstId, count);
     return S_OK;
 }
 
@@ -599,16 +535,6 @@ void Project::ReplaceMemberEntries(const std::vector<GroupMember>& members, bool
 }
 
 // ---- deleting --------------------------------------------------------------------------------
-
-namespace {
-
-// The group type of a group entry (the ID of its type entry, two levels up).
-int GroupTypeOf(Project& project, XmlNode* groupEntry) {
-    XmlNode* directory = groupEntry ? groupEntry->parent : nullptr;
-    return project.Int(directory ? directory->parent : nullptr, "ID");
-}
-
-} // namespace
 
 void Project::DeleteGroupMembers(XmlNode* groupEntry) {
     int groupType = GroupTypeOf(*this, groupEntry);
@@ -635,19 +561,11 @@ HRESULT Project::DropGroupEntry(XmlNode* groupEntry, int memberId, int* remainin
     std::optional<std::string> path = GroupDataPath(groupEntry);
     if (!data || !path)
         return E_FAIL;
-    ByteView view(data->data(), data->size());
-    std::vector<std::uint8_t> kept(data->begin(), data->begin() + kDirectoryHeader);
-    int count = 0;
-    for (std::size_t i = 0; i < view.U16(4); ++i) {
-        std::size_t at = kDirectoryHeader + kGroupEntry * i;
-        if (view.U16(at + 12) == memberId)
-            continue;
-        kept.insert(kept.end(), data->begin() + std::ptrdiff_t(at),
-                    data->begin() + std::ptrdiff_t(at + kGroupEntry));
-        ++count;
-    }
-    kept[4] = std::uint8_t(count);
-    kept[5] = std::uint8_t(count >> 8);
+    bool cursor = IsCursorGroup(*this, groupEntry);
+    GroupDirectory group = GroupDirectory::Read(ByteView(data->data(), data->size()), cursor);
+    std::erase_if(group.entries, [&](const GroupEntry& entry) { return entry.id == memberId; });
+    int count = int(group.entries.size());
+    std::vector<std::uint8_t> kept = group.Write(cursor);
     HRESULT hr = ReplaceFileContents(*path, kept.data(), kept.size());
     if (FAILED(hr)) {
         ReportError(kModule, __LINE__, hr, "Failed to write the group file %s", path->c_str());
