@@ -4,6 +4,7 @@
 #include "common/Path.h"
 #include "common/ResourceDataFile.h"
 #include "common/Strings.h"
+#include "formats/ResourceFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -58,35 +59,16 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-std::uint16_t Le16(const std::uint8_t* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-std::uint32_t Le32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-
-// The file header (BITMAPFILEHEADER, 14 bytes) and the first field of the info header:
-//    0 WORD  type         "BM"
-//    2 DWORD file size    (not trusted)
-//    6 WORD  reserved[2]
-//   10 DWORD pixel offset from the start of the bitmap
-//   14 DWORD info size    size of the info header, this field included
-constexpr std::size_t kLeadSize = 18;
+// The file header (formats/ResourceFiles.h) and the size field of the info header
+// (formats/DibShape.h) that follows it: what tells how much more of the header to read.
+constexpr std::size_t kLeadSize = BitmapFileHeader::kSize + 4;
 // A MacBinary wrapper puts 128 bytes in front of the bitmap; the lead has been read already.
 constexpr long kMacBinarySkip = 128 - long(kLeadSize);
-constexpr std::size_t kMaxInfoSize = 124; // BITMAPV5HEADER
-constexpr std::uint32_t kCoreInfoSize = 12;
+constexpr std::size_t kMaxInfoSize = kV5HeaderSize;
 
-// Offsets inside the info header. BITMAPCOREHEADER (12 bytes) holds WORD width, WORD height,
-// WORD planes, WORD bit count, and its palette entries are RGBTRIPLEs (blue, green, red).
-// BITMAPINFOHEADER and its successors hold LONG width, LONG height (negative: rows stored top
-// row first), WORD planes, WORD bit count, DWORD compression, ..., and their palette entries are
-// RGBQUADs (blue, green, red, reserved). A shorter info header (OS/2 uses 16 bytes) leaves the
-// fields it does not reach 0.
-constexpr std::size_t kCoreWidth = 4, kCoreHeight = 6, kCoreBitCount = 10;
-constexpr std::size_t kInfoWidth = 4, kInfoHeight = 8, kInfoBitCount = 14, kInfoCompression = 16;
-constexpr std::size_t kInfoXPixelsPerMetre = 24, kInfoYPixelsPerMetre = 28;
+bool IsBitmapLead(const std::uint8_t* lead) {
+    return BitmapFileHeader::Read(ByteView(lead, kLeadSize)).IsBitmap();
+}
 
 struct BmpLayout {
     std::uint32_t infoSize = 0;
@@ -166,43 +148,45 @@ bool BmpReader::Open() {
 bool BmpReader::ReadLead(std::uint8_t* lead) {
     if (!ReadExact(lead, kLeadSize))
         return false;
-    if (Le16(lead) == 0x4D42) // "BM"
+    if (IsBitmapLead(lead))
         return true;
     if (!Skip(kMacBinarySkip) || !ReadExact(lead, kLeadSize))
         return false;
-    return Le16(lead) == 0x4D42 || Fail(kNotBmp);
+    return IsBitmapLead(lead) || Fail(kNotBmp);
 }
 
 bool BmpReader::ReadLayout(BmpLayout& layout) {
     std::uint8_t lead[kLeadSize];
     if (!ReadLead(lead))
         return false;
-    std::uint32_t pixelOffset = Le32(lead + 10);
-    layout.infoSize = Le32(lead + 14);
-    if (layout.infoSize < kCoreInfoSize || layout.infoSize > kMaxInfoSize ||
-        pixelOffset < layout.infoSize + 14)
+    ByteView leadBytes(lead, kLeadSize);
+    std::uint32_t pixelOffset = BitmapFileHeader::Read(leadBytes).pixelOffset;
+    layout.infoSize = DibHeader::Read(leadBytes.From(BitmapFileHeader::kSize)).size;
+    if (layout.infoSize < kCoreHeaderSize || layout.infoSize > kMaxInfoSize ||
+        pixelOffset < layout.infoSize + BitmapFileHeader::kSize)
         return Fail(kBadHeaderSize);
-    layout.paletteBytes = pixelOffset - layout.infoSize - 14;
+    layout.paletteBytes = pixelOffset - layout.infoSize - BitmapFileHeader::kSize;
     return ReadInfoFields(layout);
 }
 
 bool BmpReader::ReadInfoFields(BmpLayout& layout) {
+    // The size field has been read with the lead; the rest of the header follows it.
     std::uint8_t info[kMaxInfoSize] = {};
+    for (std::size_t i = 0; i < 4; ++i)
+        info[i] = std::uint8_t(layout.infoSize >> (8 * i));
     if (!ReadExact(info + 4, layout.infoSize - 4))
         return false;
-    if (layout.infoSize == kCoreInfoSize) {
-        layout.width = Le16(info + kCoreWidth);
-        layout.height = Le16(info + kCoreHeight);
-        layout.bitCount = Le16(info + kCoreBitCount);
+    DibHeader header = DibHeader::Read(ByteView(info, layout.infoSize));
+    layout.width = header.width;
+    layout.height = header.height;
+    layout.bitCount = header.bitCount;
+    layout.compression = header.compression;
+    layout.xPixelsPerMetre = std::uint32_t(header.xPixelsPerMetre);
+    layout.yPixelsPerMetre = std::uint32_t(header.yPixelsPerMetre);
+    if (header.IsCore()) {
         layout.entrySize = 3;
         return true;
     }
-    layout.width = std::int32_t(Le32(info + kInfoWidth));
-    layout.height = std::int32_t(Le32(info + kInfoHeight));
-    layout.bitCount = Le16(info + kInfoBitCount);
-    layout.compression = Le32(info + kInfoCompression);
-    layout.xPixelsPerMetre = Le32(info + kInfoXPixelsPerMetre);
-    layout.yPixelsPerMetre = Le32(info + kInfoYPixelsPerMetre);
     if (layout.height < 0) {
         layout.topDown = true;
         layout.height = -layout.height;
@@ -439,7 +423,7 @@ bool WriteImage(const std::string& path, ImageRecord& image, const DiagnosticsHo
 std::uint64_t ImageRecord::StrideFor(std::int32_t width, unsigned bitCount) {
     if (width < 1)
         return 0;
-    return (std::uint64_t(bitCount) * std::uint64_t(width) + 31) / 32 * 4;
+    return DibRowBytes(std::uint64_t(width), bitCount);
 }
 
 std::optional<std::size_t> ImageRecord::BlockSizeFor(std::int32_t width, std::int32_t height,

@@ -8,6 +8,7 @@
 #include "common/Prompter.h"
 #include "common/Strings.h"
 #include "common/XmlDocument.h"
+#include "formats/IconDirectory.h"
 #include "imaging/Colorizer.h"
 
 #include <set>
@@ -21,12 +22,6 @@ constexpr const char* kCaption = "Vellum";
 
 constexpr int kCursorGroupType = 12;
 constexpr int kIconGroupType = 14;
-
-// A group resource (GRPICONDIR): reserved and type words, the count at byte 4, then 14-byte
-// entries from byte 6 whose resource ID is the word at entry byte 12.
-constexpr std::size_t kGroupHeaderSize = 6;
-constexpr std::size_t kGroupEntrySize = 14;
-constexpr std::size_t kGroupEntryIdOffset = 12;
 
 // Reads an attribute of a node through the document, leaving its cursor where it was.
 class AttributeReader {
@@ -113,15 +108,12 @@ void AddGroupMembers(const std::string& groupPath, bool cursors, FileList& list)
         list.Fail(hr);
         return;
     }
-    ByteView group(bytes.data(), bytes.size());
     PathParts parts = SplitPath(groupPath);
     std::string folder = parts.drive + parts.dir;
-    std::uint16_t count = group.U16(4);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::size_t entry = kGroupHeaderSize + i * kGroupEntrySize;
-        if (!group.Has(entry, kGroupEntrySize))
-            break; // a count larger than the data: the entries that are there
-        int id = group.U16(entry + kGroupEntryIdOffset);
+    // A count larger than the data: the entries that are there.
+    for (const GroupEntry& entry :
+         GroupDirectory::Read(ByteView(bytes.data(), bytes.size()), cursors).entries) {
+        int id = entry.id;
         std::string name = Format(cursors ? "Cursor%.5d.CUR" : "Icon%.5d.ICO", id);
         list.Add(ResolveInFolder(folder, name).value_or(folder + name));
     }

@@ -2,6 +2,7 @@
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
+#include "formats/ResourceFiles.h"
 #include "imaging/Colorizer.h"
 #include "imaging/ImageCodecs.h"
 
@@ -15,15 +16,6 @@ namespace vellum {
 namespace {
 
 constexpr const char* kModule = "ColorizeWnd";
-
-// A bitmap file's DIB follows the 14-byte BITMAPFILEHEADER ("BM", size, two reserved words,
-// pixel offset).
-constexpr std::size_t kBitmapFileHeaderSize = 14;
-
-// Icon and cursor files: ICONDIR (reserved 0, type 1 icon or 2 cursor, count) and then one
-// 16-byte entry per image, whose bytes 8..11 are the image's byte count and 12..15 its offset.
-constexpr std::size_t kIconDirSize = 6;
-constexpr std::size_t kIconEntrySize = 16;
 
 enum class FileKind { Other, Png, Bitmap, IconOrCursor };
 
@@ -64,12 +56,11 @@ HRESULT ColorizePngFile(const Colorizer& colorizer, const std::string& path) {
 // The first image of an icon or cursor file, from its directory entry; the rest of the file
 // bounds it.
 HRESULT FirstIconImage(ByteView file, std::size_t& offset) {
-    std::uint16_t type = file.U16(2);
-    bool valid = file.Has(0, kIconDirSize + kIconEntrySize) && file.U16(0) == 0 &&
-                 (type == 1 || type == 2) && file.U16(4) != 0;
-    offset = file.U32(kIconDirSize + 12);
-    if (!valid || !file.Has(offset, 1))
+    std::vector<IconDirEntry> entries = ReadIconDirEntries(file);
+    if (!IconDirHeader::Read(file).IsIconOrCursor() || entries.empty() ||
+        !file.Has(entries[0].offset, 1))
         return E_FAIL;
+    offset = entries[0].offset;
     return S_OK;
 }
 
@@ -80,10 +71,10 @@ HRESULT ColorizeDibFile(const Colorizer& colorizer, const std::string& path, Fil
         return hr;
     }
     ByteView file(bytes.data(), bytes.size());
-    std::size_t offset = kBitmapFileHeaderSize;
+    std::size_t offset = BitmapFileHeader::kSize;
     HRESULT hr = S_OK;
     if (kind == FileKind::Bitmap) {
-        if (!file.Has(0, offset) || file.U8(0) != 'B' || file.U8(1) != 'M')
+        if (!file.Has(0, offset) || !BitmapFileHeader::Read(file).IsBitmap())
             hr = E_FAIL;
     } else {
         hr = FirstIconImage(file, offset);

@@ -3,6 +3,7 @@
 
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
+#include "formats/DibShape.h"
 #include "imaging/ColorizerSimd.h"
 
 #include <algorithm>
@@ -273,20 +274,11 @@ void Colorizer::ColorizePackedRange(std::uint8_t* pixels, std::size_t count,
 }
 
 // ---------------------------------------------------------------------------------------------
-// Packed DIBs
-//
-// BITMAPINFOHEADER (40 bytes, little-endian): size 0, width 4, height 8 (negative: top-down),
-// planes 12, bit count 14, compression 16 (0 plain, 3 bit fields), image size 20, x and y
-// pixels per metre 24 and 28, colours used 32, colours important 36. Later header versions
-// only add fields and keep the bit-field masks (red, green, blue) at 40, 44 and 48; after a
-// 40-byte header with bit fields the three masks follow it. Then the colour table (blue, green,
-// red, 0 per entry) and the rows, each padded to 4 bytes.
+// Packed DIBs (formats/DibShape.h) with an info header or a later version of it: colour table
+// entries of blue, green, red and 0, then the rows.
 
 namespace {
 
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kPlainRgb = 0;
-constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint32_t kGreenMask565 = 0x07E0;
 
 struct DibLayout {
@@ -310,43 +302,39 @@ bool IsPaletteDepth(unsigned bitCount) {
 }
 
 bool IsDirectDepth(unsigned bitCount, std::uint32_t compression) {
-    if (compression == kPlainRgb)
+    if (compression == kDibRgb)
         return bitCount == 16 || bitCount == 24 || bitCount == 32;
-    return compression == kBitFields && (bitCount == 16 || bitCount == 32);
+    return compression == kDibBitFields && (bitCount == 16 || bitCount == 32);
 }
 
 // Where the colour table and the rows lie, checked against the block.
 HRESULT ReadLayout(ByteView dib, bool iconImage, DibLayout& layout) {
-    std::uint32_t headerSize = dib.U32(0);
-    if (!dib.Has(0, kInfoHeaderSize) || headerSize < kInfoHeaderSize || !dib.Has(0, headerSize))
+    DibHeader header = DibHeader::Read(dib);
+    if (!dib.Has(0, kInfoHeaderSize) || header.size < kInfoHeaderSize || !dib.Has(0, header.size))
         return Refuse("the header is not a bitmap information header");
-    auto width = static_cast<std::int32_t>(dib.U32(4));
-    std::int64_t height = static_cast<std::int32_t>(dib.U32(8));
-    layout.bitCount = dib.U16(14);
-    std::uint32_t compression = dib.U32(16);
-    std::uint32_t coloursUsed = dib.U32(32);
-    if (width < 0)
+    layout.bitCount = header.bitCount;
+    if (header.width < 0)
         return Refuse("the width is negative");
     bool palette = IsPaletteDepth(layout.bitCount);
-    if (!palette && !IsDirectDepth(layout.bitCount, compression))
+    if (!palette && !IsDirectDepth(layout.bitCount, header.compression))
         return Refuse("the bit count or the compression is not supported");
 
     // An icon's header counts the XOR rows and the mask rows.
+    std::int64_t height = header.height;
     std::int64_t rows = std::llabs(iconImage ? height / 2 : height);
-    layout.width = std::size_t(width);
+    layout.width = std::size_t(header.width);
     layout.rows = std::size_t(rows);
-    bool masksFollow = compression == kBitFields && headerSize == kInfoHeaderSize;
-    layout.tableOffset = headerSize + (masksFollow ? 12 : 0);
-    layout.tableCount = coloursUsed != 0 || !palette ? coloursUsed : 1u << layout.bitCount;
-    std::uint64_t tableBytes = 4 * std::uint64_t(layout.tableCount);
+    layout.tableOffset = std::size_t(header.ColourTableOffset());
+    std::uint64_t tableBytes = header.ColourTableBytes();
+    layout.tableCount = std::size_t(tableBytes / 4);
     if (!dib.Has(layout.tableOffset, tableBytes))
         return Refuse("the colour table runs past the end of the data");
-    layout.rgb565 = compression == kBitFields && dib.U32(44) == kGreenMask565;
+    layout.rgb565 = header.compression == kDibBitFields && header.greenMask == kGreenMask565;
     if (palette)
         return S_OK;
 
     layout.pixelOffset = std::size_t(layout.tableOffset + tableBytes);
-    layout.stride = std::size_t((std::uint64_t(layout.bitCount) * layout.width + 31) / 32 * 4);
+    layout.stride = std::size_t(DibRowBytes(layout.width, layout.bitCount));
     std::size_t available = dib.Size() - layout.pixelOffset;
     if (layout.rows != 0 && layout.stride > available / layout.rows)
         return Refuse("the pixel rows run past the end of the data");

@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/MappedFile.h"
 #include "common/Prompter.h"
+#include "formats/ResourceFiles.h"
 
 #include <algorithm>
 #include <array>
@@ -229,43 +230,29 @@ bool DecodePng(png_structp png, png_infop info, ImageRecord& record) {
 // ---------------------------------------------------------------------------------------------
 // Writing bitmap files and DIBs
 
-void PutLe(Bytes& out, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-constexpr std::uint32_t kFileHeaderSize = 14;
-constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kFileHeaderSize = BitmapFileHeader::kSize;
 constexpr std::uint32_t kPixelsPerMetre = 3780; // 96 dots per inch
 
-// BITMAPINFOHEADER (40 bytes, little-endian):
-//    0 DWORD size            4 LONG  width           8 LONG  height (positive: bottom row first)
-//   12 WORD  planes         14 WORD  bit count      16 DWORD compression (0: none)
-//   20 DWORD image size     24 LONG  x pixels/metre 28 LONG  y pixels/metre
-//   32 DWORD colours used   36 DWORD colours important
-struct InfoHeader {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::uint16_t planes = 1;
-    std::uint16_t bitCount = 0;
-    std::uint32_t imageSize = 0;
-    std::uint32_t xPixelsPerMetre = 0;
-    std::uint32_t yPixelsPerMetre = 0;
-    std::uint32_t coloursUsed = 0;
-};
+// The info header of uncompressed rows, bottom row first, one plane; the colours it states as
+// used count as the important ones too.
+DibHeader InfoHeader(std::int32_t width, std::int32_t height, std::uint16_t bitCount,
+                     std::uint32_t imageBytes, std::uint32_t coloursUsed = 0) {
+    DibHeader header;
+    header.size = kInfoHeaderSize;
+    header.width = width;
+    header.height = height;
+    header.planes = 1;
+    header.bitCount = bitCount;
+    header.imageBytes = imageBytes;
+    header.coloursUsed = coloursUsed;
+    header.coloursImportant = coloursUsed;
+    return header;
+}
 
-void PutInfoHeader(Bytes& out, const InfoHeader& header) {
-    PutLe(out, kInfoHeaderSize, 4);
-    PutLe(out, std::uint32_t(header.width), 4);
-    PutLe(out, std::uint32_t(header.height), 4);
-    PutLe(out, header.planes, 2);
-    PutLe(out, header.bitCount, 2);
-    PutLe(out, 0, 4);
-    PutLe(out, header.imageSize, 4);
-    PutLe(out, header.xPixelsPerMetre, 4);
-    PutLe(out, header.yPixelsPerMetre, 4);
-    PutLe(out, header.coloursUsed, 4);
-    PutLe(out, header.coloursUsed, 4);
+// The header's resolution, as a record holds it.
+void SetResolution(DibHeader& header, std::uint32_t x, std::uint32_t y) {
+    header.xPixelsPerMetre = std::int32_t(x);
+    header.yPixelsPerMetre = std::int32_t(y);
 }
 
 // Colour-table entries are RGBQUADs: blue, green, red, 0.
@@ -294,16 +281,12 @@ bool FitsInBitmapFields(const ImageRecord& record) {
 
 // A packed DIB: info header, colour table, pixel rows.
 Bytes DibBytes(const ImageRecord& record) {
-    InfoHeader header{.width = record.width,
-                      .height = record.height,
-                      .bitCount = record.bitCount,
-                      .imageSize = BlockSize(record),
-                      .xPixelsPerMetre = kPixelsPerMetre,
-                      .yPixelsPerMetre = kPixelsPerMetre,
-                      .coloursUsed = std::uint32_t(record.palette.size())};
+    DibHeader header = InfoHeader(record.width, record.height, record.bitCount, BlockSize(record),
+                                  std::uint32_t(record.palette.size()));
+    SetResolution(header, kPixelsPerMetre, kPixelsPerMetre);
     Bytes out;
     out.reserve(kInfoHeaderSize + 4 * record.palette.size() + BlockSize(record));
-    PutInfoHeader(out, header);
+    header.AppendInfoHeader(out);
     PutPalette(out, record);
     PutRowsBottomUp(out, record);
     return out;
@@ -312,10 +295,11 @@ Bytes DibBytes(const ImageRecord& record) {
 // ---------------------------------------------------------------------------------------------
 // Bitmap to icon
 
-// The bitmap file header (14 bytes) and the info header fields an icon needs, by file offset:
-//    0 WORD "BM"    10 DWORD pixel offset   14 DWORD info size   18 LONG width   22 LONG height
-//   26 WORD planes  28 WORD bit count       30 DWORD compression 46 DWORD colours used
+// The fields of a bitmap file (an info header or a later version behind the file header) that
+// an icon needs.
 struct SourceDib {
+    BitmapFileHeader file;
+    DibHeader header;
     std::int32_t width = 0;
     std::int32_t height = 0; // rows, whatever their order
     bool topDown = false;
@@ -330,19 +314,21 @@ struct SourceDib {
 constexpr std::int32_t kMaxIconSide = 256;
 
 std::optional<SourceDib> ReadDibHeader(ByteView file) {
-    std::uint32_t infoSize = file.U32(14);
-    if (file.U16(0) != 0x4D42 || infoSize < kInfoHeaderSize || !file.Has(kFileHeaderSize, infoSize))
-        return std::nullopt;
     SourceDib dib;
-    dib.width = std::int32_t(file.U32(18));
-    std::int64_t height = std::int32_t(file.U32(22));
+    dib.file = BitmapFileHeader::Read(file);
+    dib.header = DibHeader::Read(file.From(kFileHeaderSize));
+    if (!dib.file.IsBitmap() || dib.header.size < kInfoHeaderSize ||
+        !file.Has(kFileHeaderSize, dib.header.size))
+        return std::nullopt;
+    dib.width = dib.header.width;
+    std::int64_t height = dib.header.height;
     dib.topDown = height < 0;
     if (dib.width < 1 || height == 0 || std::abs(height) > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     dib.height = std::int32_t(std::abs(height));
-    dib.planes = file.U16(26);
-    dib.bitCount = file.U16(28);
-    dib.compression = file.U32(30);
+    dib.planes = dib.header.planes;
+    dib.bitCount = dib.header.bitCount;
+    dib.compression = dib.header.compression;
     return dib;
 }
 
@@ -354,12 +340,13 @@ bool IsIconDepth(unsigned bitCount) {
 bool LocateDibData(ByteView file, SourceDib& dib) {
     if (!IsIconDepth(dib.bitCount))
         return false;
-    std::uint64_t paletteStart = kFileHeaderSize + std::uint64_t(file.U32(14));
-    std::uint64_t pixelOffset = file.U32(10);
+    std::uint64_t paletteStart = kFileHeaderSize + std::uint64_t(dib.header.size);
+    std::uint64_t pixelOffset = dib.file.pixelOffset;
     if (pixelOffset < paletteStart)
         return false;
     if (dib.bitCount <= 8) {
-        std::uint64_t wanted = file.U32(46) ? file.U32(46) : 1u << dib.bitCount;
+        std::uint32_t used = dib.header.coloursUsed;
+        std::uint64_t wanted = used ? used : 1u << dib.bitCount;
         std::uint64_t present = (pixelOffset - paletteStart) / 4;
         std::uint64_t count = std::min({wanted, present, std::uint64_t(1) << dib.bitCount});
         dib.palette = file.Sub(paletteStart, count * 4);
@@ -442,7 +429,7 @@ std::optional<std::uint32_t> CornerKey(Bytes& xorImage, const SourceDib& dib,
 }
 
 std::size_t MaskStride(std::int32_t width) {
-    return (std::size_t(width + 7) / 8 + 3) & ~std::size_t(3);
+    return std::size_t(DibRowBytes(std::uint64_t(width), 1));
 }
 
 // The AND mask: one bit per pixel, set where the picture is transparent (alpha 0 for 32 bits,
@@ -468,25 +455,19 @@ Bytes MaskImage(Bytes& xorImage, const SourceDib& dib, const Bytes& palette) {
     return mask;
 }
 
-// ICONDIR (6 bytes): WORD reserved 0, WORD type 1 (icon), WORD count.
-// ICONDIRENTRY (16 bytes): BYTE width, BYTE height (256 stored as 0), BYTE colour count (0 for
-// 256 colours or more), BYTE reserved, WORD planes, WORD bit count, DWORD bytes in the image,
-// DWORD image offset. The image is a DIB whose header gives twice the height (XOR rows, then
-// the AND mask rows).
-constexpr std::uint32_t kIconHeadersSize = 6 + 16;
-
+// A one-image icon file; its size byte wraps 256 to 0, and its colour count byte is 0 for 256
+// colours or more (the 8-bit depth included).
 void PutIconDirectory(Bytes& out, const SourceDib& dib, std::uint32_t imageBytes) {
-    PutLe(out, 0, 2);
-    PutLe(out, 1, 2);
-    PutLe(out, 1, 2);
-    PutLe(out, std::uint32_t(dib.width) & 0xFF, 1);
-    PutLe(out, std::uint32_t(dib.height) & 0xFF, 1);
-    PutLe(out, dib.bitCount == 1 ? 2 : dib.bitCount == 4 ? 16 : 0, 1);
-    PutLe(out, 0, 1);
-    PutLe(out, dib.planes, 2);
-    PutLe(out, dib.bitCount, 2);
-    PutLe(out, imageBytes, 4);
-    PutLe(out, kIconHeadersSize, 4);
+    IconDirHeader{0, kIconDirIcon, 1}.Append(out);
+    IconDirEntry entry;
+    entry.width = std::uint8_t(dib.width);
+    entry.height = std::uint8_t(dib.height);
+    entry.colours = dib.bitCount == 1 ? 2 : dib.bitCount == 4 ? 16 : 0;
+    entry.planes = dib.planes;
+    entry.bitCount = dib.bitCount;
+    entry.bytes = imageBytes;
+    entry.offset = kSingleImageOffset;
+    entry.Append(out);
 }
 
 Bytes IconFileBytes(const SourceDib& dib) {
@@ -496,13 +477,13 @@ Bytes IconFileBytes(const SourceDib& dib) {
     auto imageBytes =
         std::uint32_t(kInfoHeaderSize + palette.size() + xorImage.size() + mask.size());
     Bytes out;
-    out.reserve(kIconHeadersSize + imageBytes);
+    out.reserve(kSingleImageOffset + imageBytes);
     PutIconDirectory(out, dib, imageBytes);
-    PutInfoHeader(out, {.width = dib.width,
-                        .height = 2 * dib.height, // XOR rows, then mask rows
-                        .planes = dib.planes,
-                        .bitCount = dib.bitCount,
-                        .imageSize = std::uint32_t(xorImage.size())});
+    // XOR rows, then mask rows; the planes the bitmap states.
+    DibHeader header =
+        InfoHeader(dib.width, 2 * dib.height, dib.bitCount, std::uint32_t(xorImage.size()));
+    header.planes = dib.planes;
+    header.AppendInfoHeader(out);
     out.insert(out.end(), palette.begin(), palette.end());
     out.insert(out.end(), xorImage.begin(), xorImage.end());
     out.insert(out.end(), mask.begin(), mask.end());
@@ -546,18 +527,17 @@ std::vector<std::uint8_t> BmpFileBytes(const ImageRecord& record) {
     bool shortPalette = record.bitCount <= 8 && paletteCount < (std::size_t(1) << record.bitCount);
     std::uint32_t pixelOffset = kFileHeaderSize + kInfoHeaderSize + 4 * std::uint32_t(paletteCount);
     try {
-        Bytes out = {'B', 'M'};
+        Bytes out;
         out.reserve(pixelOffset + BlockSize(record));
-        PutLe(out, pixelOffset + BlockSize(record), 4);
-        PutLe(out, 0, 4);
-        PutLe(out, pixelOffset, 4);
-        PutInfoHeader(out, {.width = record.width,
-                            .height = record.height,
-                            .bitCount = record.bitCount,
-                            .imageSize = BlockSize(record),
-                            .xPixelsPerMetre = record.xPixelsPerMetre,
-                            .yPixelsPerMetre = record.yPixelsPerMetre,
-                            .coloursUsed = shortPalette ? std::uint32_t(paletteCount) : 0});
+        BitmapFileHeader file;
+        file.fileSize = pixelOffset + BlockSize(record);
+        file.pixelOffset = pixelOffset;
+        file.Append(out);
+        DibHeader header =
+            InfoHeader(record.width, record.height, record.bitCount, BlockSize(record),
+                       shortPalette ? std::uint32_t(paletteCount) : 0);
+        SetResolution(header, record.xPixelsPerMetre, record.yPixelsPerMetre);
+        header.AppendInfoHeader(out);
         PutPalette(out, record);
         PutRowsBottomUp(out, record);
         return out;
