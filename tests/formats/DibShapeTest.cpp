@@ -4,6 +4,7 @@
 
 #include "formats/FormatBytes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -20,7 +21,7 @@ std::optional<std::uint64_t> SizeOf(const Bytes& image) {
 // size comes from the header alone.
 Bytes Info(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t used = 0,
            std::uint32_t compression = 0, std::uint32_t headerSize = 40) {
-    Bytes b(headerSize, 0);
+    Bytes b(std::max<std::uint32_t>(headerSize, 40), 0);
     Put32(b, 0, headerSize);
     Put32(b, 4, std::uint32_t(width));
     Put32(b, 8, std::uint32_t(height));
@@ -28,6 +29,7 @@ Bytes Info(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uin
     Put16(b, 14, bits);
     Put32(b, 16, compression);
     Put32(b, 32, used);
+    b.resize(headerSize); // a shorter header holds only the fields that fit in it
     return b;
 }
 

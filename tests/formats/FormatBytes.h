@@ -11,9 +11,10 @@ namespace vellum::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Writes past the end are test mistakes; at() turns them into a failure instead of corruption.
 inline void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    b[at] = std::uint8_t(v);
-    b[at + 1] = std::uint8_t(v >> 8);
+    b.at(at) = std::uint8_t(v);
+    b.at(at + 1) = std::uint8_t(v >> 8);
 }
 
 inline void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
