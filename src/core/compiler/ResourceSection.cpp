@@ -8,6 +8,8 @@
 #include "common/Strings.h"
 #include "common/XmlDocument.h"
 #include "compiler/StringTables.h"
+#include "formats/IconDirectory.h"
+#include "formats/ResourceFiles.h"
 #include "imaging/BmpToPng.h"
 #include "imaging/ImageCodecs.h"
 
@@ -43,15 +45,24 @@ std::vector<XmlNode*> Children(XmlNode* node) {
     return children;
 }
 
-// Header bytes a resource file carries in front of the resource data.
+// Header bytes a resource file carries in front of the resource data: a bitmap's file header,
+// or a one-image icon or cursor file's directory and entry.
 std::uint64_t SkippedHeader(std::uint32_t type, const std::string& name) {
-    if (type == 1 && EndsWithNoCase(name, "cur"))
-        return 18;
-    if (type == 2)
-        return 14;
-    if (type == 3 && EndsWithNoCase(name, "ico"))
-        return 22;
-    return 0;
+    bool iconFile =
+        (type == 1 && EndsWithNoCase(name, "cur")) || (type == 3 && EndsWithNoCase(name, "ico"));
+    if (iconFile)
+        return kSingleImageOffset;
+    return type == 2 ? BitmapFileHeader::kSize : 0;
+}
+
+// A cursor resource starts with its hot spot, which a cursor file keeps in its entry's planes and
+// bit-count words.
+std::vector<std::uint8_t> HotSpotOfCursorFile(ByteView file) {
+    IconDirEntry entry = IconDirEntry::Read(file.From(kIconDirSize));
+    std::vector<std::uint8_t> hotSpot;
+    AppendU16(hotSpot, entry.planes);
+    AppendU16(hotSpot, entry.bitCount);
+    return hotSpot;
 }
 
 } // namespace
@@ -219,13 +230,9 @@ void ResourceSectionBuilder::ReadData(XmlDocument& manifest, XmlNode* entry, std
     bool png = type == 2 && IntAttr(manifest, file, "Png") != 0;
     std::string path = ResourceDataFileName(name, png, IntAttr(manifest, file, "StripExt") != 0);
     ByteView bytes = png ? LoadPngAsBitmap(path) : LoadFile(path);
-    std::uint64_t skip = SkippedHeader(type, name);
-    if (skip == 18) {
-        ByteView hotSpot = bytes.Sub(10, 4);
-        node.head.assign(hotSpot.Data(), hotSpot.Data() + hotSpot.Size());
-        skip = 22;
-    }
-    node.data = bytes.From(skip);
+    if (type == 1 && EndsWithNoCase(name, "cur"))
+        node.head = HotSpotOfCursorFile(bytes);
+    node.data = bytes.From(SkippedHeader(type, name));
 }
 
 ByteView ResourceSectionBuilder::LoadFile(const std::string& name) {
