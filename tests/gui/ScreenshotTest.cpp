@@ -47,4 +47,25 @@ TEST_F(GuiTest, ScreenshotOfABitmapKeptAsPng) {
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
 }
 
+// A real system library, when Wine is installed: Wine's own comctl32.dll with its bitmaps,
+// cursors, dialogs and string tables in many languages.
+TEST_F(GuiTest, ScreenshotOfARealLibrary) {
+    const std::string real = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/comctl32.dll";
+    if (!std::filesystem::exists(real))
+        GTEST_SKIP() << "Wine's comctl32.dll is not installed";
+    StartApp();
+    Window().setGeometry(0, 0, 1100, 700);
+    std::string copy = scratch_ / "comctl32.dll";
+    std::filesystem::copy_file(real, copy);
+    ASSERT_TRUE(Doc().Open(copy));
+    QTreeWidgetItem* bitmaps = Tree().FindTypeItem("Bitmap");
+    ASSERT_NE(bitmaps, nullptr);
+    ASSERT_GT(bitmaps->childCount(), 0);
+    bitmaps->setExpanded(true);
+    Tree().setCurrentItem(bitmaps->child(0));
+    std::string path = ScreenshotPath("real-comctl32.png");
+    ASSERT_TRUE(Window().grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
+}
+
 } // namespace vellum::test
