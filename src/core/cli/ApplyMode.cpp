@@ -4,6 +4,7 @@
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
+#include "common/TrailModules.h"
 #include "iconset/ApplyBackup.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetEngine.h"
@@ -45,7 +46,8 @@ HRESULT CopyFolderFiles(const std::string& folder, const std::string& working) {
             continue;
         HRESULT hr = CopyOneFile(it->path(), JoinPath(working, name));
         if (FAILED(hr)) {
-            ReportError("Vellum", __LINE__, hr, "Cannot copy %s\n", it->path().string().c_str());
+            ReportError(trail::kVellum, __LINE__, hr, "Cannot copy %s\n",
+                        it->path().string().c_str());
             return hr;
         }
     }

@@ -7,6 +7,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "common/XmlDocument.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
@@ -139,7 +140,7 @@ bool CopyProjectFile(const std::string& folder, const std::string& name, const s
         return false;
     HRESULT hr = ReplaceFileContents(to, bytes.data(), bytes.size());
     if (FAILED(hr))
-        ReportError("Vellum", __LINE__, hr, "Failed to write %s", to.c_str());
+        ReportError(trail::kVellum, __LINE__, hr, "Failed to write %s", to.c_str());
     return SUCCEEDED(hr);
 }
 
@@ -180,7 +181,7 @@ int ExtractAllFromProject(const CommandLine& info, const std::string& work) {
         break;
     }
     if (copied == 0 && failed == 0)
-        ReportError("Vellum", __LINE__, E_FAIL, "%s holds no %s resources.",
+        ReportError(trail::kVellum, __LINE__, E_FAIL, "%s holds no %s resources.",
                     info.sourcePath.c_str(), TypeLabel(info.resourceType));
     return copied > 0 && failed == 0 ? kExitSuccess : kExitFailure;
 }
@@ -192,7 +193,8 @@ int ExtractFromPe(const CommandLine& info, Prompter& prompter, const std::string
     std::string work;
     HRESULT hr = CreateUniqueFolder(parent, "extract-", &work);
     if (FAILED(hr)) {
-        ReportError("Vellum", __LINE__, hr, "Failed to create a work folder in %s", parent.c_str());
+        ReportError(trail::kVellum, __LINE__, hr, "Failed to create a work folder in %s",
+                    parent.c_str());
         return kExitFailure;
     }
     DecompileRequest request{info.sourcePath, work, true, nullptr, dataFolder};
@@ -204,7 +206,7 @@ int ExtractFromPe(const CommandLine& info, Prompter& prompter, const std::string
                                    info.outputPath)) {
             status = kExitSuccess;
         } else {
-            ReportError("Vellum", __LINE__, E_FAIL, "%s holds no %s with ID %d.",
+            ReportError(trail::kVellum, __LINE__, E_FAIL, "%s holds no %s with ID %d.",
                         info.sourcePath.c_str(), TypeLabel(info.resourceType), info.resourceId);
         }
     }
@@ -241,7 +243,7 @@ int RunExtract(const CommandLine& info, Prompter& prompter, const std::string& d
     HRESULT hr = S_OK;
     if (!folder.empty() && std::filesystem::is_regular_file(info.sourcePath, ec) &&
         FAILED(hr = CreateFolders(folder)))
-        ReportError("Vellum", __LINE__, hr, "Failed to Create Directory %s", folder.c_str());
+        ReportError(trail::kVellum, __LINE__, hr, "Failed to Create Directory %s", folder.c_str());
     else if (ExecutableKindOfFile(info.sourcePath) == ExecutableKind::Ne)
         status = ExtractFromNe(info, prompter);
     else

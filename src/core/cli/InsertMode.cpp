@@ -6,6 +6,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
 #include "operations/Operations.h"
@@ -18,7 +19,7 @@ namespace vellum {
 
 namespace {
 
-const char* const kModule = "Vellum";
+constexpr const char* kModule = trail::kVellum;
 
 bool IsCursorType(int type) {
     return type == kResourceCursor || type == kResourceCursorGroup;

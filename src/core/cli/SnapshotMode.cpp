@@ -6,6 +6,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetEngine.h"
 #include "iconset/ZipArchiveFile.h"
@@ -21,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kModule = "Vellum";
+constexpr const char* kModule = trail::kVellum;
 
 // Library: the .icl with IconSnapShot.xml beside it. Folder: individual icons named after their
 // entries, with NAME.iconset among them.

@@ -2,6 +2,7 @@
 
 #include "ErrorTrail.h"
 #include "Strings.h"
+#include "common/TrailModules.h"
 
 namespace vellum {
 
@@ -9,7 +10,7 @@ const char* const kSupportAddress = "support@quillon.example";
 
 namespace {
 
-constexpr const char* kModule = "ErrorDlg";
+constexpr const char* kModule = trail::kErrorBox;
 
 // The message is the trail up to its first blank line (the header of the first record); the
 // details are the whole trail.

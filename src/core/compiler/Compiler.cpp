@@ -6,6 +6,7 @@
 #include "common/MappedFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "common/XmlDocument.h"
 #include "compiler/ResourceSection.h"
 #include "compiler/StringTables.h"
@@ -19,7 +20,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "compile";
+constexpr const char* kModule = trail::kCompiler;
 
 // IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ, as linkers mark .rsrc.
 constexpr std::uint32_t kResourceCharacteristics = 0x40000040;

@@ -8,6 +8,7 @@
 #include "common/MappedFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "common/XmlDocument.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ namespace vellum {
 
 namespace {
 
-constexpr char kModule[] = "compile";
+constexpr const char* kModule = trail::kCompiler;
 constexpr char kFileName[] = "STRINGS.XML";
 constexpr char kConversionWarning[] =
     "Warning:\r\nConverting from old Strings.xml format.\r\nData may be lost.\r\n";

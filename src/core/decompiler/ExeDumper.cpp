@@ -5,6 +5,7 @@
 #include "common/MappedFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "decompiler/HeaderTables.h"
 #include "decompiler/StringTableWriter.h"
 #include "decompiler/TextDumps.h"
@@ -20,7 +21,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "EXEDUMP";
+constexpr const char* kModule = trail::kExeDumper;
 // The manifest text is collected and appended to its file in blocks. The block size comes from a
 // 128 KiB buffer that was flushed as soon as less than one longest formatted line (2,047 bytes
 // and its terminator) was left free: 131,072 - 2,047 = 129,025. Only the write pattern depends on

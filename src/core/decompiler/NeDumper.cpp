@@ -5,6 +5,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "formats/DibShape.h"
 #include "formats/IconDirectory.h"
 #include "formats/NeFormat.h"
@@ -18,7 +19,7 @@ using namespace ne;
 
 namespace {
 
-constexpr const char* kModule = "DumpNe";
+constexpr const char* kModule = trail::kNeDumper;
 // Offsets are 16-bit unit counts, so a shift above this describes no file that can be mapped.
 constexpr unsigned kMaxReadShift = 47;
 

@@ -3,6 +3,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "decompiler/NeDumper.h"
 #include "formats/IconDirectory.h"
 #include "formats/NeFormat.h"
@@ -16,7 +17,7 @@ using namespace ne;
 
 namespace {
 
-constexpr const char* kModule = "DumpNe";
+constexpr const char* kModule = trail::kNeDumper;
 // Moveable, pure and discardable: what resources of a library that is never run ask for.
 constexpr std::uint16_t kResourceFlags = 0x1030;
 // 2^15 units of 2^16 bytes reach 2 GB: beyond that the library could not be written anyway.

@@ -5,6 +5,7 @@
 #include "common/FileIo.h"
 #include "common/MappedFile.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
 #include "formats/ResourceFiles.h"
@@ -16,7 +17,7 @@ namespace vellum {
 
 namespace {
 
-const char* const kModule = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 constexpr std::uint32_t kIconType = 3;
 constexpr std::uint32_t kIconGroupType = 14;
 constexpr std::uint32_t kHighBit = 0x80000000u;

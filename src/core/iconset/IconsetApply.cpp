@@ -3,6 +3,7 @@
 #include "common/ErrorTrail.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetDocument.h"
 #include "iconset/IconsetEngine.h"
@@ -16,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kModule[] = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 const char kShellIcons[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons";
 const char kQuickLaunch[] = "\\Microsoft\\Internet Explorer\\Quick Launch";
 // The text of a Desktop.ini that applying creates.

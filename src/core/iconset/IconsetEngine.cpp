@@ -4,12 +4,13 @@
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
+#include "common/TrailModules.h"
 
 namespace vellum {
 
 namespace {
 
-const char* const kModule = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 
 std::string FolderOf(const std::string& path) {
     PathParts parts = SplitPath(path);

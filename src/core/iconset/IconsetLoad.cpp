@@ -3,6 +3,7 @@
 #include "common/ErrorTrail.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetEngine.h"
 #include "iconset/ZipArchiveFile.h"
@@ -15,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kModule[] = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 const char kSystemCache[] = "System Cache";
 // Archives inside archives are followed this deep; an archive that holds itself stops here.
 constexpr int kMaxNesting = 8;

@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "iconset/IconFileTrim.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconSources.h"
@@ -22,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kModule = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 const char kShellIcons[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Icons";
 constexpr int kNoSizeLimit = 256;
 // The language of the icon groups added to the library, that of the template's own resources.

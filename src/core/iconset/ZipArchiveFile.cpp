@@ -7,6 +7,7 @@
 #include "common/LocalTime.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,7 +26,7 @@ namespace vellum {
 
 namespace {
 
-const char kModule[] = "IconSet";
+constexpr const char* kModule = trail::kIconset;
 constexpr int kBadArchive = CZipException::kBadArchive;
 constexpr int kBadCrc = CZipException::kBadCrc;
 constexpr int kTooLongName = CZipException::kTooLongName;

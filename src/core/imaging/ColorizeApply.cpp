@@ -7,6 +7,7 @@
 #include "common/Path.h"
 #include "common/Prompter.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "common/XmlDocument.h"
 #include "formats/IconDirectory.h"
 #include "imaging/Colorizer.h"
@@ -17,7 +18,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "ColorizeWnd";
+constexpr const char* kModule = trail::kColorizer;
 constexpr const char* kCaption = "Vellum";
 
 constexpr int kCursorGroupType = 12;

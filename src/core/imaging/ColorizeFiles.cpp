@@ -2,6 +2,7 @@
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
+#include "common/TrailModules.h"
 #include "formats/ResourceFiles.h"
 #include "imaging/Colorizer.h"
 #include "imaging/ImageCodecs.h"
@@ -15,7 +16,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "ColorizeWnd";
+constexpr const char* kModule = trail::kColorizer;
 
 enum class FileKind { Other, Png, Bitmap, IconOrCursor };
 

@@ -3,6 +3,7 @@
 
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
+#include "common/TrailModules.h"
 #include "formats/DibShape.h"
 #include "imaging/ColorizerSimd.h"
 
@@ -16,7 +17,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "ColorizeWnd";
+constexpr const char* kModule = trail::kColorizer;
 
 // Cells beyond this many percent are treated as this many, so that three table entries of a row
 // (each up to 255 times the cell) always add up inside 32 bits.

@@ -5,6 +5,7 @@
 #include "common/MappedFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "compiler/Compiler.h"
 #include "decompiler/ExeDumper.h"
 #include "decompiler/NeDumper.h"
@@ -17,7 +18,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = "VelDoc";
+constexpr const char* kModule = trail::kOperations;
 
 HRESULT WriteProjectFile(const DecompileRequest& request, const std::string& folder,
                          std::string* projectPath) {

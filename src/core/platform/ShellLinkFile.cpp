@@ -6,6 +6,7 @@
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 
 #include <cstring>
 #include <filesystem>
@@ -16,7 +17,7 @@ namespace {
 
 using namespace shell_link;
 
-const char kModule[] = "ShellLink";
+constexpr const char* kModule = trail::kShellLink;
 constexpr unsigned kAnsiCodePage = 1252;
 // Links are a few kilobytes; anything this large is not one.
 constexpr std::uintmax_t kMaxLinkSize = 16u << 20;

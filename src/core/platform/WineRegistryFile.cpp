@@ -5,6 +5,7 @@
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 
 #include <ctime>
 
@@ -12,7 +13,7 @@ namespace vellum {
 
 namespace {
 
-const char kModule[] = "WinePrefix";
+constexpr const char* kModule = trail::kWinePrefix;
 const char kSignature[] = "WINE REGISTRY Version 2";
 constexpr std::uint64_t kUnixEpochInFileTime = 11644473600ull; // seconds from 1601 to 1970
 

@@ -5,6 +5,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "formats/ManifestText.h"
 #include "imaging/BmpToPng.h"
 
@@ -17,7 +18,7 @@ namespace vellum {
 
 namespace {
 
-const char* const kModule = "VelDoc";
+constexpr const char* kModule = trail::kProject;
 
 struct AddLabel {
     std::string_view label;

@@ -6,6 +6,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "formats/DibShape.h"
 #include "formats/IconDirectory.h"
 #include "imaging/BmpToPng.h"
@@ -19,7 +20,7 @@ namespace vellum {
 
 namespace {
 
-const char* const kModule = "VelDoc";
+constexpr const char* kModule = trail::kProject;
 
 struct GroupKind {
     int groupType;

@@ -5,6 +5,7 @@
 #include "common/Path.h"
 #include "common/ResourceDataFile.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 
 #include <algorithm>
 
@@ -12,7 +13,7 @@ namespace vellum {
 
 namespace {
 
-const char* const kModule = "VelDoc";
+constexpr const char* kModule = trail::kProject;
 
 bool IsEntry(const XmlNode* node) {
     return EqualsNoCase(node->Name(), "Entry");

@@ -6,6 +6,7 @@
 #include "application/StartDocument.h"
 #include "cli/Version.h"
 #include "common/ErrorTrail.h"
+#include "common/TrailModules.h"
 #include "document/MainWindow.h"
 #include "document/ProjectDocument.h"
 #include "platform/DataFolder.h"
@@ -17,7 +18,7 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr const char* kModule = "Vellum";
+constexpr const char* kModule = trail::kVellum;
 
 bool FileExists(const std::string& path) {
     std::error_code ec;

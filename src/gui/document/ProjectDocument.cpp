@@ -7,6 +7,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "decompiler/ExeDumper.h"
 #include "operations/FailureLog.h"
 #include "operations/Operations.h"
@@ -21,7 +22,7 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr const char* kModule = "VelDoc";
+constexpr const char* kModule = trail::kDocumentWindow;
 
 bool IsProjectFile(const std::string& path) {
     return EndsWithNoCase(path, ".vellum");

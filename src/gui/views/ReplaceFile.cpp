@@ -4,6 +4,7 @@
 #include "common/ErrorTrail.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "common/TrailModules.h"
 #include "platform/DataFolder.h"
 
 #include <filesystem>
@@ -12,7 +13,7 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr const char* kModule = "Vellum";
+constexpr const char* kModule = trail::kVellum;
 
 bool IsPng(const std::string& path) {
     return EqualsNoCase(SplitPath(path).ext, ".png");
