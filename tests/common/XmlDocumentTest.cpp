@@ -242,3 +242,74 @@ TEST(XmlRead, Integers) {
     EXPECT_EQ(doc.GetAttrInt16("/r", "missing", &small), E_FAIL);
     EXPECT_EQ(small, 5);
 }
+
+TEST(XmlReaders, ChildrenAndPathsBelowANode) {
+    Parsed parsed("<R><G n='1'><E n='a'/></G><x/><g n='2'/><G n='3'><E n='b'/><E n='c'/></G></R>");
+    XmlDocument& doc = parsed.doc;
+    XmlNode* root = doc.Find("R");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(doc.Find("/R"), root) << "a leading separator changes nothing";
+    EXPECT_EQ(doc.Find("R", 1), nullptr);
+
+    std::vector<XmlNode*> children = xml::Children(root);
+    ASSERT_EQ(children.size(), 4u);
+    EXPECT_EQ(children[1]->Name(), "x");
+    EXPECT_TRUE(xml::Children(children[1]).empty());
+    EXPECT_TRUE(xml::Children(nullptr).empty());
+
+    EXPECT_EQ(xml::Child(root, "G"), children[0]);
+    EXPECT_EQ(xml::Child(root, "G", 1), children[2]) << "names match without regard to case";
+    EXPECT_EQ(xml::Child(root, "G", 2), children[3]);
+    EXPECT_EQ(xml::Child(root, "G", 3), nullptr);
+    EXPECT_EQ(xml::Child(root, "E"), nullptr) << "only children, not grandchildren";
+    EXPECT_EQ(xml::Child(nullptr, "G"), nullptr);
+
+    EXPECT_EQ(xml::AttributeText(xml::Find(root, "G/E"), "n"), "a");
+    EXPECT_EQ(xml::AttributeText(xml::Find(root, "\\G\\E"), "n"), "a");
+    EXPECT_EQ(xml::Find(root, "G/E", 1), nullptr) << "the second G has no E: no backtracking";
+    EXPECT_EQ(xml::AttributeText(xml::Find(root, "G", 2), "n"), "3");
+    EXPECT_EQ(xml::AttributeText(xml::Find(xml::Find(root, "G", 2), "E"), "n"), "b");
+    EXPECT_EQ(xml::Find(root, "R"), nullptr) << "the search starts below the node";
+    EXPECT_EQ(xml::Find(root, ""), nullptr);
+    EXPECT_EQ(xml::Find(nullptr, "G"), nullptr);
+}
+
+TEST(XmlReaders, AttributesReadLikeTheCursorReaders) {
+    Parsed parsed(
+        "<r neg='-42' mixed='12ab' empty='' hex='0x10' space=' 5' ent='&lt;&#x41;&ab;'/>");
+    XmlDocument& doc = parsed.doc;
+    XmlNode* r = doc.Find("r");
+    for (const char* name : {"neg", "mixed", "empty", "hex", "space", "ent"}) {
+        std::int32_t viaCursor = 0;
+        std::string textViaCursor;
+        ASSERT_EQ(doc.GetAttrInt("/r", name, &viaCursor), S_OK);
+        ASSERT_EQ(doc.GetAttrText(nullptr, name, &textViaCursor), S_OK);
+        EXPECT_EQ(xml::AttributeInt(r, name), viaCursor) << name;
+        EXPECT_EQ(xml::AttributeText(r, name), textViaCursor) << name;
+    }
+    EXPECT_EQ(xml::AttributeInt(r, "NEG"), -42);
+    EXPECT_EQ(xml::AttributeInt(r, "mixed"), 12);
+    EXPECT_EQ(xml::AttributeText(r, "ent"), "<A'");
+    EXPECT_EQ(xml::AttributeText(r, "empty"), "") << "present but empty is not missing";
+    EXPECT_EQ(xml::AttributeText(r, "missing"), std::nullopt);
+    EXPECT_EQ(xml::AttributeInt(r, "missing"), std::nullopt);
+    EXPECT_EQ(xml::AttributeInt(nullptr, "neg"), std::nullopt);
+}
+
+TEST(XmlReaders, LeaveTheCursorWhereItIs) {
+    Parsed parsed("<R><A x='1'><B y='2'/></A><C/></R>");
+    XmlDocument& doc = parsed.doc;
+    XmlNode* c = doc.Query("/R/C");
+    ASSERT_NE(c, nullptr);
+    const int depth = doc.GetDepth();
+    XmlNode* a = doc.Find("R/A");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(doc.Find("R/missing"), nullptr);
+    EXPECT_EQ(xml::AttributeInt(xml::Find(a, "B"), "y"), 2);
+    EXPECT_EQ(xml::AttributeText(a, "x"), "1");
+    EXPECT_EQ(xml::Child(a, "B")->Name(), "B");
+    xml::Children(doc.Find("R"));
+    EXPECT_EQ(doc.GetCursor(), c);
+    EXPECT_EQ(doc.GetDepth(), depth);
+    EXPECT_EQ(doc.Query("C"), c) << "relative queries still start at the untouched cursor";
+}

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vellum {
 
@@ -37,6 +38,47 @@ XmlAttribute* XmlNode::FindAttribute(std::string_view attributeName) const {
             return a;
     return nullptr;
 }
+
+namespace xml {
+
+XmlNode* Child(const XmlNode* parent, std::string_view name, int index) {
+    for (XmlNode* child = parent ? parent->firstChild : nullptr; child; child = child->next)
+        if (NameMatches(*child, name) && index-- <= 0)
+            return child;
+    return nullptr;
+}
+
+std::vector<XmlNode*> Children(const XmlNode* parent) {
+    std::vector<XmlNode*> children;
+    for (XmlNode* child = parent ? parent->firstChild : nullptr; child; child = child->next)
+        children.push_back(child);
+    return children;
+}
+
+XmlNode* Find(const XmlNode* from, std::string_view path, int index) {
+    if (!from)
+        return nullptr;
+    int depth = 0;
+    return XmlDocument::Resolve(nullptr, path, index, {from->firstChild, nullptr, nullptr}, depth);
+}
+
+std::optional<std::string> AttributeText(const XmlNode* node, std::string_view name) {
+    const XmlAttribute* attribute = node ? node->FindAttribute(name) : nullptr;
+    if (!attribute)
+        return std::nullopt;
+    if (attribute->valueHasAmp)
+        return DecodeEntities(attribute->RawValue());
+    return std::string(attribute->RawValue());
+}
+
+std::optional<std::int32_t> AttributeInt(const XmlNode* node, std::string_view name) {
+    const XmlAttribute* attribute = node ? node->FindAttribute(name) : nullptr;
+    if (!attribute)
+        return std::nullopt;
+    return ParseDecimal(attribute->RawValue());
+}
+
+} // namespace xml
 
 XmlDocument::XmlDocument() = default;
 XmlDocument::~XmlDocument() = default;
@@ -89,13 +131,19 @@ XmlNode* XmlDocument::FindOrCreate(std::string_view path, int index) {
     return Locate(path, index, true);
 }
 
+XmlNode* XmlDocument::Find(std::string_view path, int index) const {
+    int depth = 0;
+    return Resolve(nullptr, path, index, {head_.next, nullptr, nullptr}, depth);
+}
+
 XmlNode* XmlDocument::Locate(std::string_view path, int index, bool create) {
+    XmlDocument* creator = create ? this : nullptr;
     XmlNode* found = nullptr;
     if (!path.empty() && IsSeparator(path[0])) {
         cursorDepth_ = 0;
-        found = Resolve(path, index, {head_.next, &head_, nullptr}, create);
+        found = Resolve(creator, path, index, {head_.next, &head_, nullptr}, cursorDepth_);
     } else if (cursor_) {
-        found = Resolve(path, index, {cursor_, nullptr, nullptr}, create);
+        found = Resolve(creator, path, index, {cursor_, nullptr, nullptr}, cursorDepth_);
     }
     cursor_ = found;
     return found;
@@ -111,42 +159,44 @@ XmlNode* XmlDocument::AddChild(std::string_view path, int index) {
         scan = {cursor_->firstChild, nullptr, cursor_};
         ++cursorDepth_;
     }
-    cursor_ = Resolve(path, index, scan, true);
+    cursor_ = Resolve(this, path, index, scan, cursorDepth_);
     return cursor_;
 }
 
-XmlNode* XmlDocument::Resolve(std::string_view path, int index, SiblingScan scan, bool create) {
+XmlNode* XmlDocument::Resolve(XmlDocument* creator, std::string_view path, int index,
+                              SiblingScan scan, int& depth) {
     std::size_t afterFirst = 0;
     const std::string_view firstName = NextName(path, afterFirst);
     if (firstName.empty())
         return nullptr;
-    const int startDepth = cursorDepth_;
+    const int startDepth = depth;
     for (;;) {
-        XmlNode* firstMatch = FindSibling(scan, firstName, create);
+        XmlNode* firstMatch = FindSibling(creator, scan, firstName);
         XmlNode* match = firstMatch;
         std::size_t pos = afterFirst;
         for (auto name = NextName(path, pos); match && !name.empty(); name = NextName(path, pos)) {
-            ++cursorDepth_;
-            match = FindSibling({match->firstChild, nullptr, match}, name, create);
+            ++depth;
+            match = FindSibling(creator, {match->firstChild, nullptr, match}, name);
         }
         if (!match || index <= 0)
             return match;
         // A later occurrence: start the whole path again after the element that matched the
         // first name.
         --index;
-        cursorDepth_ = startDepth;
+        depth = startDepth;
         scan = {firstMatch->next, firstMatch, nullptr};
     }
 }
 
-XmlNode* XmlDocument::FindSibling(const SiblingScan& scan, std::string_view name, bool create) {
+XmlNode* XmlDocument::FindSibling(XmlDocument* creator, const SiblingScan& scan,
+                                  std::string_view name) {
     XmlNode* last = scan.anchor;
     for (XmlNode* node = scan.first; node; node = node->next) {
         if (NameMatches(*node, name))
             return node;
         last = node;
     }
-    return create ? NewElement(scan, last, name) : nullptr;
+    return creator ? creator->NewElement(scan, last, name) : nullptr;
 }
 
 XmlNode* XmlDocument::NewElement(const SiblingScan& scan, XmlNode* last, std::string_view name) {
@@ -201,8 +251,8 @@ XmlNode* XmlDocument::InsertElementAfter(XmlNode* parent, XmlNode* after, std::s
         parent = nullptr;
     if (after && (after == &head_ || after->parent != parent))
         return nullptr;
-    XmlNode* node = NewElement({nullptr, nullptr, parent}, after ? after : (parent ? nullptr : &head_),
-                               name);
+    XmlNode* node =
+        NewElement({nullptr, nullptr, parent}, after ? after : (parent ? nullptr : &head_), name);
     SetCursor(node);
     return node;
 }
@@ -220,16 +270,16 @@ void XmlDocument::Unlink(XmlNode* node) {
     node->next = nullptr;
 }
 
-XmlAttribute* XmlDocument::FindCursorAttribute(const char* path, std::string_view name) {
-    XmlNode* node = path ? Query(path) : cursor_;
-    return node ? node->FindAttribute(name) : nullptr;
+XmlNode* XmlDocument::ReaderNode(const char* path) {
+    return path ? Query(path) : cursor_;
 }
 
 HRESULT XmlDocument::GetAttrString(const char* path, std::string_view name, char* buffer,
                                    std::size_t size) {
     if (!buffer || size == 0)
         return E_INVALIDARG;
-    const XmlAttribute* attribute = FindCursorAttribute(path, name);
+    const XmlNode* node = ReaderNode(path);
+    const XmlAttribute* attribute = node ? node->FindAttribute(name) : nullptr;
     if (!attribute)
         return E_FAIL;
     std::size_t length = 0;
@@ -246,23 +296,20 @@ HRESULT XmlDocument::GetAttrString(const char* path, std::string_view name, char
 HRESULT XmlDocument::GetAttrText(const char* path, std::string_view name, std::string* out) {
     if (!out)
         return E_POINTER;
-    const XmlAttribute* attribute = FindCursorAttribute(path, name);
-    if (!attribute)
+    std::optional<std::string> text = xml::AttributeText(ReaderNode(path), name);
+    if (!text)
         return E_FAIL;
-    if (attribute->valueHasAmp)
-        *out = xml::DecodeEntities(attribute->RawValue());
-    else
-        out->assign(attribute->value, attribute->valueLength);
+    *out = std::move(*text);
     return S_OK;
 }
 
 HRESULT XmlDocument::GetAttrInt(const char* path, std::string_view name, std::int32_t* out) {
     if (!out)
         return E_POINTER;
-    const XmlAttribute* attribute = FindCursorAttribute(path, name);
-    if (!attribute)
+    std::optional<std::int32_t> value = xml::AttributeInt(ReaderNode(path), name);
+    if (!value)
         return E_FAIL;
-    *out = xml::ParseDecimal(attribute->RawValue());
+    *out = *value;
     return S_OK;
 }
 

@@ -2,10 +2,12 @@
 //
 // Loading maps the file and builds a tree of element records whose names and values point into
 // the mapped bytes; nothing is copied. Elements are found with backslash- or slash-separated
-// paths relative to a cursor or to the top level, attributes are read as strings or integers,
-// and a few operations build trees that the writer prints with three-space indentation and
-// CR LF line ends. Names are compared without regard to ASCII case. Records and strings come
-// from pooled blocks and live until Reset, Load or destruction.
+// paths, attributes are read as strings or integers, and a few operations build trees that the
+// writer prints with three-space indentation and CR LF line ends. The readers in namespace xml
+// take a node and return values; the older readers of XmlDocument go through a cursor that each
+// query moves, and remain for the code that builds trees with it. Names are compared without regard
+// to ASCII case. Records and strings come from pooled blocks and live until Reset, Load or
+// destruction.
 #pragma once
 
 #include "MappedFile.h"
@@ -15,8 +17,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum {
 
@@ -55,6 +59,26 @@ struct XmlNode {
     XmlAttribute* FindAttribute(std::string_view attributeName) const;
 };
 
+// Readers that take a node and return values; they keep no state between calls and never move a
+// document's cursor. A null node finds nothing. Names are compared without regard to ASCII case.
+namespace xml {
+
+// The `index`-th child of `parent` named `name`, or nullptr.
+XmlNode* Child(const XmlNode* parent, std::string_view name, int index = 0);
+// Every child of `parent`, in document order; empty for a null parent.
+std::vector<XmlNode*> Children(const XmlNode* parent);
+// The element at a backslash- or slash-separated path of names below `from`: the first name is
+// looked for among its children, each further name among the children of the previous match.
+// `index` picks a later match, restarting the path after the child that matched the first name,
+// as XmlDocument::Query does.
+XmlNode* Find(const XmlNode* from, std::string_view path, int index = 0);
+// The attribute's value with its entities decoded; nullopt when the node or attribute is missing.
+std::optional<std::string> AttributeText(const XmlNode* node, std::string_view name);
+// The attribute as a signed decimal integer: "-42" is -42, "12ab" is 12, "" and "0x10" are 0.
+std::optional<std::int32_t> AttributeInt(const XmlNode* node, std::string_view name);
+
+} // namespace xml
+
 // Receives the writer's output in pieces; a failure code stops the writer.
 using XmlSink = std::function<HRESULT(const char* data, std::size_t size)>;
 
@@ -80,6 +104,9 @@ public:
     // following siblings. `index` picks a later match: the search restarts after the element
     // that matched the first name.
     XmlNode* Query(std::string_view path, int index = 0);
+    // The element at `path` from the top level, whether or not the path starts with a separator,
+    // with Query's `index` rule; the cursor stays where it is.
+    XmlNode* Find(std::string_view path, int index = 0) const;
     XmlNode* GetCursor() const { return cursor_; }
     // Moves the cursor (and the cursor depth) to `node`; returns the previous cursor.
     XmlNode* SetCursor(XmlNode* node);
@@ -145,6 +172,7 @@ public:
 
 private:
     friend class XmlParser;
+    friend XmlNode* xml::Find(const XmlNode* from, std::string_view path, int index);
 
     // Where a sibling search starts: the first element to examine, the element a new sibling is
     // appended after when none was examined, and the element that receives a new first child
@@ -159,10 +187,15 @@ private:
     static constexpr std::int32_t kMaxDepth = 0x3FFFFFFF;
 
     XmlNode* Locate(std::string_view path, int index, bool create);
-    XmlNode* Resolve(std::string_view path, int index, SiblingScan scan, bool create);
-    XmlNode* FindSibling(const SiblingScan& scan, std::string_view name, bool create);
+    // Follows `path` from a sibling list, adding `depth` one per level descended. With a null
+    // `creator` it only looks; otherwise the creator's pools receive what is missing.
+    static XmlNode* Resolve(XmlDocument* creator, std::string_view path, int index,
+                            SiblingScan scan, int& depth);
+    static XmlNode* FindSibling(XmlDocument* creator, const SiblingScan& scan,
+                                std::string_view name);
     XmlNode* NewElement(const SiblingScan& scan, XmlNode* last, std::string_view name);
-    XmlAttribute* FindCursorAttribute(const char* path, std::string_view name);
+    // The element an attribute reader reads: `path` queried (moving the cursor), or the cursor.
+    XmlNode* ReaderNode(const char* path);
     const char* CopyString(std::string_view text);
     HRESULT Parse(const std::uint8_t* data, std::size_t size);
 
