@@ -109,12 +109,13 @@ HRESULT ZipSnapshot(IconsetEngine& engine, const SnapshotTarget& target, const s
         zip.Open(archive, ZipArchiveFile::Mode::Create);
         for (const std::string& file : {iconset, library}) {
             progress.SetStatus(Format("Zipping (%s)", std::string(FileNameOf(file)).c_str()));
-            if (SUCCEEDED(hr) && !zip.AddFile(file))
-                hr = E_FAIL;
+            if (SUCCEEDED(hr))
+                zip.AddFile(file);
         }
         zip.Close();
-    } catch (const CZipException& e) {
-        ReportError(kModule, __LINE__, E_FAIL, "Zip archive error %d: %s", e.Code(), e.what());
+    } catch (const ZipError& e) {
+        int code = e.kind == ZipError::Kind::Zlib ? e.zlibCode : int(e.Result());
+        ReportError(kModule, __LINE__, E_FAIL, "Zip archive error %d: %s", code, e.what());
         return E_FAIL;
     }
     // Written beside the target and renamed, so no half-written archive is ever left there.

@@ -43,6 +43,21 @@ bool SameFile(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, ec);
 }
 
+// False for an entry that cannot be written where it belongs, which is skipped (with the reason
+// in the trail when the entry itself is to blame); a damaged archive ends the load.
+bool ExtractEntry(ZipArchiveFile& zip, std::size_t index, const std::string& folder) {
+    try {
+        zip.Extract(index, folder);
+        return true;
+    } catch (const ZipError& e) {
+        if (e.kind == ZipError::Kind::Name || e.kind == ZipError::Kind::Unsupported)
+            ReportError(kModule, __LINE__, e.Result(), "%s\n", e.what());
+        else if (e.kind != ZipError::Kind::Io)
+            throw;
+        return false;
+    }
+}
+
 } // namespace
 
 HRESULT IconsetEngine::LoadIconset(const std::string& path, const std::string& folder) {
@@ -127,12 +142,7 @@ HRESULT IconsetEngine::ExtractZipEntries(const std::string& path, const std::str
         ZipArchiveFile zip;
         zip.Open(path, ZipArchiveFile::Mode::ReadOnly);
         for (std::size_t i = 0; i < zip.Count(); ++i) {
-            ZipEntryInfo info;
-            if (!zip.GetEntryInfo(i, &info)) {
-                ReportError(kModule, __LINE__, E_FAIL,
-                            "Failed to Get File information from the zip file.");
-                return E_FAIL;
-            }
+            const ZipEntryInfo& info = zip.EntryInfo(i);
             if (zip.IsDirectory(i))
                 continue;
             std::string name = LowerAscii(FileNameOf(info.name));
@@ -141,7 +151,7 @@ HRESULT IconsetEngine::ExtractZipEntries(const std::string& path, const std::str
             if (!archive && !iconset && !IsIconFileName(name))
                 continue;
             std::string target = JoinPath(folder, FileNameOf(info.name));
-            if (SameFile(target, path) || !zip.Extract(i, folder)) {
+            if (SameFile(target, path) || !ExtractEntry(zip, i, folder)) {
                 loadNotes_.push_back("Skipped the entry " + info.name + " of " + path + ".");
                 continue;
             }
@@ -153,7 +163,7 @@ HRESULT IconsetEngine::ExtractZipEntries(const std::string& path, const std::str
             hasIcons_ = hasIcons_ || (!archive && !iconset);
         }
         zip.Close();
-    } catch (const CZipException& e) {
+    } catch (const ZipError& e) {
         ReportError(kModule, __LINE__, E_FAIL, "%s cannot be read as a zip archive: %s\n",
                     path.c_str(), e.what());
         return E_FAIL;

@@ -2,14 +2,13 @@
 #include "iconset/ZipArchiveFile.h"
 
 #include "common/ByteWriter.h"
-#include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/LocalTime.h"
 #include "common/Path.h"
 #include "common/Strings.h"
-#include "common/TrailModules.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -26,10 +25,7 @@ namespace vellum {
 
 namespace {
 
-constexpr const char* kModule = trail::kIconset;
-constexpr int kBadArchive = CZipException::kBadArchive;
-constexpr int kBadCrc = CZipException::kBadCrc;
-constexpr int kTooLongName = CZipException::kTooLongName;
+using Kind = ZipError::Kind;
 
 constexpr std::uint32_t kLocalHeaderSignature = 0x04034b50;   // "PK\3\4"
 constexpr std::uint32_t kCentralHeaderSignature = 0x02014b50; // "PK\1\2"
@@ -56,17 +52,18 @@ std::uint32_t Get32(const std::uint8_t* p) {
     return Get16(p) | std::uint32_t(Get16(p + 2)) << 16;
 }
 
-std::string CodeText(int code) {
-    switch (code) {
-    case CZipException::kBadArchive:
-        return "damaged zip archive (no end of central directory, or records that disagree)";
-    case CZipException::kBadCrc:
-        return "damaged zip entry (its data does not match its CRC-32 or sizes)";
-    case CZipException::kTooLongName:
-        return "zip entry name of 65536 bytes or more";
-    default:
-        return code > -100 ? Format("zlib error %d", code) : Format("zip file error 0x%08X", code);
-    }
+ZipError TooLarge() {
+    return ZipError(Kind::Full, "zip archive or entry larger than 4 GiB");
+}
+
+// The Win32 error inside an HRESULT of that facility (0x8007xxxx); 0 for any other.
+std::uint32_t Win32ErrorOf(HRESULT hr) {
+    return (std::uint32_t(hr) & 0xFFFF0000u) == 0x80070000u ? std::uint32_t(hr) & 0xFFFFu : 0;
+}
+
+void MakeFolder(const std::string& folder) {
+    if (HRESULT hr = CreateFolders(folder); FAILED(hr))
+        throw ZipError::FromSystem(Win32ErrorOf(hr));
 }
 
 // General-purpose flag bits 1 and 2 record the deflate level: 6 super fast, 4 fast, 2 maximum.
@@ -144,12 +141,10 @@ std::size_t ClampBuffer(std::size_t size) {
 
 void WriteOut(std::FILE* out, const std::uint8_t* data, std::size_t size) {
     if (size && std::fwrite(data, 1, size, out) != size)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
 }
 
 } // namespace
-
-CZipException::CZipException(int code) : code_(code), message_(CodeText(code)) {}
 
 // The file being added: open for reading (nothing for a folder), with its time and attributes.
 struct ZipArchiveFile::SourceFile {
@@ -169,15 +164,15 @@ struct ZipArchiveFile::SourceFile {
             std::fclose(file);
     }
 
-    bool Open(const std::string& path, std::size_t index) {
+    void Open(const std::string& path, std::size_t index) {
         namespace fs = std::filesystem;
         std::error_code ec;
         fs::file_status status = fs::status(path, ec);
-        if (ec || !fs::exists(status))
-            return false;
+        if (!fs::exists(status))
+            throw ZipError::FromSystem(ec ? Win32ErrorFromErrno(ec.value()) : ERROR_FILE_NOT_FOUND);
         isFolder = fs::is_directory(status);
         if (!isFolder && !(file = std::fopen(path.c_str(), "rb")))
-            return false;
+            throw ZipError::FromErrno();
         ReadTimeAndAttributes(path, status);
         std::string_view trimmed = path;
         while (!trimmed.empty() && IsPathSeparator(trimmed.back()))
@@ -187,7 +182,6 @@ struct ZipArchiveFile::SourceFile {
             name = Format("file%zu", index);
         if (isFolder)
             name += '/';
-        return true;
     }
 
     // Windows attributes from the host's: read-only when the owner may not write.
@@ -207,7 +201,7 @@ struct ZipArchiveFile::SourceFile {
 ZipArchiveFile::~ZipArchiveFile() {
     try {
         Close();
-    } catch (const CZipException&) {
+    } catch (const ZipError&) {
         CloseFile();
     }
 }
@@ -217,14 +211,14 @@ void ZipArchiveFile::Open(const std::string& path, Mode mode) {
     const char* how = mode == Mode::Create ? "wb+x" : mode == Mode::Open ? "rb+" : "rb";
     file_ = std::fopen(path.c_str(), how);
     if (!file_)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
     path_ = path;
     mode_ = mode;
     if (mode == Mode::Create)
         return;
     try {
         ReadCentralDirectory();
-    } catch (const CZipException&) {
+    } catch (const ZipError&) {
         CloseFile();
         throw;
     }
@@ -242,7 +236,7 @@ void ZipArchiveFile::Open(const std::string& path, Mode mode) {
 //   .ZIP file comment               (variable size)
 void ZipArchiveFile::ReadCentralDirectory() {
     if (std::fseek(file_, 0, SEEK_END) != 0)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
     fileSize_ = Tell();
     std::uint64_t endOffset = FindEndRecord(fileSize_);
     std::uint8_t end[kEndRecordSize];
@@ -252,7 +246,7 @@ void ZipArchiveFile::ReadCentralDirectory() {
     bool singleDisk =
         Get16(end + 4) == 0 && Get16(end + 6) == 0 && Get16(end + 8) == Get16(end + 10);
     if (!singleDisk || directorySize > endOffset || endOffset - directorySize < directoryOffset)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
     std::uint64_t directoryStart = endOffset - directorySize;
     bytesBefore_ = directoryStart - directoryOffset;
     std::uint64_t commentRoom = fileSize_ - endOffset - kEndRecordSize;
@@ -268,7 +262,7 @@ void ZipArchiveFile::ReadCentralDirectory() {
 // The end record is the last "PK\5\6" in the final 65557 bytes that leaves room for the record.
 std::uint64_t ZipArchiveFile::FindEndRecord(std::uint64_t fileSize) {
     if (fileSize < kEndRecordSize)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
     std::uint64_t span = std::min(fileSize, kEndRecordSearchSpan);
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(span));
     Seek(fileSize - span);
@@ -276,7 +270,7 @@ std::uint64_t ZipArchiveFile::FindEndRecord(std::uint64_t fileSize) {
     for (std::size_t at = tail.size() - kEndRecordSize + 1; at-- > 0;)
         if (Get32(&tail[at]) == kEndRecordSignature)
             return fileSize - span + at;
-    throw CZipException(kBadArchive);
+    throw ZipError::DamagedArchive();
 }
 
 // Central directory file header:
@@ -304,13 +298,13 @@ void ZipArchiveFile::ParseCentralDirectory(const std::vector<std::uint8_t>& byte
     for (std::size_t i = 0; i < expected; ++i) {
         if (bytes.size() - pos < kCentralHeaderSize ||
             Get32(&bytes[pos]) != kCentralHeaderSignature)
-            throw CZipException(kBadArchive);
+            throw ZipError::DamagedArchive();
         const std::uint8_t* h = &bytes[pos];
         std::size_t nameLength = Get16(h + 28), extraLength = Get16(h + 30);
         std::size_t commentLength = Get16(h + 32);
         std::size_t total = kCentralHeaderSize + nameLength + extraLength + commentLength;
         if (bytes.size() - pos < total)
-            throw CZipException(kBadArchive);
+            throw ZipError::DamagedArchive();
         ZipEntryInfo entry;
         entry.versionMadeBy = Get16(h + 4);
         entry.versionNeeded = Get16(h + 6);
@@ -336,63 +330,72 @@ void ZipArchiveFile::ParseCentralDirectory(const std::vector<std::uint8_t>& byte
     }
 }
 
-bool ZipArchiveFile::GetEntryInfo(std::size_t index, ZipEntryInfo* info) const {
-    if (index >= entries_.size() || !info)
-        return false;
-    *info = entries_[index];
-    return true;
+const ZipEntryInfo& ZipArchiveFile::EntryInfo(std::size_t index) const {
+    if (index >= entries_.size())
+        throw ZipError(Kind::Usage, Format("the zip archive has no entry %zu", index));
+    return entries_[index];
 }
 
 bool ZipArchiveFile::IsDirectory(std::size_t index) const {
-    return index < entries_.size() && (entries_[index].externalAttributes & kAttributeDirectory);
+    return EntryInfo(index).externalAttributes & kAttributeDirectory;
 }
 
-bool ZipArchiveFile::Extract(std::size_t index, const std::string& folder, std::size_t bufferSize) {
-    if (!file_ || mode_ == Mode::Create || index >= entries_.size() || bufferSize == 0)
-        return false;
+void ZipArchiveFile::RequireOpen(Mode refused) const {
+    if (!file_)
+        throw ZipError(Kind::Usage, "no zip archive is open");
+    if (mode_ == refused)
+        throw ZipError(Kind::Usage, refused == Mode::Create
+                                        ? "the zip archive is being created; nothing to extract"
+                                        : "the zip archive is open read-only");
+}
+
+void ZipArchiveFile::Extract(std::size_t index, const std::string& folder, std::size_t bufferSize) {
+    RequireOpen(Mode::Create);
+    const ZipEntryInfo& entry = EntryInfo(index);
+    if (bufferSize == 0)
+        throw ZipError(Kind::Usage, "a zip buffer of 0 bytes");
     if (IsDirectory(index))
-        return SUCCEEDED(CreateFolders(folder));
-    const ZipEntryInfo& entry = entries_[index];
+        return MakeFolder(folder);
     std::string name = PlainFileName(entry.name);
-    if (name.empty()) {
-        ReportError(kModule, __LINE__, E_INVALIDARG,
-                    "The zip entry \"%s\" is not a plain file name; it was not extracted.\n",
-                    entry.name.c_str());
-        return false;
-    }
+    if (name.empty())
+        throw ZipError(
+            Kind::Name,
+            Format("The zip entry \"%s\" is not a plain file name; it was not extracted.",
+                   entry.name.c_str()));
     bool known = entry.method == kMethodStored || entry.method == kMethodDeflated;
-    if ((entry.flags & kFlagEncrypted) || !known) {
-        ReportError(kModule, __LINE__, E_FAIL,
-                    "The zip entry \"%s\" is encrypted or uses compression method %u.\n",
-                    entry.name.c_str(), unsigned(entry.method));
-        return false;
-    }
-    if (FAILED(CreateFolders(folder)))
-        return false;
-    std::string target = JoinPath(folder, name);
+    if ((entry.flags & kFlagEncrypted) || !known)
+        throw ZipError(Kind::Unsupported,
+                       Format("The zip entry \"%s\" is encrypted or uses compression method %u.",
+                              entry.name.c_str(), unsigned(entry.method)));
+    MakeFolder(folder);
+    WriteExtracted(entry, JoinPath(folder, name), ClampBuffer(bufferSize));
+}
+
+// The data goes to a temporary file beside the target, renamed over it once it is complete.
+void ZipArchiveFile::WriteExtracted(const ZipEntryInfo& entry, const std::string& target,
+                                    std::size_t bufferSize) {
     std::string temp = TemporaryNameBeside(target);
     std::FILE* out = std::fopen(temp.c_str(), "wb");
     if (!out)
-        return false;
+        throw ZipError::FromErrno();
     try {
         if (entry.method == kMethodDeflated)
-            InflateEntryData(entry, out, ClampBuffer(bufferSize));
+            InflateEntryData(entry, out, bufferSize);
         else
-            CopyEntryData(entry, out, ClampBuffer(bufferSize));
-    } catch (const CZipException&) {
+            CopyEntryData(entry, out, bufferSize);
+    } catch (const ZipError&) {
         std::fclose(out);
         std::remove(temp.c_str());
         throw;
     }
-    bool written = std::fclose(out) == 0;
+    std::uint32_t error = std::fclose(out) == 0 ? 0 : Win32ErrorFromErrno(errno);
     std::error_code ec;
-    if (written)
+    if (!error)
         std::filesystem::rename(temp, target, ec);
-    if (!written || ec) {
+    if (error || ec) {
         std::remove(temp.c_str());
-        return false;
+        throw ZipError::FromSystem(error ? error : Win32ErrorFromErrno(ec.value()));
     }
-    return true;
 }
 
 // Local file header:
@@ -414,21 +417,21 @@ std::uint64_t ZipArchiveFile::DataOffset(const ZipEntryInfo& entry) {
     std::uint64_t header = bytesBefore_ + entry.localHeaderOffset;
     std::uint8_t h[kLocalHeaderSize];
     if (header > fileSize_ || fileSize_ - header < kLocalHeaderSize)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
     Seek(header);
     ReadExact(h, sizeof h);
     if (Get32(h) != kLocalHeaderSignature)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
     std::uint64_t data = header + kLocalHeaderSize + Get16(h + 26) + Get16(h + 28);
     if (data > fileSize_ || fileSize_ - data < entry.compressedSize)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
     return data;
 }
 
 void ZipArchiveFile::CopyEntryData(const ZipEntryInfo& entry, std::FILE* out,
                                    std::size_t bufferSize) {
     if (entry.compressedSize != entry.uncompressedSize)
-        throw CZipException(kBadCrc);
+        throw ZipError::DamagedEntry();
     Seek(DataOffset(entry));
     std::vector<std::uint8_t> buffer(bufferSize);
     uLong crc = crc32(0, nullptr, 0);
@@ -440,7 +443,7 @@ void ZipArchiveFile::CopyEntryData(const ZipEntryInfo& entry, std::FILE* out,
         left -= chunk;
     }
     if (crc != entry.crc32)
-        throw CZipException(kBadCrc);
+        throw ZipError::DamagedEntry();
 }
 
 // Inflates no more than the header's uncompressed size, so a damaged or hostile entry cannot
@@ -451,7 +454,7 @@ void ZipArchiveFile::InflateEntryData(const ZipEntryInfo& entry, std::FILE* out,
     InflateStream z;
     int result = inflateInit2(&z.stream, -MAX_WBITS);
     if (result != Z_OK)
-        throw CZipException(result);
+        throw ZipError::FromZlib(result);
     z.live = true;
     std::vector<std::uint8_t> input(bufferSize), output(bufferSize);
     std::uint64_t unread = entry.compressedSize, written = 0;
@@ -459,7 +462,7 @@ void ZipArchiveFile::InflateEntryData(const ZipEntryInfo& entry, std::FILE* out,
     while (result != Z_STREAM_END) {
         if (z.stream.avail_in == 0) {
             if (unread == 0)
-                throw CZipException(kBadCrc);
+                throw ZipError::DamagedEntry();
             std::size_t chunk = std::size_t(std::min<std::uint64_t>(unread, bufferSize));
             ReadExact(input.data(), chunk);
             unread -= chunk;
@@ -469,30 +472,32 @@ void ZipArchiveFile::InflateEntryData(const ZipEntryInfo& entry, std::FILE* out,
         z.stream.next_out = output.data();
         z.stream.avail_out = uInt(bufferSize);
         result = inflate(&z.stream, Z_NO_FLUSH);
-        if (result == Z_MEM_ERROR || result == Z_STREAM_ERROR)
-            throw CZipException(result);
-        if (result == Z_DATA_ERROR || result == Z_NEED_DICT)
-            throw CZipException(kBadCrc);
+        if (result == Z_MEM_ERROR || result == Z_STREAM_ERROR || result == Z_DATA_ERROR ||
+            result == Z_NEED_DICT)
+            throw ZipError::FromZlib(result);
         std::size_t produced = bufferSize - z.stream.avail_out;
         written += produced;
         if (written > entry.uncompressedSize)
-            throw CZipException(kBadCrc);
+            throw ZipError::DamagedEntry();
         crc = crc32(crc, output.data(), uInt(produced));
         WriteOut(out, output.data(), produced);
     }
     if (written != entry.uncompressedSize || crc != entry.crc32)
-        throw CZipException(kBadCrc);
+        throw ZipError::DamagedEntry();
 }
 
-bool ZipArchiveFile::AddFile(const std::string& path, int level, std::size_t bufferSize) {
-    if (!file_ || mode_ == Mode::ReadOnly || bufferSize == 0 || entries_.size() >= kMaxEntries)
-        return false;
+void ZipArchiveFile::AddFile(const std::string& path, int level, std::size_t bufferSize) {
+    RequireOpen(Mode::ReadOnly);
+    if (bufferSize == 0)
+        throw ZipError(Kind::Usage, "a zip buffer of 0 bytes");
+    if (entries_.size() >= kMaxEntries)
+        throw ZipError(Kind::Full, "zip archive of 65535 entries, as many as it can hold");
     SourceFile source;
-    if (!source.Open(path, entries_.size()) || source.size > kMaxZip32 ||
-        writeOffset_ - bytesBefore_ > kMaxZip32)
-        return false;
+    source.Open(path, entries_.size());
+    if (source.size > kMaxZip32 || writeOffset_ - bytesBefore_ > kMaxZip32)
+        throw TooLarge();
     if (source.name.size() > 0xFFFF)
-        throw CZipException(kTooLongName);
+        throw ZipError(Kind::Name, "zip entry name of 65536 bytes or more");
     ZipEntryInfo entry;
     entry.flags = source.isFolder ? 0 : FlagsForLevel(level);
     entry.method = source.isFolder ? kMethodStored : kMethodDeflated;
@@ -502,17 +507,15 @@ bool ZipArchiveFile::AddFile(const std::string& path, int level, std::size_t buf
     entry.localHeaderOffset = std::uint32_t(writeOffset_ - bytesBefore_);
     entry.name = source.name;
     modified_ = true;
-    if (!WriteEntry(entry, source, level, ClampBuffer(bufferSize)))
-        return false;
+    WriteEntry(entry, source, level, ClampBuffer(bufferSize));
     std::replace(entry.name.begin(), entry.name.end(), '/', '\\');
     entries_.push_back(std::move(entry));
-    return true;
 }
 
 // Writes the local header with zero CRC and sizes, the data, and then the real CRC and sizes
 // over the zeros. On failure writeOffset_ stays put, so the next entry or the central directory
 // overwrites whatever was written.
-bool ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int level,
+void ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int level,
                                 std::size_t bufferSize) {
     std::vector<std::uint8_t> header;
     AppendU32(header, kLocalHeaderSignature);
@@ -529,8 +532,8 @@ bool ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int lev
     header.insert(header.end(), entry.name.begin(), entry.name.end());
     Seek(writeOffset_);
     Write(header.data(), header.size());
-    if (!source.isFolder && !DeflateEntryData(entry, source, level, bufferSize))
-        return false;
+    if (!source.isFolder)
+        DeflateEntryData(entry, source, level, bufferSize);
     std::uint64_t end = Tell();
     std::vector<std::uint8_t> sizes;
     AppendU32(sizes, entry.crc32);
@@ -540,17 +543,15 @@ bool ZipArchiveFile::WriteEntry(ZipEntryInfo& entry, SourceFile& source, int lev
     Write(sizes.data(), sizes.size());
     writeOffset_ = end;
     fileSize_ = std::max(fileSize_, end);
-    return true;
 }
 
 // Raw deflate (window bits -15: no zlib header or trailer), memory level 8, default strategy.
-// False when the source cannot be read or the entry outgrows 4 GiB.
-bool ZipArchiveFile::DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, int level,
+void ZipArchiveFile::DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, int level,
                                       std::size_t bufferSize) {
     DeflateStream z;
     int result = deflateInit2(&z.stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     if (result != Z_OK)
-        throw CZipException(result);
+        throw ZipError::FromZlib(result);
     z.live = true;
     std::vector<std::uint8_t> input(bufferSize), output(bufferSize);
     uLong crc = crc32(0, nullptr, 0);
@@ -559,7 +560,7 @@ bool ZipArchiveFile::DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, i
     while (flush != Z_FINISH) {
         std::size_t got = std::fread(input.data(), 1, bufferSize, source.file);
         if (got < bufferSize && std::ferror(source.file))
-            return false;
+            throw ZipError::FromErrno();
         flush = got < bufferSize ? Z_FINISH : Z_NO_FLUSH;
         crc = crc32(crc, input.data(), uInt(got));
         totalIn += got;
@@ -570,18 +571,17 @@ bool ZipArchiveFile::DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, i
             z.stream.avail_out = uInt(bufferSize);
             result = deflate(&z.stream, flush);
             if (result == Z_STREAM_ERROR)
-                throw CZipException(result);
+                throw ZipError::FromZlib(result);
             std::size_t produced = bufferSize - z.stream.avail_out;
             Write(output.data(), produced);
             totalOut += produced;
         } while (z.stream.avail_out == 0);
     }
     if (totalIn > kMaxZip32 || totalOut > kMaxZip32)
-        return false;
+        throw TooLarge();
     entry.crc32 = std::uint32_t(crc);
     entry.compressedSize = std::uint32_t(totalOut);
     entry.uncompressedSize = std::uint32_t(totalIn);
-    return true;
 }
 
 void ZipArchiveFile::Close() {
@@ -590,7 +590,7 @@ void ZipArchiveFile::Close() {
     try {
         if (modified_)
             WriteCentralDirectory();
-    } catch (const CZipException&) {
+    } catch (const ZipError&) {
         CloseFile();
         throw;
     }
@@ -635,7 +635,7 @@ void ZipArchiveFile::WriteCentralDirectory() {
     Seek(writeOffset_);
     Write(out.data(), out.size());
     if (std::fflush(file_) != 0)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
     std::uint64_t end = writeOffset_ + out.size();
 #ifdef _WIN32
     int cut = _chsize_s(_fileno(file_), static_cast<__int64>(end));
@@ -643,7 +643,7 @@ void ZipArchiveFile::WriteCentralDirectory() {
     int cut = ::ftruncate(fileno(file_), static_cast<off_t>(end));
 #endif
     if (cut != 0)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
 }
 
 void ZipArchiveFile::CloseFile() {
@@ -663,7 +663,7 @@ void ZipArchiveFile::Seek(std::uint64_t offset) {
     int failed = fseeko(file_, static_cast<off_t>(offset), SEEK_SET);
 #endif
     if (failed)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
 }
 
 std::uint64_t ZipArchiveFile::Tell() {
@@ -673,19 +673,19 @@ std::uint64_t ZipArchiveFile::Tell() {
     auto at = ftello(file_);
 #endif
     if (at < 0)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
     return std::uint64_t(at);
 }
 
 // A short read means the archive ends before its records say it does.
 void ZipArchiveFile::ReadExact(void* data, std::size_t size) {
     if (size && std::fread(data, 1, size, file_) != size)
-        throw CZipException(kBadArchive);
+        throw ZipError::DamagedArchive();
 }
 
 void ZipArchiveFile::Write(const void* data, std::size_t size) {
     if (size && std::fwrite(data, 1, size, file_) != size)
-        throw CZipException(HResultFromLastErrno());
+        throw ZipError::FromErrno();
 }
 
 } // namespace vellum

@@ -3,36 +3,17 @@
 // Entries are deflated with zlib (raw streams, no zlib header) and carry their CRC-32 and sizes in
 // both the local header and the central directory; no data descriptors, no spanning, no
 // encryption. Extraction writes every entry flat into the destination folder, under its bare
-// file name. Unlike the rest of the engine this class throws: CZipException.
+// file name. Unlike the rest of the engine this class throws, and only throws: ZipError.
 #pragma once
 
-#include "common/Result.h"
+#include "iconset/ZipError.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <string>
 #include <vector>
 
 namespace vellum {
-
-// A zip failure. The code is one of the constants below, a zlib result code (Z_MEM_ERROR and
-// the like) when zlib itself fails, or an HRESULT (negative, 0x8007xxxx) when the archive file
-// cannot be opened, read or written.
-class CZipException : public std::exception {
-public:
-    static constexpr int kBadArchive = -101;  // no end record, or records that do not agree
-    static constexpr int kBadCrc = -102;      // the extracted data does not match its header
-    static constexpr int kTooLongName = -107; // a name of 65536 bytes or more
-
-    explicit CZipException(int code);
-    int Code() const { return code_; }
-    const char* what() const noexcept override { return message_.c_str(); }
-
-private:
-    int code_;
-    std::string message_;
-};
 
 // One entry as the central directory describes it. `name` has backslashes for separators.
 struct ZipEntryInfo {
@@ -66,31 +47,30 @@ public:
     // Closes an archive left open; errors are swallowed here, so call Close to see them.
     ~ZipArchiveFile();
 
-    // Create makes a new file and refuses an existing one; Open and ReadOnly read the central
-    // directory and throw kBadArchive when the file is not a (single-disk) zip archive.
+    // Create makes a new file and refuses an existing one (Io); Open and ReadOnly read the
+    // central directory and throw Format when the file is not a (single-disk) zip archive.
     void Open(const std::string& path, Mode mode);
     bool IsOpen() const { return file_ != nullptr; }
 
     std::size_t Count() const { return entries_.size(); }
-    // False when the index is out of range.
-    bool GetEntryInfo(std::size_t index, ZipEntryInfo* info) const;
-    // True when the entry's external attributes carry the directory bit (0x10).
+    // Usage for an index of Count() or more.
+    const ZipEntryInfo& EntryInfo(std::size_t index) const;
+    // True when the entry's external attributes carry the directory bit (0x10); Usage as above.
     bool IsDirectory(std::size_t index) const;
 
     // Writes the entry into `folder` under its bare file name (not in create mode); a directory
-    // entry only makes sure `folder` exists. Returns false, writing nothing, for an index out of
-    // range, an encrypted entry, an unknown method, or a name that is not a plain file name (empty,
-    // "..", absolute, a folder alone, characters no file name may hold). Throws kBadArchive when
-    // the local header does not agree with the directory and kBadCrc when the data is damaged; the
-    // destination file then keeps what it held before.
-    bool Extract(std::size_t index, const std::string& folder,
+    // entry only makes sure `folder` exists. Writes nothing for an encrypted entry or an unknown
+    // method (Unsupported), or a name that is no plain file name (Name: empty, "..", absolute, a
+    // folder alone, characters no file name may hold). Format when the local header does not
+    // agree with the directory, Data or Zlib when the entry's data is damaged, Io when the file
+    // cannot be written: the destination file then keeps what it held before.
+    void Extract(std::size_t index, const std::string& folder,
                  std::size_t bufferSize = kBufferSize);
 
     // Adds the file as a new deflated entry named with its file name alone (a folder becomes a
-    // stored entry without data). level is zlib's (-1 default, 0 to 9). Returns false, adding
-    // nothing, when the archive is not writable, is full, the buffer size is 0 or the file cannot
-    // be read.
-    bool AddFile(const std::string& path, int level = -1, std::size_t bufferSize = kBufferSize);
+    // stored entry without data). level is zlib's (-1 default, 0 to 9). Nothing is added when
+    // the archive is read-only (Usage), full (Full), or the file cannot be read (Io).
+    void AddFile(const std::string& path, int level = -1, std::size_t bufferSize = kBufferSize);
 
     // Writes the central directory and end record when entries were added, then closes the file.
     void Close();
@@ -104,9 +84,12 @@ private:
     std::uint64_t DataOffset(const ZipEntryInfo& entry);
     void CopyEntryData(const ZipEntryInfo& entry, std::FILE* out, std::size_t bufferSize);
     void InflateEntryData(const ZipEntryInfo& entry, std::FILE* out, std::size_t bufferSize);
-    bool WriteEntry(ZipEntryInfo& entry, SourceFile& source, int level, std::size_t bufferSize);
-    bool DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, int level,
+    void WriteEntry(ZipEntryInfo& entry, SourceFile& source, int level, std::size_t bufferSize);
+    void DeflateEntryData(ZipEntryInfo& entry, SourceFile& source, int level,
                           std::size_t bufferSize);
+    void WriteExtracted(const ZipEntryInfo& entry, const std::string& target,
+                        std::size_t bufferSize);
+    void RequireOpen(Mode refused) const;
     void WriteCentralDirectory();
     void CloseFile();
 
