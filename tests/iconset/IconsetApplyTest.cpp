@@ -1,8 +1,10 @@
 // Loading and applying iconsets, on small Wine prefixes built here: what is written where, what
 // is left alone, and what the backup keeps.
 #include "common/CodePage.h"
+#include "common/ErrorTrail.h"
+#include "common/Strings.h"
 #include "common/TestSupport.h"
-#include "iconset/IconsetEngine.h"
+#include "iconset/IconsetApplier.h"
 #include "iconset/ZipArchiveFile.h"
 #include "platform/LinkBuilder.h"
 #include "platform/WinePrefix.h"
@@ -166,12 +168,13 @@ std::string Utf16FileText(const std::string& path) {
 
 TEST(IconsetApply, WritesEveryPlaceTheCatalogueNames) {
     ApplyFixture f;
-    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data);
+    IconsetApplier applier(engine);
     ASSERT_EQ(engine.Open(), S_OK);
-    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
-    EXPECT_EQ(engine.Info().author, "Author: Tester");
+    ASSERT_EQ(applier.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    EXPECT_EQ(applier.Info().author, "Author: Tester");
     ApplyResult result;
-    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    ASSERT_EQ(applier.ApplyIconset(f.NewBackup(), &result), S_OK);
     EXPECT_TRUE(result.failed.empty()) << result.failed.front();
 
     const std::string set = "C:\\vellum\\Current.ico\\set.icl";
@@ -213,14 +216,15 @@ TEST(IconsetApply, WritesEveryPlaceTheCatalogueNames) {
 
 TEST(IconsetApply, UpdatesShellFiles) {
     ApplyFixture f;
-    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data);
+    IconsetApplier applier(engine);
     ASSERT_EQ(engine.Open(), S_OK);
-    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    ASSERT_EQ(applier.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
 #ifdef __linux__
     ::setxattr((f.user + "Documents/desktop.ini").c_str(), "user.DOSATTRIB", "0x3", 3, 0);
 #endif
     ApplyResult result;
-    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    ASSERT_EQ(applier.ApplyIconset(f.NewBackup(), &result), S_OK);
 
     std::string documents = f.user + "Documents/desktop.ini";
     std::string ini = ReadFileText(documents);
@@ -260,11 +264,12 @@ TEST(IconsetApply, UpdatesShellFiles) {
 
 TEST(IconsetApply, BackupRecordsWhatWasThere) {
     ApplyFixture f;
-    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data);
+    IconsetApplier applier(engine);
     ASSERT_EQ(engine.Open(), S_OK);
-    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    ASSERT_EQ(applier.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
     ApplyResult result;
-    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    ASSERT_EQ(applier.ApplyIconset(f.NewBackup(), &result), S_OK);
     ASSERT_EQ(result.backupFolder.rfind(f.working + "Backup/", 0), 0u) << result.backupFolder;
 
     std::string reg = Utf16FileText(result.backupFolder + "registry.reg");
@@ -313,20 +318,21 @@ TEST(IconsetApply, ChangesNothingItCannotSave) {
     std::string system = kSystemReg;
     system.replace(system.find("\"3\"=\"old three\""), 15, "\"3\"=dword:00000007");
     WriteFileText(f.dir / "system.reg", system);
-    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data, true);
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data);
+    IconsetApplier applier(engine);
     ASSERT_EQ(engine.Open(), S_OK);
-    ASSERT_EQ(engine.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
+    ASSERT_EQ(applier.LoadIconset(f.working + "Test.iconset", f.working), S_OK);
 
     WriteFileText(f.working + "Backup", "a file where the backup folder would go");
     std::string userBefore = ReadFileText(f.dir / "user.reg");
     ApplyResult result;
-    EXPECT_LT(engine.ApplyIconset(f.working + "Backup", &result), 0);
+    EXPECT_LT(applier.ApplyIconset(f.working + "Backup", &result), 0);
     EXPECT_EQ(ReadFileText(f.dir / "system.reg"), system);
     EXPECT_EQ(ReadFileText(f.dir / "user.reg"), userBefore);
     EXPECT_EQ(ReadFileText(f.user + "Documents/desktop.ini"), kDocumentsIni);
 
     fs::remove(f.working + "Backup");
-    ASSERT_EQ(engine.ApplyIconset(f.NewBackup(), &result), S_OK);
+    ASSERT_EQ(applier.ApplyIconset(f.NewBackup(), &result), S_OK);
     EXPECT_TRUE(Contains(result.skipped, "Shell Icons \"3\""));
     EXPECT_NE(ReadFileText(f.dir / "system.reg").find("\"3\"=dword:00000007"), std::string::npos)
         << "a value that could not be saved is not overwritten";
@@ -358,33 +364,66 @@ TEST(IconsetLoad, ZippedIconsetsAndTheirFailures) {
     fs::create_directories(f.working);
     fs::copy_file(outer, f.working + "outer.zip");
 
-    IconsetEngine engine(f.wine, f.working + "outer.zip", f.data, true);
+    IconsetEngine engine(f.wine, f.working + "outer.zip", f.data);
+    IconsetApplier applier(engine);
     ASSERT_EQ(engine.Open(), S_OK);
-    ASSERT_EQ(engine.LoadIconset(f.working + "outer.zip", f.working), S_OK)
+    ASSERT_EQ(applier.LoadIconset(f.working + "outer.zip", f.working), S_OK)
         << "an archive holding only another archive loads the inner one";
-    EXPECT_EQ(engine.AppliedIcons().size(), 9u);
+    EXPECT_EQ(applier.AppliedIcons().size(), 9u);
     EXPECT_TRUE(fs::exists(f.working + "set.icl"));
 
     std::string iconsOnly = MakeZip(source.Path(), "icons.zip", {source / "set.icl"});
-    EXPECT_LT(engine.LoadIconset(iconsOnly, f.working), 0);
-    EXPECT_EQ(engine.LoadFailedText("icons.zip"),
+    EXPECT_LT(applier.LoadIconset(iconsOnly, f.working), 0);
+    EXPECT_EQ(applier.LoadFailedText("icons.zip"),
               "The file\n\nicons.zip\n\n does not have a .iconset or is not a valid .iconset\n");
     std::string setOnly = MakeZip(source.Path(), "set.zip", {source / "My.iconset"});
-    EXPECT_LT(engine.LoadIconset(setOnly, f.working), 0);
-    EXPECT_EQ(engine.LoadFailedText("set.zip"),
+    EXPECT_LT(applier.LoadIconset(setOnly, f.working), 0);
+    EXPECT_EQ(applier.LoadFailedText("set.zip"),
               "The file\n\nset.zip\n\nDoes not have any icons.\n");
 
     WriteFileText(source / "damaged.zip", "PK not really");
-    EXPECT_LT(engine.LoadIconset(source / "damaged.zip", f.working), 0);
+    EXPECT_LT(applier.LoadIconset(source / "damaged.zip", f.working), 0);
     WriteFileText(source / "Other.iconset",
                   "<Root><Icons><Unknown Icon=\"set.icl,0\"/></Icons></Root>");
-    EXPECT_LT(engine.LoadIconset(source / "Other.iconset", f.working), 0)
+    EXPECT_LT(applier.LoadIconset(source / "Other.iconset", f.working), 0)
         << "an iconset none of whose icons the catalogue knows gives nothing to apply";
-    EXPECT_EQ(engine.LoadFailedText("x"), "The file\n\nx\n\nDoes not have any icons.\n");
+    EXPECT_EQ(applier.LoadFailedText("x"), "The file\n\nx\n\nDoes not have any icons.\n");
 
     fs::copy_file(source / "My.iconset", source / "Upper.ICONSET");
-    EXPECT_EQ(engine.LoadIconset(source / "Upper.ICONSET", f.working), S_OK);
-    EXPECT_TRUE(Contains(engine.LoadNotes(), "Glyphwright.exe is not run"));
+    EXPECT_EQ(applier.LoadIconset(source / "Upper.ICONSET", f.working), S_OK);
+    EXPECT_TRUE(Contains(applier.LoadNotes(), "Glyphwright.exe is not run"));
+}
+
+// An entry that cannot be written where it belongs is skipped with a note and the rest loads; a
+// name that would leave the folder also leaves its reason in the error trail.
+TEST(IconsetLoad, EntriesThatCannotBeWrittenAreSkipped) {
+    ApplyFixture f;
+    test::ScratchDir source;
+    WriteFileText(source / "My.iconset", kIconset);
+    WriteFileText(source / "set.icl", "MZ library");
+    WriteFileText(source / "zz.ico", "icon");
+    WriteFileText(source / "blocked.ico", "icon");
+    std::string path = MakeZip(
+        source.Path(), "odd.zip",
+        {source / "My.iconset", source / "set.icl", source / "zz.ico", source / "blocked.ico"});
+    std::string bytes = ReadFileText(path);
+    for (std::size_t at; (at = bytes.find("zz.ico")) != std::string::npos;)
+        bytes.replace(at, 6, "/z.ico"); // in the local header and the central directory
+    WriteFileText(path, bytes);
+    fs::create_directories(f.working + "blocked.ico"); // a folder where the file would go
+
+    IconsetEngine engine(f.wine, f.working + "Test.iconset", f.data);
+    IconsetApplier applier(engine);
+    ASSERT_EQ(engine.Open(), S_OK);
+    ClearErrorTrail();
+    EXPECT_EQ(applier.LoadIconset(path, f.working), S_OK);
+    EXPECT_TRUE(Contains(applier.LoadNotes(), "Skipped the entry \\z.ico of"));
+    EXPECT_TRUE(Contains(applier.LoadNotes(), "Skipped the entry blocked.ico of"));
+    std::string trail = TakeErrorTrail().value_or("");
+    EXPECT_NE(trail.find("The zip entry \"\\z.ico\" is not a plain file name"), std::string::npos)
+        << trail;
+    EXPECT_EQ(trail.find("blocked.ico"), std::string::npos) << trail;
+    EXPECT_TRUE(fs::is_directory(f.working + "blocked.ico"));
 }
 
 } // namespace

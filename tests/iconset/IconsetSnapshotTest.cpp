@@ -3,8 +3,8 @@
 #include "common/Prompter.h"
 #include "common/TestSupport.h"
 #include "iconset/IconFileTrim.h"
+#include "iconset/IconSnapshot.h"
 #include "iconset/IconSources.h"
-#include "iconset/IconsetEngine.h"
 #include "platform/WinePrefix.h"
 
 #include <filesystem>
@@ -107,8 +107,8 @@ struct SnapshotPrefix {
     }
 
     // One line per child of \Root\<list>: tag, source attribute and Icon.
-    static std::vector<std::string> Listed(IconsetEngine& engine, const char* list) {
-        XmlDocument& doc = engine.SnapshotDocument();
+    static std::vector<std::string> Listed(IconSnapshot& snapshot, const char* list) {
+        XmlDocument& doc = snapshot.SnapshotDocument();
         std::vector<std::string> lines;
         XmlNode* parent = doc.Query(std::string("\\Root\\") + list);
         for (XmlNode* child = parent ? parent->firstChild : nullptr; child; child = child->next) {
@@ -123,16 +123,17 @@ struct SnapshotPrefix {
 
 TEST(IconSnapshot, CollectsWhereTheSystemKeepsEachIcon) {
     SnapshotPrefix p;
-    IconsetEngine engine(p.wine, p.dir / "work/snap.iconzip", p.dir / "data", false);
+    IconsetEngine engine(p.wine, p.dir / "work/snap.iconzip", p.dir / "data");
+    IconSnapshot snapshot(engine, false);
     ASSERT_EQ(engine.Open(), S_OK);
     EXPECT_TRUE(fs::is_directory(p.dir / "work"));
-    PhaseProgress progress(p.silent, 0, 5, engine.CountEntries({"Explorer", "Misc"}));
-    engine.CollectCategory("Explorer", true, progress);
-    engine.CollectCategory("Misc", false, progress);
-    engine.CollectCategory("INFO", false, progress);
+    PhaseProgress progress(p.silent, 0, 5, snapshot.CountEntries({"Explorer", "Misc"}));
+    snapshot.CollectCategory("Explorer", true, progress);
+    snapshot.CollectCategory("Misc", false, progress);
+    snapshot.CollectCategory("INFO", false, progress);
 
     // Ascending by Icon, byte by byte; a location seen before becomes "$REPEAT$" right after it.
-    EXPECT_EQ(SnapshotPrefix::Listed(engine, "Icons"),
+    EXPECT_EQ(SnapshotPrefix::Listed(snapshot, "Icons"),
               (std::vector<std::string>{
                   "TextDocument Loc=.txt Icon=%1",
                   "LogFile Loc=.log Icon=$REPEAT$",
@@ -152,25 +153,26 @@ TEST(IconSnapshot, CollectsWhereTheSystemKeepsEachIcon) {
                   // No location, no Def, no Shell Icons value: the shell's own image.
                   "FolderClosed Icon=C:\\windows\\system32\\shell32.dll,3",
               }));
-    EXPECT_EQ(SnapshotPrefix::Listed(engine, "Blanks"),
+    EXPECT_EQ(SnapshotPrefix::Listed(snapshot, "Blanks"),
               (std::vector<std::string>{"Unreadable Loc=HKCU\\Software\\Nowhere Icon="}))
         << "the first location stays the source when none can be read";
 }
 
 TEST(IconSnapshot, BuildsOneLibraryIconPerDistinctLocation) {
     SnapshotPrefix p;
-    IconsetEngine engine(p.wine, p.dir / "work/snap.iconzip", p.dir / "data", false);
+    IconsetEngine engine(p.wine, p.dir / "work/snap.iconzip", p.dir / "data");
+    IconSnapshot snapshot(engine, false);
     ASSERT_EQ(engine.Open(), S_OK);
     SnapshotOptions options;
     options.categories = {"Explorer", "Misc"};
     options.libraryPath = p.dir / "out/snap.icl";
     fs::create_directories(p.dir / "out");
-    ASSERT_EQ(engine.TakeSnapshot(options, p.prompter, p.silent), S_OK);
+    ASSERT_EQ(snapshot.TakeSnapshot(options, p.prompter, p.silent), S_OK);
 
     // "%1" names no file, its repeat goes with it, and shell32.dll has no fourth group.
-    EXPECT_EQ(engine.DroppedIcons(),
+    EXPECT_EQ(snapshot.DroppedIcons(),
               (std::vector<std::string>{"TextDocument", "LogFile", "FolderClosed"}));
-    EXPECT_EQ(SnapshotPrefix::Listed(engine, "Icons"),
+    EXPECT_EQ(SnapshotPrefix::Listed(snapshot, "Icons"),
               (std::vector<std::string>{
                   "FolderOpen Icon=snap.icl,0",
                   "FolderOpen Icon=snap.icl,1",
@@ -182,7 +184,7 @@ TEST(IconSnapshot, BuildsOneLibraryIconPerDistinctLocation) {
                   "Quoted Loc={11111111-0000-0000-0000-000000000000}\\DefaultIcon "
                   "Icon=snap.icl,6",
               }));
-    EXPECT_EQ(ReadFileText(engine.SnapshotPath()).find("$REPEAT$"), std::string::npos)
+    EXPECT_EQ(ReadFileText(snapshot.SnapshotPath()).find("$REPEAT$"), std::string::npos)
         << "the saved document has the library positions";
 
     // The library: one group per icon, each reduced to its deepest image per height.

@@ -7,7 +7,7 @@
 #include "common/TrailModules.h"
 #include "iconset/ApplyBackup.h"
 #include "iconset/IconLocation.h"
-#include "iconset/IconsetEngine.h"
+#include "iconset/IconsetApplier.h"
 #include "operations/FailureLog.h"
 #include "platform/DataFolder.h"
 #include "platform/WinePrefix.h"
@@ -96,15 +96,16 @@ bool TrialLoad(WindowsSystem& system, const std::string& source, const std::stri
     }
     std::string destination;
     HRESULT hr = CopyIntoWorkingFolder(source, trial, "", dataFolder, &destination);
-    IconsetEngine engine(system, trial + "Trial.iconset", dataFolder, true);
+    IconsetEngine engine(system, trial + "Trial.iconset", dataFolder);
+    IconsetApplier applier(engine);
     if (SUCCEEDED(hr) && engine.Open() == S_FALSE)
         std::fprintf(stderr, "vellum: IconConfig.xml is missing from %s.\n", dataFolder.c_str());
     if (SUCCEEDED(hr))
-        hr = engine.LoadIconset(destination, trial);
-    for (const std::string& note : engine.LoadNotes())
+        hr = applier.LoadIconset(destination, trial);
+    for (const std::string& note : applier.LoadNotes())
         std::fprintf(stderr, "vellum: %s\n", note.c_str());
     if (FAILED(hr)) {
-        std::fprintf(stderr, "Load Failed: %s", engine.LoadFailedText(source).c_str());
+        std::fprintf(stderr, "Load Failed: %s", applier.LoadFailedText(source).c_str());
         PrintErrorTrail(dataFolder, "Apply " + source);
     }
     std::error_code ignored;
@@ -117,15 +118,15 @@ void PrintLines(std::FILE* out, const char* label, const std::vector<std::string
         std::fprintf(out, "  %s%s\n", label, line.c_str());
 }
 
-int Apply(IconsetEngine& engine, const std::string& source, const std::string& backupFolder,
+int Apply(IconsetApplier& applier, const std::string& source, const std::string& backupFolder,
           const std::string& dataFolder) {
     ApplyResult result;
-    HRESULT hr = engine.ApplyIconset(backupFolder, &result);
+    HRESULT hr = applier.ApplyIconset(backupFolder, &result);
     if (FAILED(hr)) {
         PrintErrorTrail(dataFolder, "Apply " + source);
         return kExitFailure;
     }
-    std::printf("Applied %s (%zu icons).\n", source.c_str(), engine.AppliedIcons().size());
+    std::printf("Applied %s (%zu icons).\n", source.c_str(), applier.AppliedIcons().size());
     PrintLines(stdout, "wrote ", result.done);
     PrintLines(stdout, "skipped ", result.skipped);
     PrintLines(stderr, "failed ", result.failed);
@@ -164,17 +165,18 @@ int RunApply(const CommandLine& info, const std::string& dataFolder) {
     if (SUCCEEDED(hr))
         hr = CopyIntoWorkingFolder(source, working, backupFolder + "icons", dataFolder,
                                    &destination);
-    IconsetEngine engine(*system, working + "Current.iconset", dataFolder, true);
+    IconsetEngine engine(*system, working + "Current.iconset", dataFolder);
+    IconsetApplier applier(engine);
     if (SUCCEEDED(hr))
         hr = engine.Open();
     if (SUCCEEDED(hr))
-        hr = engine.LoadIconset(destination, working);
+        hr = applier.LoadIconset(destination, working);
     if (FAILED(hr)) {
         std::fprintf(stderr, "Create Directory Fail: Unable to create icon directory.\n\n");
         PrintErrorTrail(dataFolder, "Apply " + source);
         return kExitFailure;
     }
-    return Apply(engine, source, backupFolder, dataFolder);
+    return Apply(applier, source, backupFolder, dataFolder);
 }
 
 } // namespace vellum

@@ -8,7 +8,7 @@
 #include "common/Strings.h"
 #include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
-#include "iconset/IconsetEngine.h"
+#include "iconset/IconSnapshot.h"
 #include "iconset/ZipArchiveFile.h"
 #include "platform/WinePrefix.h"
 
@@ -99,11 +99,11 @@ private:
     std::string last_;
 };
 
-HRESULT ZipSnapshot(IconsetEngine& engine, const SnapshotTarget& target, const std::string& work,
+HRESULT ZipSnapshot(IconSnapshot& snapshot, const SnapshotTarget& target, const std::string& work,
                     const std::string& library, ProgressSink& progress) {
     std::string iconset = work + target.baseName + ".iconset";
     std::string archive = work + "snapshot.zip";
-    HRESULT hr = engine.SnapshotDocument().Save(iconset);
+    HRESULT hr = snapshot.SnapshotDocument().Save(iconset);
     try {
         ZipArchiveFile zip;
         zip.Open(archive, ZipArchiveFile::Mode::Create);
@@ -129,21 +129,21 @@ HRESULT ZipSnapshot(IconsetEngine& engine, const SnapshotTarget& target, const s
     return hr;
 }
 
-HRESULT Package(IconsetEngine& engine, const SnapshotTarget& target, const std::string& work,
+HRESULT Package(IconSnapshot& snapshot, const SnapshotTarget& target, const std::string& work,
                 const std::string& library, ProgressSink& progress) {
     switch (target.packaging) {
     case Packaging::Iconset:
-        return engine.SnapshotDocument().Save(target.path);
+        return snapshot.SnapshotDocument().Save(target.path);
     case Packaging::Iconzip:
-        return ZipSnapshot(engine, target, work, library, progress);
+        return ZipSnapshot(snapshot, target, work, library, progress);
     case Packaging::Folder:
-        if (HRESULT hr = engine.SaveIndividualIcons(target.folder, progress); FAILED(hr))
+        if (HRESULT hr = snapshot.SaveIndividualIcons(target.folder, progress); FAILED(hr))
             return hr;
-        return engine.SnapshotDocument().Save(target.InFolder(target.baseName + ".iconset"));
+        return snapshot.SnapshotDocument().Save(target.InFolder(target.baseName + ".iconset"));
     case Packaging::Library:
         break;
     }
-    return engine.SnapshotDocument().Save(target.InFolder("IconSnapShot.xml"));
+    return snapshot.SnapshotDocument().Save(target.InFolder("IconSnapShot.xml"));
 }
 
 void ReportDropped(const std::vector<std::string>& dropped) {
@@ -159,7 +159,8 @@ void ReportDropped(const std::vector<std::string>& dropped) {
 int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& prompter,
              const std::string& dataFolder) {
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
-    IconsetEngine engine(*system, work + target.baseName + ".icl", dataFolder, false);
+    IconsetEngine engine(*system, work + target.baseName + ".icl", dataFolder);
+    IconSnapshot snapshot(engine, false);
     HRESULT hr = engine.Open();
     if (hr == S_FALSE) {
         ReportError(kModule, __LINE__, E_FAIL, "The icon catalogue %s cannot be read",
@@ -173,9 +174,9 @@ int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& pr
                               ? work + target.baseName + ".icl"
                               : target.InFolder(target.baseName + ".icl");
     if (SUCCEEDED(hr))
-        hr = engine.TakeSnapshot(options, prompter, progress);
+        hr = snapshot.TakeSnapshot(options, prompter, progress);
     if (SUCCEEDED(hr))
-        hr = Package(engine, target, work, options.libraryPath, progress);
+        hr = Package(snapshot, target, work, options.libraryPath, progress);
     if (FAILED(hr)) {
         PrintErrorTrail(dataFolder, "Snapshot " + target.path);
         return kExitFailure;
@@ -183,8 +184,8 @@ int Snapshot(const SnapshotTarget& target, const std::string& work, Prompter& pr
     // The trail now only says why the left-out icons could not be read.
     ClearErrorTrail();
     progress.SetStatus("Finished");
-    ReportDropped(engine.DroppedIcons());
-    std::printf("Saved %d icons to %s\n", engine.IconCount(), target.path.c_str());
+    ReportDropped(snapshot.DroppedIcons());
+    std::printf("Saved %d icons to %s\n", snapshot.IconCount(), target.path.c_str());
     return kExitSuccess;
 }
 

@@ -1,4 +1,4 @@
-// IconsetEngine: making the engine and opening its folder and catalogue.
+// IconsetEngine: the base folder, the library name and the catalogue both sides work from.
 #include "iconset/IconsetEngine.h"
 
 #include "common/ErrorTrail.h"
@@ -21,9 +21,9 @@ std::string FolderOf(const std::string& path) {
 } // namespace
 
 IconsetEngine::IconsetEngine(WindowsSystem& system, const std::string& path,
-                             const std::string& dataFolder, bool batch)
+                             const std::string& dataFolder)
     : system_(system), baseFolder_(FolderOf(path)), libraryName_(SplitPath(path).fname + ".icl"),
-      dataFolder_(dataFolder), batch_(batch) {}
+      dataFolder_(dataFolder) {}
 
 HRESULT IconsetEngine::Open() {
     HRESULT hr = CreateFolders(baseFolder_);

@@ -1,12 +1,16 @@
-// IconsetEngine: applying a loaded iconset. The changes are planned from reads alone, what they
-// overwrite is saved, and only then are registry values and shell files changed.
+// IconsetApplier: loading an iconset file, the "System Cache" pseudo-iconset or a zip archive
+// (possibly holding further archives) and matching its icons to the catalogue; then applying
+// it. The changes are planned from reads alone, what they overwrite is saved, and only then are
+// registry values and shell files changed.
+#include "iconset/IconsetApplier.h"
+
 #include "common/ErrorTrail.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconsetDocument.h"
-#include "iconset/IconsetEngine.h"
+#include "iconset/ZipArchiveFile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -24,6 +28,47 @@ const char kQuickLaunch[] = "\\Microsoft\\Internet Explorer\\Quick Launch";
 const char kDesktopIniText[] = "[.ShellClassInfo]\r\nIconFile=%s\r\nIconIndex=%d\r\n";
 // Step D of applying clears the Shell Icons subkeys with these names.
 constexpr int kLastClearedKey = 44;
+
+const char kSystemCache[] = "System Cache";
+// Archives inside archives are followed this deep; an archive that holds itself stops here.
+constexpr int kMaxNesting = 8;
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = ToLowerAscii(c);
+    return out;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// Entries that carry icons: libraries, executables and icon files, by the last three letters.
+bool IsIconFileName(std::string_view lowerName) {
+    return EndsWith(lowerName, "icl") || EndsWith(lowerName, "dll") || EndsWith(lowerName, "exe") ||
+           EndsWith(lowerName, "ico");
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+// False for an entry that cannot be written where it belongs, which is skipped (with the reason
+// in the trail when the entry itself is to blame); a damaged archive ends the load.
+bool ExtractEntry(ZipArchiveFile& zip, std::size_t index, const std::string& folder) {
+    try {
+        zip.Extract(index, folder);
+        return true;
+    } catch (const ZipError& e) {
+        if (e.kind == ZipError::Kind::Name || e.kind == ZipError::Kind::Unsupported)
+            ReportError(kModule, __LINE__, e.Result(), "%s\n", e.what());
+        else if (e.kind != ZipError::Kind::Io)
+            throw;
+        return false;
+    }
+}
 
 bool HasDrive(std::string_view path) {
     return path.size() >= 2 && path[1] == ':' &&
@@ -73,9 +118,131 @@ std::string TrailText() {
 
 } // namespace
 
+IconsetApplier::IconsetApplier(IconsetEngine& engine)
+    : system_(engine.System()), catalogue_(engine.Catalogue()), baseFolder_(engine.BaseFolder()) {}
+
+// ---- loading ---------------------------------------------------------------------------------
+
+HRESULT IconsetApplier::LoadIconset(const std::string& path, const std::string& folder) {
+    baseFolder_ = WithTrailingSeparator(folder);
+    iconsetPath_ = path;
+    catalogue_.ClearLoadedIconset();
+    applied_.clear();
+    iconset_.Reset();
+    hasIconset_ = hasIcons_ = false;
+    loadNotes_.clear();
+    HRESULT hr = S_OK;
+    if (IsIconsetFile(path)) {
+        hr = LoadIconsetFile(path);
+    } else if (path == kSystemCache) {
+        catalogue_.FillSystemCache();
+        hasIconset_ = true;
+    } else {
+        hr = LoadZippedIconset(path, baseFolder_, 0);
+    }
+    info_ = catalogue_.ReadInfoFields(iconset_);
+    return hr;
+}
+
+// An iconset file whose name does not end in ".iconset" exactly (case counts) is meant for the
+// converter Glyphwright.exe. The converter is a Windows program that Vellum does not run, so
+// the file is loaded as it is, as the behaviour prescribes for a missing converter.
+HRESULT IconsetApplier::LoadIconsetFile(const std::string& path) {
+    if (!EndsWith(path, ".iconset"))
+        loadNotes_.push_back("Fetchling: the converter Glyphwright.exe is not run; " + path +
+                             " is loaded as it is.");
+    HRESULT hr = iconset_.Load(path);
+    if (FAILED(hr)) {
+        // The behaviour goes on with no icons; with nothing to apply, loading fails instead.
+        std::error_code ec;
+        if (fs::exists(path, ec))
+            loadNotes_.push_back("IconFileBad " + path);
+        ReportError(kModule, __LINE__, hr, "Cannot read the iconset %s\n", path.c_str());
+        return hr;
+    }
+    hasIconset_ = true;
+    ResolveRepeats();
+    applied_ = catalogue_.MatchIconset(
+        iconset_, [this](std::string_view text) { return system_.ExpandEnvironment(text); });
+    hasIcons_ = hasIcons_ || !applied_.empty();
+    if (applied_.empty()) {
+        ReportError(kModule, __LINE__, E_FAIL, "No icon of %s matches the icon catalogue.\n",
+                    path.c_str());
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+// Extracts every entry of the archive that is an iconset, an icon file or another archive.
+// An archive that holds nothing but archives is replaced by the last of them.
+HRESULT IconsetApplier::LoadZippedIconset(const std::string& path, const std::string& folder,
+                                          int depth) {
+    if (depth >= kMaxNesting) {
+        ReportError(kModule, __LINE__, E_FAIL, "%s nests archives deeper than %d levels.\n",
+                    path.c_str(), kMaxNesting);
+        return E_FAIL;
+    }
+    hasIconset_ = hasIcons_ = false;
+    std::string nested, iconsetFile;
+    HRESULT hr = ExtractZipEntries(path, folder, &nested, &iconsetFile);
+    if (FAILED(hr))
+        return hr;
+    if (!nested.empty() && !hasIcons_)
+        return LoadZippedIconset(nested, folder, depth + 1);
+    if (!iconsetFile.empty()) {
+        bool icons = hasIcons_;
+        hr = LoadIconsetFile(iconsetFile);
+        hasIcons_ = icons;
+        if (FAILED(hr))
+            return hr;
+    }
+    return hasIconset_ && hasIcons_ ? S_OK : E_FAIL;
+}
+
+HRESULT IconsetApplier::ExtractZipEntries(const std::string& path, const std::string& folder,
+                                          std::string* nested, std::string* iconsetFile) {
+    try {
+        ZipArchiveFile zip;
+        zip.Open(path, ZipArchiveFile::Mode::ReadOnly);
+        for (std::size_t i = 0; i < zip.Count(); ++i) {
+            const ZipEntryInfo& info = zip.EntryInfo(i);
+            if (zip.IsDirectory(i))
+                continue;
+            std::string name = LowerAscii(FileNameOf(info.name));
+            bool archive = IsZippedIconset(name);
+            bool iconset = EndsWith(name, ".iconset");
+            if (!archive && !iconset && !IsIconFileName(name))
+                continue;
+            std::string target = JoinPath(folder, FileNameOf(info.name));
+            if (SameFile(target, path) || !ExtractEntry(zip, i, folder)) {
+                loadNotes_.push_back("Skipped the entry " + info.name + " of " + path + ".");
+                continue;
+            }
+            if (archive)
+                *nested = target; // a later one replaces an earlier one
+            else if (iconset)
+                *iconsetFile = target;
+            hasIconset_ = hasIconset_ || iconset;
+            hasIcons_ = hasIcons_ || (!archive && !iconset);
+        }
+        zip.Close();
+    } catch (const ZipError& e) {
+        ReportError(kModule, __LINE__, E_FAIL, "%s cannot be read as a zip archive: %s\n",
+                    path.c_str(), e.what());
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+std::string IconsetApplier::LoadFailedText(const std::string& path) const {
+    return Format("The file\n\n%s\n\n%s", path.c_str(),
+                  hasIconset_ ? "Does not have any icons.\n"
+                              : " does not have a .iconset or is not a valid .iconset\n");
+}
+
 // "$REPEAT$" stands for the icon of the element before it; it is replaced here, in document
 // order, so that every later step sees a real location.
-void IconsetEngine::ResolveRepeats() {
+void IconsetApplier::ResolveRepeats() {
     XmlNode* icons = iconset_.Query("\\Root\\Icons");
     std::string previous;
     for (XmlNode* child = icons ? icons->firstChild : nullptr; child; child = child->next) {
@@ -89,9 +256,11 @@ void IconsetEngine::ResolveRepeats() {
     }
 }
 
+// ---- planning and applying --------------------------------------------------------------------
+
 // The Windows path of the base folder, without a trailing backslash; empty when the system
 // cannot reach it.
-std::string IconsetEngine::IconsetFolder() {
+std::string IconsetApplier::IconsetFolder() {
     std::string folder = system_.ToWindowsPath(baseFolder_);
     while (folder.size() > 3 && folder.back() == '\\')
         folder.pop_back();
@@ -101,7 +270,7 @@ std::string IconsetEngine::IconsetFolder() {
 // A location with a drive (or a UNC path) is taken as it is; otherwise the file lies in the
 // iconset's folder: the text after the last percent sign (what is left of an environment
 // reference) or the whole location.
-std::string IconsetEngine::IconPath(const std::string& location) {
+std::string IconsetApplier::IconPath(const std::string& location) {
     IconLocation split = SplitIconLocation(location);
     std::string_view file = StripQuotes(split.path);
     if (HasDrive(file) || file.substr(0, 2) == "\\\\")
@@ -111,14 +280,14 @@ std::string IconsetEngine::IconPath(const std::string& location) {
                        percent == std::string::npos ? location : location.substr(percent + 1));
 }
 
-bool IconsetEngine::IconFileExists(const std::string& iconPath) {
+bool IconsetApplier::IconFileExists(const std::string& iconPath) {
     std::string file(StripQuotes(SplitIconLocation(iconPath).path));
     std::string host = system_.ToHostPath(system_.ExpandEnvironment(file));
     std::error_code ec;
     return !host.empty() && fs::is_regular_file(host, ec);
 }
 
-ApplyPlan IconsetEngine::PlanApply() {
+ApplyPlan IconsetApplier::PlanApply() {
     ApplyPlan plan;
     std::vector<std::string> subkeys;
     if (SUCCEEDED(system_.EnumerateSubkeys(RootKey::LocalMachine, kShellIcons, &subkeys)))
@@ -136,7 +305,7 @@ ApplyPlan IconsetEngine::PlanApply() {
     return plan;
 }
 
-void IconsetEngine::PlanIcon(const AppliedIcon& icon, ApplyPlan& plan) {
+void IconsetApplier::PlanIcon(const AppliedIcon& icon, ApplyPlan& plan) {
     const CatalogueRecord& record = catalogue_.Records().at(icon.record);
     std::string path = IconPath(icon.location);
     if (!IconFileExists(path)) {
@@ -164,8 +333,8 @@ void IconsetEngine::PlanIcon(const AppliedIcon& icon, ApplyPlan& plan) {
 // written for the machine (HKCR\CLSID) and for the user (HKCU\Software\Classes\CLSID). An
 // extension's class is looked up and its DefaultIcon written. Prefixed locations follow
 // ValueForWriting.
-void IconsetEngine::PlanLocation(const std::string& location, const std::string& iconPath,
-                                 ApplyPlan& plan) {
+void IconsetApplier::PlanLocation(const std::string& location, const std::string& iconPath,
+                                  ApplyPlan& plan) {
     if (location.front() == '{') {
         std::size_t slash = location.rfind('\\');
         if (slash == std::string::npos) {
@@ -193,7 +362,7 @@ void IconsetEngine::PlanLocation(const std::string& location, const std::string&
     }
 }
 
-void IconsetEngine::PlanShellFiles(const std::string& folder, ApplyPlan& plan) {
+void IconsetApplier::PlanShellFiles(const std::string& folder, ApplyPlan& plan) {
     std::string host = system_.ToHostPath(folder);
     std::error_code ec;
     if (host.empty() || !fs::is_directory(host, ec))
@@ -208,7 +377,7 @@ void IconsetEngine::PlanShellFiles(const std::string& folder, ApplyPlan& plan) {
         PlanShellFile(JoinWindows(folder, name), plan);
 }
 
-void IconsetEngine::PlanShellFile(const std::string& path, ApplyPlan& plan) {
+void IconsetApplier::PlanShellFile(const std::string& path, ApplyPlan& plan) {
     std::optional<std::string> location;
     if (HasExtension(path, ".scf")) {
         std::string command = system_.ReadProfileString(path, "Taskbar", "Command", "");
@@ -238,8 +407,8 @@ void IconsetEngine::PlanShellFile(const std::string& path, ApplyPlan& plan) {
 
 // The first match pair whose value equals `value` and whose entry the iconset applies gives the
 // icon location.
-std::optional<std::string> IconsetEngine::AppliedLocation(const std::vector<NamedValue>& pairs,
-                                                          std::string_view value) const {
+std::optional<std::string> IconsetApplier::AppliedLocation(const std::vector<NamedValue>& pairs,
+                                                           std::string_view value) const {
     for (const NamedValue& pair : pairs) {
         std::optional<std::size_t> record;
         if (EqualsNoCase(pair.value, value))
@@ -251,7 +420,7 @@ std::optional<std::string> IconsetEngine::AppliedLocation(const std::vector<Name
     return std::nullopt;
 }
 
-HRESULT IconsetEngine::ApplyIconset(const std::string& backupFolder, ApplyResult* result) {
+HRESULT IconsetApplier::ApplyIconset(const std::string& backupFolder, ApplyResult* result) {
     if (applied_.empty()) {
         ReportError(kModule, __LINE__, E_FAIL, "No iconset with icons is loaded.\n");
         return E_FAIL;
@@ -283,7 +452,7 @@ HRESULT IconsetEngine::ApplyIconset(const std::string& backupFolder, ApplyResult
 }
 
 // Anything whose present state cannot be saved is left as it is.
-void IconsetEngine::SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, ApplyResult& result) {
+void IconsetApplier::SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, ApplyResult& result) {
     std::erase_if(plan.deletedKeys, [&](const std::string& key) {
         bool failed = FAILED(backup.SaveKey(RootKey::LocalMachine, key));
         if (failed)
@@ -305,7 +474,7 @@ void IconsetEngine::SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, App
     });
 }
 
-void IconsetEngine::MakeChanges(const ApplyPlan& plan, ApplyResult& result) {
+void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result) {
     auto note = [&](HRESULT hr, const std::string& what) {
         if (SUCCEEDED(hr))
             result.done.push_back(what);
@@ -320,7 +489,7 @@ void IconsetEngine::MakeChanges(const ApplyPlan& plan, ApplyResult& result) {
         note(ChangeShellFile(change), Describe(change));
 }
 
-HRESULT IconsetEngine::ChangeShellFile(const ShellFileChange& change) {
+HRESULT IconsetApplier::ChangeShellFile(const ShellFileChange& change) {
     switch (change.kind) {
     case ShellFileKind::DesktopIni: {
         HRESULT hr = system_.CreateHiddenFile(

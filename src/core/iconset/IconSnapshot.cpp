@@ -1,5 +1,7 @@
-// The icon snapshot: which icon the system shows for each catalogue entry, copied out of the
-// files that hold them and built into an icon library.
+// IconSnapshot: which icon the system shows for each catalogue entry, copied out of the files
+// that hold them and built into an icon library.
+#include "iconset/IconSnapshot.h"
+
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
@@ -9,9 +11,8 @@
 #include "iconset/IconLocation.h"
 #include "iconset/IconSources.h"
 #include "iconset/IconsetDocument.h"
-#include "iconset/IconsetEngine.h"
 #include "operations/Operations.h"
-#include "project/Project.h"
+#include "project/GroupEditor.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -114,22 +115,25 @@ void Reduce(std::vector<std::uint8_t>& icon, bool keepMostColors, int sizeLimit)
 
 } // namespace
 
-struct IconsetEngine::LocationChoice {
+IconSnapshot::IconSnapshot(IconsetEngine& engine, bool batch)
+    : system_(engine.System()), catalogue_(engine.Catalogue()), baseFolder_(engine.BaseFolder()),
+      libraryName_(engine.LibraryName()), dataFolder_(engine.DataFolder()), batch_(batch) {}
+
+struct IconSnapshot::LocationChoice {
     std::string location;
     std::string value;
 };
 
 // ---- collecting ------------------------------------------------------------------------------
 
-int IconsetEngine::CountEntries(const std::vector<std::string>& categories) {
+int IconSnapshot::CountEntries(const std::vector<std::string>& categories) {
     std::size_t total = 0;
     for (const std::string& category : categories)
         total += catalogue_.CategoryEntries(category).size();
     return int(total);
 }
 
-void IconsetEngine::CollectCategory(std::string_view category, bool first,
-                                    PhaseProgress& progress) {
+void IconSnapshot::CollectCategory(std::string_view category, bool first, PhaseProgress& progress) {
     if (batch_)
         return;
     if (first) {
@@ -148,7 +152,7 @@ void IconsetEngine::CollectCategory(std::string_view category, bool first,
     }
 }
 
-void IconsetEngine::CollectEntry(XmlNode* entry) {
+void IconSnapshot::CollectEntry(XmlNode* entry) {
     std::string tag = MakeTag(catalogue_.Attribute(entry, "Name"));
     if (tag.empty())
         return; // nothing to name its element with
@@ -186,8 +190,8 @@ void IconsetEngine::CollectEntry(XmlNode* entry) {
 // The first location that can be read, then refined by a later one under a more specific root
 // key. The walk ends at the first HKCS location: the user's class keys are already the most
 // specific. Without any readable location the first one is the choice, with no value.
-IconsetEngine::LocationChoice
-IconsetEngine::SearchLocations(const std::vector<std::string>& locations) {
+IconSnapshot::LocationChoice
+IconSnapshot::SearchLocations(const std::vector<std::string>& locations) {
     std::size_t chosen = locations.size();
     std::string value;
     for (std::size_t i = 0; i < locations.size() && chosen == locations.size(); ++i)
@@ -214,7 +218,7 @@ IconsetEngine::SearchLocations(const std::vector<std::string>& locations) {
 
 // A special folder's icon as its Desktop.ini names it. The folder's number becomes the source
 // whenever the folder exists, even when it has no icon of its own.
-std::string IconsetEngine::FolderIcon(int csidl, std::string* sourceValue) {
+std::string IconSnapshot::FolderIcon(int csidl, std::string* sourceValue) {
     std::string folder;
     std::error_code ec;
     if (csidl < 0 || FAILED(system_.ShellFolder(csidl, &folder)))
@@ -231,7 +235,7 @@ std::string IconsetEngine::FolderIcon(int csidl, std::string* sourceValue) {
 
 // The shell's own icon for an entry with a shell icon index: the Shell Icons override when
 // there is one, else that index of shell32.dll.
-std::string IconsetEngine::ShellIconDefault(XmlNode* entry) {
+std::string IconSnapshot::ShellIconDefault(XmlNode* entry) {
     std::string_view name = entry->Name();
     int index = ShellIconIndexOf(name);
     if (index == IconCatalogue::kNoShellIconIndex)
@@ -245,7 +249,7 @@ std::string IconsetEngine::ShellIconDefault(XmlNode* entry) {
 
 // "shell32.dll,3" becomes "C:\windows\system32\shell32.dll,3" when the system folder (or else
 // the Windows folder) has that file.
-std::string IconsetEngine::CompleteBareName(const std::string& icon) {
+std::string IconSnapshot::CompleteBareName(const std::string& icon) {
     std::size_t comma = icon.rfind(',');
     std::string file = icon.substr(0, comma);
     std::string index = comma == std::string::npos ? std::string() : icon.substr(comma);
@@ -259,20 +263,20 @@ std::string IconsetEngine::CompleteBareName(const std::string& icon) {
 
 // ---- extracting ------------------------------------------------------------------------------
 
-std::string IconsetEngine::IconValue(XmlNode* element) {
+std::string IconSnapshot::IconValue(XmlNode* element) {
     std::string value;
     snapshot_.SetCursor(element);
     snapshot_.GetAttrText(nullptr, "Icon", &value);
     return value;
 }
 
-void IconsetEngine::SetIconValue(XmlNode* element, const std::string& value) {
+void IconSnapshot::SetIconValue(XmlNode* element, const std::string& value) {
     snapshot_.SetCursor(element);
     snapshot_.SetAttribute("Icon", value);
 }
 
-HRESULT IconsetEngine::ExtractIcons(PhaseProgress& progress, Prompter& prompter,
-                                    bool keepMostColors, int sizeLimit) {
+HRESULT IconSnapshot::ExtractIcons(PhaseProgress& progress, Prompter& prompter, bool keepMostColors,
+                                   int sizeLimit) {
     if (batch_)
         return S_OK;
     progress.Sink().SetStatus("Extracting Icons");
@@ -302,8 +306,8 @@ HRESULT IconsetEngine::ExtractIcons(PhaseProgress& progress, Prompter& prompter,
     return hr;
 }
 
-HRESULT IconsetEngine::ExtractOne(XmlNode* element, Prompter& prompter, bool keepMostColors,
-                                  int sizeLimit) {
+HRESULT IconSnapshot::ExtractOne(XmlNode* element, Prompter& prompter, bool keepMostColors,
+                                 int sizeLimit) {
     IconLocation location = SplitIconLocation(IconValue(element));
     std::string file(StripQuotes(system_.ExpandEnvironment(location.path)));
     // "%1" stands for the document itself: each file of the type shows its own icon.
@@ -330,7 +334,7 @@ HRESULT IconsetEngine::ExtractOne(XmlNode* element, Prompter& prompter, bool kee
 
 // The host path of an icon file: the path itself, else the file in the Windows folder, else in
 // the system folder.
-std::string IconsetEngine::FindHostFile(const std::string& windowsPath) {
+std::string IconSnapshot::FindHostFile(const std::string& windowsPath) {
     bool rooted = windowsPath.size() >= 2 && windowsPath[1] == ':';
     if (rooted && IsFile(system_.ToHostPath(windowsPath)))
         return system_.ToHostPath(windowsPath);
@@ -347,8 +351,8 @@ std::string IconsetEngine::FindHostFile(const std::string& windowsPath) {
 
 // ---- building the icon library -------------------------------------------------------------
 
-HRESULT IconsetEngine::BuildIconLibrary(const std::string& libraryPath, Prompter& prompter,
-                                        ProgressSink& progress) {
+HRESULT IconSnapshot::BuildIconLibrary(const std::string& libraryPath, Prompter& prompter,
+                                       ProgressSink& progress) {
     if (batch_)
         return S_OK;
     progress.SetStatus("Building Snapshot");
@@ -380,7 +384,7 @@ HRESULT IconsetEngine::BuildIconLibrary(const std::string& libraryPath, Prompter
 
 // The blank template, copied as SnapShot.dll and decompiled into the base folder: the project
 // the icon groups are added to.
-HRESULT IconsetEngine::DecompileTemplate(Prompter& prompter) {
+HRESULT IconSnapshot::DecompileTemplate(Prompter& prompter) {
     std::string dll = baseFolder_ + "SnapShot.dll";
     std::vector<std::uint8_t> blank;
     HRESULT hr = ReadWholeFile(JoinPath(dataFolder_, "blank.dll"), blank);
@@ -397,19 +401,20 @@ HRESULT IconsetEngine::DecompileTemplate(Prompter& prompter) {
 
 // Adds one icon group per extracted icon and gives, per icon, the position of its group among
 // the library's icon groups (which an icon location's index counts).
-HRESULT IconsetEngine::AddIconGroups(const std::string& manifest, Prompter& prompter,
-                                     std::vector<int>* positions) {
+HRESULT IconSnapshot::AddIconGroups(const std::string& manifest, Prompter& prompter,
+                                    std::vector<int>* positions) {
     Project project(prompter);
     HRESULT hr = project.Load(manifest);
+    GroupEditor groups(project);
     std::vector<int> groupIds;
     for (int n = 1; n <= IconCount() && SUCCEEDED(hr); ++n) {
         std::string name = TagOfIcon(n - 1);
         // Tags repeat when two entries share a display name; the group is then left unnamed.
-        if (!name.empty() && project.HasGroupFile(kResourceIconGroup, name + "_ICO"))
+        if (!name.empty() && groups.HasGroupFile(kResourceIconGroup, name + "_ICO"))
             name.clear();
         GroupAdded added;
-        hr = project.AddIconOrCursorFile(baseFolder_ + Format("14%.5d.ico", n), name,
-                                         kLibraryLanguage, &added);
+        hr = groups.AddIconOrCursorFile(baseFolder_ + Format("14%.5d.ico", n), name,
+                                        kLibraryLanguage, &added);
         groupIds.push_back(added.groupId);
     }
     if (SUCCEEDED(hr))
@@ -426,7 +431,7 @@ HRESULT IconsetEngine::AddIconGroups(const std::string& manifest, Prompter& prom
 }
 
 // The tag of the first Icons element that names icon `number` of the library.
-std::string IconsetEngine::TagOfIcon(int number) {
+std::string IconSnapshot::TagOfIcon(int number) {
     XmlNode* icons = snapshot_.Query("\\Root\\Icons");
     for (XmlNode* element = icons ? icons->firstChild : nullptr; element; element = element->next)
         if (SplitIconLocation(IconValue(element)).index == number)
@@ -436,8 +441,8 @@ std::string IconsetEngine::TagOfIcon(int number) {
 
 // ---- the whole snapshot ----------------------------------------------------------------------
 
-HRESULT IconsetEngine::TakeSnapshot(const SnapshotOptions& options, Prompter& prompter,
-                                    ProgressSink& progress) {
+HRESULT IconSnapshot::TakeSnapshot(const SnapshotOptions& options, Prompter& prompter,
+                                   ProgressSink& progress) {
     progress.SetPercent(0);
     progress.SetStatus("Initializing");
     PhaseProgress collecting(progress, 0, 5, CountEntries(options.categories));
@@ -462,7 +467,7 @@ HRESULT IconsetEngine::TakeSnapshot(const SnapshotOptions& options, Prompter& pr
 
 // ---- individual icons ------------------------------------------------------------------------
 
-HRESULT IconsetEngine::SaveIndividualIcons(const std::string& folder, ProgressSink& progress) {
+HRESULT IconSnapshot::SaveIndividualIcons(const std::string& folder, ProgressSink& progress) {
     progress.SetStatus("Building Snapshot");
     // Icon numbers already saved and their file names: entries that share an icon share a file.
     std::map<int, std::string> saved;
