@@ -4,10 +4,10 @@
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
 #include "decompiler/ExeDumper.h"
-#include "decompiler/PeBuilder.h"
 #include "formats/ManifestText.h"
 #include "formats/PeImage.h"
 #include "operations/Operations.h"
+#include "support/PeBuilder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

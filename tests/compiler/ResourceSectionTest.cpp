@@ -2,6 +2,7 @@
 
 #include "common/TestSupport.h"
 #include "common/XmlDocument.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,6 @@ using namespace vellum;
 using namespace vellum::test;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 struct Section {
     ScratchDir dir;
@@ -32,18 +31,9 @@ struct Section {
     }
 };
 
-void Add16(Bytes& b, std::uint32_t v) {
-    b.push_back(std::uint8_t(v));
-    b.push_back(std::uint8_t(v >> 8));
-}
-void Add32(Bytes& b, std::uint32_t v) {
-    Add16(b, v);
-    Add16(b, v >> 16);
-}
-void AddDirectory(Bytes& b, std::uint16_t named, std::uint16_t ids) {
-    b.resize(b.size() + 12, 0);
-    Add16(b, named);
-    Add16(b, ids);
+// A directory header: characteristics, time stamp and version (all 0), then the entry counts.
+void AddDirectory(ByteWriter& w, std::uint16_t named, std::uint16_t ids) {
+    w.Fill(12).U16(named).U16(ids);
 }
 
 const char kHeaderEntries[] =
@@ -82,37 +72,35 @@ TEST(ResourceSection, OneTypeWithANamedAndAnIdEntry) {
         "</Directory>\n";
     Section s(manifest, 0x3000, {{"data.bin", "xyz"}, {"five.bin", "hi"}});
 
-    Bytes expected;
+    ByteWriter expected;
     AddDirectory(expected, 0, 1); // 0: root, the two ignored entries left out
-    Add32(expected, 10);          // 16: type 10
-    Add32(expected, 0x80000000 | 24);
-    AddDirectory(expected, 1, 1);     // 24: type directory
-    Add32(expected, 0x80000000 | 56); // 40: named entry -> its name at 56
-    Add32(expected, 0x80000000 | 84); //     its language directory
-    Add32(expected, 5);               // 48: ID 5
-    Add32(expected, 0x80000000 | 127);
-    Add16(expected, 8); // 56: "ABCDEFGH", the title without ".TXT"
-    for (char c : std::string("ABCDEFGH"))
-        Add16(expected, std::uint8_t(c));
-    expected.resize(84, 0);       // reserved: 4 + 2 * 12 bytes, 10 of them unused
-    AddDirectory(expected, 0, 1); // 84: language directory
-    Add32(expected, 1033);
-    Add32(expected, 108);
-    Add32(expected, 0x3000 + 124); // 108: data entry, the data right behind it
-    Add32(expected, 3);
-    Add32(expected, 0);
-    Add32(expected, 0);
-    expected.insert(expected.end(), {'x', 'y', 'z'});
+    expected.U32(10);             // 16: type 10
+    expected.U32(0x80000000 | 24);
+    AddDirectory(expected, 1, 1);  // 24: type directory
+    expected.U32(0x80000000 | 56); // 40: named entry -> its name at 56
+    expected.U32(0x80000000 | 84); //     its language directory
+    expected.U32(5);               // 48: ID 5
+    expected.U32(0x80000000 | 127);
+    expected.U16(8).Utf16(u"ABCDEFGH"); // 56: "ABCDEFGH", the title without ".TXT"
+    expected.PadTo(84);                 // reserved: 4 + 2 * 12 bytes, 10 of them unused
+    AddDirectory(expected, 0, 1);       // 84: language directory
+    expected.U32(1033);
+    expected.U32(108);
+    expected.U32(0x3000 + 124); // 108: data entry, the data right behind it
+    expected.U32(3);
+    expected.U32(0);
+    expected.U32(0);
+    expected.Ascii("xyz");
     AddDirectory(expected, 0, 1); // 127: language directory of ID 5
-    Add32(expected, 1033);
-    Add32(expected, 151);
-    Add32(expected, 0x3000 + 167); // 151: data entry
-    Add32(expected, 2);
-    Add32(expected, 0);
-    Add32(expected, 0);
-    expected.insert(expected.end(), {'h', 'i'});
+    expected.U32(1033);
+    expected.U32(151);
+    expected.U32(0x3000 + 167); // 151: data entry
+    expected.U32(2);
+    expected.U32(0);
+    expected.U32(0);
+    expected.Ascii("hi");
 
-    EXPECT_EQ(s.bytes, expected);
+    EXPECT_EQ(s.bytes, expected.Data());
     EXPECT_EQ(s.trace, "Type 0   Named 0  ID 1\n");
     EXPECT_TRUE(s.prompter.Shown().empty()) << "the ignored entries' files are never opened";
 }

@@ -4,8 +4,8 @@
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
-#include "compiler/StringBlock.h"
 #include "decompiler/StringTableWriter.h"
+#include "support/ByteBuilder.h"
 
 #include <cctype>
 #include <filesystem>

@@ -3,7 +3,7 @@
 #include "common/ErrorTrail.h"
 #include "common/MappedFile.h"
 #include "common/TestSupport.h"
-#include "decompiler/PeBuilder.h"
+#include "support/PeBuilder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
-#include "decompiler/PeBuilder.h"
+#include "support/PeBuilder.h"
 
 #include <cstdio>
 #include <cstdlib>

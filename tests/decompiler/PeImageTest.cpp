@@ -1,6 +1,6 @@
 #include "formats/PeImage.h"
 
-#include "decompiler/PeBuilder.h"
+#include "support/PeBuilder.h"
 
 #include <gtest/gtest.h>
 

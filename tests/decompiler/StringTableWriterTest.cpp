@@ -1,7 +1,7 @@
 #include "decompiler/StringTableWriter.h"
 
 #include "common/TestSupport.h"
-#include "compiler/StringBlock.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 

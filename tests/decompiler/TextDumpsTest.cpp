@@ -1,7 +1,7 @@
 #include "decompiler/TextDumps.h"
 
 #include "common/TestSupport.h"
-#include "decompiler/PeBuilder.h"
+#include "support/PeBuilder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,6 +2,7 @@
 #include "imaging/BmpToPng.h"
 
 #include "common/TestSupport.h"
+#include "support/ByteBuilder.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -60,32 +61,13 @@ using vellum::test::ScratchDir;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void PutLe(Bytes& out, std::uint64_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out.push_back(std::uint8_t(value >> (8 * i)));
-}
+using test::Bytes;
 
 // File header and 40-byte info header (fields after the compression stay 0), then the colour
 // table and the pixel rows as given.
 Bytes InfoBmp(std::int32_t width, std::int32_t height, std::uint16_t bitCount, const Bytes& colours,
               const Bytes& rows, std::uint32_t compression = 0) {
-    Bytes out = {'B', 'M'};
-    std::uint32_t offset = 14 + 40 + std::uint32_t(colours.size());
-    PutLe(out, offset + rows.size(), 4);
-    PutLe(out, 0, 4);
-    PutLe(out, offset, 4);
-    PutLe(out, 40, 4);
-    PutLe(out, std::uint32_t(width), 4);
-    PutLe(out, std::uint32_t(height), 4);
-    PutLe(out, 1, 2);
-    PutLe(out, bitCount, 2);
-    PutLe(out, compression, 4);
-    out.resize(14 + 40);
-    out.insert(out.end(), colours.begin(), colours.end());
-    out.insert(out.end(), rows.begin(), rows.end());
-    return out;
+    return test::BmpFileBytes({width, height, bitCount, compression}, colours, rows);
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {

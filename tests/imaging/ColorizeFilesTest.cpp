@@ -9,23 +9,18 @@
 #include "imaging/ColorizeApply.h"
 #include "imaging/Colorizer.h"
 #include "imaging/ImageCodecs.h"
+#include "support/ByteBuilder.h"
 
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace vellum;
+using vellum::test::Bytes;
 using vellum::test::ReadFileBytes;
 using vellum::test::ScratchDir;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-void PutLe(Bytes& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(std::uint8_t(i < 4 ? value >> (8 * i) : 0)); // wider fields: zeros
-}
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {
     test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
@@ -56,45 +51,19 @@ Bytes PngRow(const std::string& path) {
 
 // A 1 by 1 24-bit bitmap file.
 Bytes BitmapFile(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    Bytes out = {'B', 'M'};
-    PutLe(out, 14 + 40 + 4, 4);
-    PutLe(out, 0, 4);
-    PutLe(out, 54, 4);
-    PutLe(out, 40, 4);
-    PutLe(out, 1, 4);
-    PutLe(out, 1, 4);
-    PutLe(out, 1, 2);
-    PutLe(out, 24, 2);
-    PutLe(out, 0, 24);
-    out.insert(out.end(), {blue, green, red, 0});
-    return out;
+    return test::BmpFileBytes({.width = 1, .height = 1, .bitCount = 24}, {}, {blue, green, red, 0});
 }
 
 // An icon (type 1) or cursor (type 2) file of 1 by 1 32-bit images, each followed by its mask.
 Bytes IconFile(int type, const std::vector<Bytes>& bgraPixels) {
-    Bytes out;
-    PutLe(out, 0, 2);
-    PutLe(out, std::uint32_t(type), 2);
-    PutLe(out, std::uint32_t(bgraPixels.size()), 2);
-    const std::uint32_t imageSize = 40 + 4 + 4;
-    for (std::size_t i = 0; i < bgraPixels.size(); ++i) {
-        out.insert(out.end(), {1, 1, 0, 0});
-        PutLe(out, 1, 2);
-        PutLe(out, 32, 2);
-        PutLe(out, imageSize, 4);
-        PutLe(out, std::uint32_t(6 + 16 * bgraPixels.size() + i * imageSize), 4);
-    }
+    std::vector<test::IcoFileImage> images;
     for (const Bytes& pixel : bgraPixels) {
-        PutLe(out, 40, 4);
-        PutLe(out, 1, 4);
-        PutLe(out, 2, 4); // XOR and mask rows
-        PutLe(out, 1, 2);
-        PutLe(out, 32, 2);
-        PutLe(out, 0, 24);
-        out.insert(out.end(), pixel.begin(), pixel.end());
-        PutLe(out, 0x80, 4); // mask row
+        // The height counts the XOR and the mask row.
+        Bytes dib =
+            test::DibBytes({.width = 1, .height = 2, .bitCount = 32}, {}, pixel, {0x80, 0, 0, 0});
+        images.push_back({.width = 1, .height = 1, .bitCount = 32, .image = dib});
     }
-    return out;
+    return test::IconFileBytes(std::uint16_t(type), images);
 }
 
 } // namespace
@@ -227,18 +196,11 @@ constexpr const char* kManifest =
 
 // A group resource listing the given icon IDs.
 Bytes GroupData(const std::vector<int>& ids) {
-    Bytes out;
-    PutLe(out, 0, 2);
-    PutLe(out, 1, 2);
-    PutLe(out, std::uint32_t(ids.size()), 2);
-    for (int id : ids) {
-        out.insert(out.end(), {1, 1, 0, 0});
-        PutLe(out, 1, 2);
-        PutLe(out, 32, 2);
-        PutLe(out, 48, 4);
-        PutLe(out, std::uint32_t(id), 2);
-    }
-    return out;
+    std::vector<test::GroupMember> members;
+    for (int id : ids)
+        members.push_back(
+            {.width = 1, .height = 1, .bitCount = 32, .bytes = 48, .id = std::uint16_t(id)});
+    return test::GroupBytes(1, members);
 }
 
 XmlNode* FindFileNode(XmlNode* node, std::string_view name) {

@@ -4,15 +4,17 @@
 
 #include "common/ErrorTrail.h"
 #include "imaging/ColorizerSettings.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 #include <vector>
 
 using namespace vellum;
+using vellum::test::Bytes;
+using vellum::test::operator+;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 struct Rgb {
     int r, g, b;
     bool operator==(const Rgb&) const = default;
@@ -32,30 +34,14 @@ Brightness Offsets(int red, int green, int blue, bool source, bool gamma) {
     return Brightness{{red, green, blue}, source, gamma};
 }
 
-void PutLe(Bytes& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(std::uint8_t(i < 4 ? value >> (8 * i) : 0)); // wider fields: zeros
-}
-
 // A 40-byte BITMAPINFOHEADER.
 Bytes InfoHeader(std::int32_t width, std::int32_t height, int bitCount,
                  std::uint32_t compression = 0, std::uint32_t coloursUsed = 0) {
-    Bytes out;
-    PutLe(out, 40, 4);
-    PutLe(out, std::uint32_t(width), 4);
-    PutLe(out, std::uint32_t(height), 4);
-    PutLe(out, 1, 2);
-    PutLe(out, std::uint32_t(bitCount), 2);
-    PutLe(out, compression, 4);
-    PutLe(out, 0, 4 * 3);
-    PutLe(out, coloursUsed, 4);
-    PutLe(out, 0, 4);
-    return out;
-}
-
-Bytes Concat(Bytes head, const Bytes& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
+    return test::DibHeaderBytes({.width = width,
+                                 .height = height,
+                                 .bitCount = std::uint16_t(bitCount),
+                                 .compression = compression,
+                                 .coloursUsed = coloursUsed});
 }
 
 Colorizer HueColorizer(int hue) {
@@ -250,14 +236,14 @@ TEST(ColorizerSaturation, NegativeChannelsClampDifferentlyForPngFiles) {
 
 TEST(ColorizerDib, ThirtyTwoBitsChangesMagentaButNeverAlpha) {
     // Hue 512 takes red from green, green from blue, blue from red: magenta becomes cyan.
-    Bytes magenta = Concat(InfoHeader(1, 1, 32), {255, 0, 255, 9});
+    Bytes magenta = InfoHeader(1, 1, 32) + Bytes{255, 0, 255, 9};
     ASSERT_EQ(HueColorizer(512).ColorizeDib(magenta.data(), magenta.size()), S_OK);
     EXPECT_EQ(Bytes(magenta.begin() + 40, magenta.end()), (Bytes{255, 255, 0, 9}));
 
     Colorizer colorizer = HueColorizer(300);
     colorizer.SetSaturation(-100);
     Bytes pixels = {255, 0, 255, 0, 30, 20, 10, 128, 0, 0, 0, 255, 1, 2, 3, 77};
-    Bytes dib = Concat(InfoHeader(2, -2, 32), pixels);
+    Bytes dib = InfoHeader(2, -2, 32) + pixels;
     ASSERT_EQ(colorizer.ColorizeDib(dib.data(), dib.size()), S_OK);
     EXPECT_NE(Bytes(dib.begin() + 40, dib.end()), pixels);
     for (int i = 0; i < 4; ++i)
@@ -268,7 +254,7 @@ TEST(ColorizerDib, TwentyFourBitsSkipsTheKeyAndThePadding) {
     Colorizer colorizer = HueColorizer(512);
     // Two rows of two pixels: magenta and (255, 0, 254), then two greys; 2 padding bytes each.
     Bytes rows = {255, 0, 255, 254, 0, 255, 0xEE, 0xEE, 9, 9, 9, 9, 9, 9, 0xEE, 0xEE};
-    Bytes dib = Concat(InfoHeader(2, 2, 24), rows);
+    Bytes dib = InfoHeader(2, 2, 24) + rows;
     ASSERT_EQ(colorizer.ColorizeDib(dib.data(), dib.size()), S_OK);
     EXPECT_EQ(Bytes(dib.begin() + 40, dib.end()),
               (Bytes{255, 0, 255, 255, 254, 0, 0xEE, 0xEE, 9, 9, 9, 9, 9, 9, 0xEE, 0xEE}));
@@ -278,15 +264,12 @@ TEST(ColorizerDib, SixteenBitsWidenByShifting) {
     Colorizer colorizer = HueColorizer(512);
     // 5-6-5 (bit-field masks after the header): pure red 0xF800 widens to 248 and becomes blue
     // 0x001F; the key 0xF81F stays.
-    Bytes masks;
-    PutLe(masks, 0xF800, 4);
-    PutLe(masks, 0x07E0, 4);
-    PutLe(masks, 0x001F, 4);
-    Bytes dib565 = Concat(Concat(InfoHeader(2, 1, 16, 3), masks), {0x00, 0xF8, 0x1F, 0xF8});
+    Bytes masks = test::ByteWriter().U32(0xF800).U32(0x07E0).U32(0x001F).Take();
+    Bytes dib565 = InfoHeader(2, 1, 16, 3) + masks + Bytes{0x00, 0xF8, 0x1F, 0xF8};
     ASSERT_EQ(colorizer.ColorizeDib(dib565.data(), dib565.size()), S_OK);
     EXPECT_EQ(Bytes(dib565.begin() + 52, dib565.end()), (Bytes{0x1F, 0x00, 0x1F, 0xF8}));
     // 5-5-5: red 0x7C00 becomes 0x001F, the unused top bit is kept, the key 0x7C1F stays.
-    Bytes dib555 = Concat(InfoHeader(3, 1, 16), {0x00, 0x7C, 0x00, 0xFC, 0x1F, 0x7C, 0, 0});
+    Bytes dib555 = InfoHeader(3, 1, 16) + Bytes{0x00, 0x7C, 0x00, 0xFC, 0x1F, 0x7C, 0, 0};
     ASSERT_EQ(colorizer.ColorizeDib(dib555.data(), dib555.size()), S_OK);
     EXPECT_EQ(Bytes(dib555.begin() + 40, dib555.end()),
               (Bytes{0x1F, 0x00, 0x1F, 0x80, 0x1F, 0x7C, 0, 0}));
@@ -295,12 +278,12 @@ TEST(ColorizerDib, SixteenBitsWidenByShifting) {
 TEST(ColorizerDib, PaletteImagesChangeTheirColourTable) {
     Colorizer colorizer = HueColorizer(512);
     // Two used colours: (R 10, G 20, B 30) and magenta; the pixel byte is left alone.
-    Bytes dib = Concat(InfoHeader(1, 1, 8, 0, 2), {30, 20, 10, 0, 255, 0, 255, 0, 1, 0, 0, 0});
+    Bytes dib = InfoHeader(1, 1, 8, 0, 2) + Bytes{30, 20, 10, 0, 255, 0, 255, 0, 1, 0, 0, 0};
     ASSERT_EQ(colorizer.ColorizeDib(dib.data(), dib.size()), S_OK);
     EXPECT_EQ(Bytes(dib.begin() + 40, dib.end()),
               (Bytes{10, 30, 20, 0, 255, 0, 255, 0, 1, 0, 0, 0}));
     // Colours used 0 means a full table: 2 entries for 1 bit.
-    Bytes mono = Concat(InfoHeader(8, 1, 1), {30, 20, 10, 0, 0, 0, 0, 0});
+    Bytes mono = InfoHeader(8, 1, 1) + Bytes{30, 20, 10, 0, 0, 0, 0, 0};
     ASSERT_EQ(colorizer.ColorizeDib(mono.data(), mono.size()), S_OK);
     EXPECT_EQ(Bytes(mono.begin() + 40, mono.end()), (Bytes{10, 30, 20, 0, 0, 0, 0, 0}));
 }
@@ -308,7 +291,7 @@ TEST(ColorizerDib, PaletteImagesChangeTheirColourTable) {
 TEST(ColorizerDib, IconImagesStopAtTheMask) {
     Colorizer colorizer = HueColorizer(512);
     // 1 by 1, header height 2: one XOR pixel, then a 4-byte mask row that must stay.
-    Bytes dib = Concat(InfoHeader(1, 2, 32), {10, 20, 30, 40, 0xAB, 0xCD, 0xEF, 0x01});
+    Bytes dib = InfoHeader(1, 2, 32) + Bytes{10, 20, 30, 40, 0xAB, 0xCD, 0xEF, 0x01};
     ASSERT_EQ(colorizer.ColorizeIconImage(dib.data(), dib.size()), S_OK);
     EXPECT_EQ(Bytes(dib.begin() + 40, dib.end()), (Bytes{30, 10, 20, 40, 0xAB, 0xCD, 0xEF, 0x01}));
 }
@@ -316,16 +299,16 @@ TEST(ColorizerDib, IconImagesStopAtTheMask) {
 TEST(ColorizerDib, DamagedHeadersAreRefusedUntouched) {
     Colorizer colorizer = HueColorizer(512);
     std::vector<Bytes> damaged = {
-        Concat(InfoHeader(2, 2, 24), Bytes(15, 7)),                   // one byte short
-        Concat(InfoHeader(1, 1, 8, 0, 1000), Bytes(16, 7)),           // colour table past the end
-        Concat(InfoHeader(1, 1, 0), Bytes(16, 7)),                    // embedded JPEG or PNG
-        Concat(InfoHeader(1, 1, 24, 1), Bytes(16, 7)),                // compressed 24 bits
-        Concat(InfoHeader(-1, 1, 24), Bytes(16, 7)),                  // negative width
-        Concat(InfoHeader(0x7FFFFFFF, 0x7FFFFFFF, 32), Bytes(16, 7)), // size overflow
-        Bytes(30, 0),                                                 // shorter than a header
+        InfoHeader(2, 2, 24) + Bytes(15, 7),                   // one byte short
+        InfoHeader(1, 1, 8, 0, 1000) + Bytes(16, 7),           // colour table past the end
+        InfoHeader(1, 1, 0) + Bytes(16, 7),                    // embedded JPEG or PNG
+        InfoHeader(1, 1, 24, 1) + Bytes(16, 7),                // compressed 24 bits
+        InfoHeader(-1, 1, 24) + Bytes(16, 7),                  // negative width
+        InfoHeader(0x7FFFFFFF, 0x7FFFFFFF, 32) + Bytes(16, 7), // size overflow
+        Bytes(30, 0),                                          // shorter than a header
     };
     damaged[6][0] = 40;
-    Bytes core = Concat(InfoHeader(1, 1, 24), Bytes(4, 7));
+    Bytes core = InfoHeader(1, 1, 24) + Bytes(4, 7);
     core[0] = 12; // a BITMAPCOREHEADER has another layout
     damaged.push_back(core);
     for (std::size_t i = 0; i < damaged.size(); ++i) {

@@ -4,6 +4,7 @@
 
 #include "common/Prompter.h"
 #include "common/TestSupport.h"
+#include "support/ByteBuilder.h"
 
 #include <filesystem>
 #include <functional>
@@ -13,11 +14,11 @@
 #include <zlib.h>
 
 using namespace vellum;
+using vellum::test::Bytes;
 using vellum::test::ScratchDir;
+using vellum::test::View;
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
 
 struct PngRecipe {
     PngRecipe(std::uint32_t width, std::uint32_t height, int colourType, int bitDepth,
@@ -67,10 +68,6 @@ Bytes MakePng(const PngRecipe& recipe, const std::vector<Bytes>& rows) {
     return out;
 }
 
-ByteView View(const Bytes& bytes) {
-    return ByteView(bytes.data(), bytes.size());
-}
-
 Bytes PixelsOf(const ImageRecord& record) {
     return Bytes(record.pixels.begin(), record.pixels.end());
 }
@@ -83,30 +80,15 @@ std::size_t FileCount(const std::string& folder) {
     return std::size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
 
-void PutLe(Bytes& out, std::uint64_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        out.push_back(std::uint8_t(value >> (8 * i)));
-}
-
 // A bitmap file: file header, 40-byte info header (colours used as given), colour table, rows.
 Bytes MakeBmp(std::int32_t width, std::int32_t height, std::uint16_t bitCount, const Bytes& colours,
               const Bytes& rows, std::uint32_t compression = 0, std::uint32_t coloursUsed = 0) {
-    Bytes out = {'B', 'M'};
-    std::uint32_t offset = 54 + std::uint32_t(colours.size());
-    PutLe(out, offset + rows.size(), 4);
-    PutLe(out, 0, 4);
-    PutLe(out, offset, 4);
-    for (std::uint64_t field : {40u, std::uint32_t(width), std::uint32_t(height)})
-        PutLe(out, field, 4);
-    PutLe(out, 1, 2);
-    PutLe(out, bitCount, 2);
-    PutLe(out, compression, 4);
-    out.resize(46);
-    PutLe(out, coloursUsed, 4);
-    out.resize(54);
-    out.insert(out.end(), colours.begin(), colours.end());
-    out.insert(out.end(), rows.begin(), rows.end());
-    return out;
+    return test::BmpFileBytes({.width = width,
+                               .height = height,
+                               .bitCount = bitCount,
+                               .compression = compression,
+                               .coloursUsed = coloursUsed},
+                              colours, rows);
 }
 
 const std::vector<png_color> kTwoColours = {{10, 20, 30}, {40, 50, 60}};

@@ -2,6 +2,8 @@
 // reader under test.
 #pragma once
 
+#include "support/ByteBuilder.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -10,12 +12,7 @@
 
 namespace vellum::test::link {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void U16(Bytes& b, unsigned v);
-void U32(Bytes& b, std::uint32_t v);
-void Ansi(Bytes& b, const std::string& s, bool nul = true);
-void Wide(Bytes& b, const std::u16string& s, bool nul = true);
+using Bytes = test::Bytes;
 
 // The parts of a link; Build lays them out as [MS-SHLLINK] describes and sets the flags that
 // announce them.

@@ -1,20 +1,6 @@
-#include "decompiler/PeBuilder.h"
-
-#include <map>
+#include "support/PeBuilder.h"
 
 namespace vellum::test {
-
-void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
-    if (b.size() < at + 2)
-        b.resize(at + 2);
-    b[at] = std::uint8_t(v);
-    b[at + 1] = std::uint8_t(v >> 8);
-}
-
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    Put16(b, at, v);
-    Put16(b, at + 2, v >> 16);
-}
 
 namespace {
 
@@ -33,7 +19,7 @@ Node* Child(Node& parent, const ResId& key) {
 }
 
 struct Layout {
-    Bytes out;
+    ByteWriter out;
     std::vector<std::pair<std::size_t, const Node*>> dataEntries; // where each entry goes
     std::vector<std::pair<std::size_t, std::u16string>> names;    // entry fields to patch
 };
@@ -42,20 +28,19 @@ void WriteDirectory(Layout& l, const Node& dir, std::size_t at) {
     unsigned named = 0, ids = 0;
     for (const Node& c : dir.children)
         (c.key.name.empty() ? ids : named)++;
-    Put16(l.out, at + 12, named);
-    Put16(l.out, at + 14, ids);
+    l.out.Patch16(at + 12, named).Patch16(at + 14, ids);
     std::size_t entry = at + 16;
     for (const Node& c : dir.children) {
         if (c.key.name.empty())
-            Put32(l.out, entry, c.key.id);
+            l.out.Patch32(entry, c.key.id);
         else
             l.names.emplace_back(entry, c.key.name);
         if (c.data) {
             l.dataEntries.emplace_back(entry + 4, &c);
         } else {
-            std::size_t child = l.out.size();
-            l.out.resize(child + 16 + 8 * c.children.size());
-            Put32(l.out, entry + 4, 0x80000000u | std::uint32_t(child));
+            std::size_t child = l.out.Size();
+            l.out.Fill(16 + 8 * c.children.size());
+            l.out.Patch32(entry + 4, 0x80000000u | std::uint32_t(child));
             WriteDirectory(l, c, child);
         }
         entry += 8;
@@ -69,30 +54,26 @@ Bytes BuildResourceSection(const std::vector<TestResource>& resources, std::uint
     for (const TestResource& r : resources)
         Child(*Child(*Child(root, r.type), r.name), r.language)->data = &r.data;
     Layout l;
-    l.out.resize(16 + 8 * root.children.size());
+    l.out.Fill(16 + 8 * root.children.size());
     WriteDirectory(l, root, 0);
     for (auto& [field, name] : l.names) {
-        Put32(l.out, field, 0x80000000u | std::uint32_t(l.out.size()));
-        std::size_t at = l.out.size();
-        Put16(l.out, at, std::uint32_t(name.size()));
-        for (char16_t c : name)
-            Put16(l.out, l.out.size(), c);
+        l.out.Patch32(field, 0x80000000u | std::uint32_t(l.out.Size()));
+        l.out.U16(std::uint32_t(name.size())).Utf16(name);
     }
     std::vector<std::size_t> entries;
     for (auto& [field, node] : l.dataEntries) {
-        Put32(l.out, field, std::uint32_t(l.out.size()));
-        entries.push_back(l.out.size());
-        l.out.resize(l.out.size() + 16);
+        l.out.Patch32(field, std::uint32_t(l.out.Size()));
+        entries.push_back(l.out.Size());
+        l.out.Fill(16);
     }
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Bytes& data = *l.dataEntries[i].second->data;
-        while (l.out.size() % 4)
-            l.out.push_back(0);
-        Put32(l.out, entries[i], sectionRva + std::uint32_t(l.out.size()));
-        Put32(l.out, entries[i] + 4, std::uint32_t(data.size()));
-        l.out.insert(l.out.end(), data.begin(), data.end());
+        l.out.Align(4);
+        l.out.Patch32(entries[i], sectionRva + std::uint32_t(l.out.Size()));
+        l.out.Patch32(entries[i] + 4, std::uint32_t(data.size()));
+        l.out.Append(data);
     }
-    return l.out;
+    return l.out.Take();
 }
 
 Bytes BuildPe(const std::vector<TestSection>& sections, bool pe32Plus) {

@@ -1,13 +1,13 @@
 // Builds small PE images in memory for tests: hand-made resource trees, hostile headers.
 #pragma once
 
+#include "support/ByteBuilder.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vellum::test {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A resource's type or name: a number, or a string when `name` is not empty.
 struct ResId {
@@ -37,8 +37,5 @@ struct TestSection {
 // A PE32 (or PE32+) image: 64-byte DOS header, NT headers at 0x40, sections at 0x1000 steps in
 // memory and 0x200 steps in the file. The section named .rsrc is placed at RVA 0x1000 when first.
 Bytes BuildPe(const std::vector<TestSection>& sections, bool pe32Plus = false);
-
-void Put16(Bytes& b, std::size_t at, std::uint32_t v);
-void Put32(Bytes& b, std::size_t at, std::uint32_t v);
 
 } // namespace vellum::test
