@@ -151,27 +151,20 @@ int ExtractAllFromProject(const CommandLine& info, const std::string& work) {
     if (FAILED(manifest.Load(work + "pe.xml")))
         return kExitFailure;
     PathParts dest = SplitPath(info.outputPath);
-    XmlNode* root = manifest.Query("/Directory");
+    XmlNode* root = manifest.Find("/Directory");
     int copied = 0, failed = 0;
     for (XmlNode* type = root ? root->firstChild : nullptr; type; type = type->next) {
-        std::int32_t id = -1;
-        std::string typeName;
-        manifest.SetCursor(type);
-        manifest.GetAttrInt(nullptr, "ID", &id);
-        manifest.GetAttrText(nullptr, "Name", &typeName);
+        std::int32_t id = xml::AttributeInt(type, "ID").value_or(-1);
+        std::string typeName = xml::AttributeText(type, "Name").value_or("");
         if (id != info.resourceType || !typeName.empty() || !type->firstChild)
             continue;
         for (XmlNode* entry = type->firstChild->firstChild; entry; entry = entry->next) {
-            std::string name, file;
-            std::int32_t resourceId = 0;
-            manifest.SetCursor(entry);
-            manifest.GetAttrText(nullptr, "Name", &name);
-            manifest.GetAttrInt(nullptr, "ID", &resourceId);
+            std::string name = xml::AttributeText(entry, "Name").value_or("");
+            std::int32_t resourceId = xml::AttributeInt(entry, "ID").value_or(0);
             XmlNode* language = entry->firstChild ? entry->firstChild->firstChild : nullptr;
             if (!language || !language->firstChild)
                 continue;
-            manifest.SetCursor(language->firstChild);
-            manifest.GetAttrText(nullptr, "Name", &file);
+            std::string file = xml::AttributeText(language->firstChild, "Name").value_or("");
             if (info.resourceType == 12 || info.resourceType == 14)
                 file += info.resourceType == 12 ? ".cur" : ".ico";
             std::string middle = name.empty() ? Format("%.5d", resourceId) : MakeSafeFileName(name);

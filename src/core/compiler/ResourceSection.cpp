@@ -22,27 +22,12 @@ namespace {
 constexpr std::uint32_t kSubdirectory = 0x80000000u;
 constexpr std::uint32_t kStringTableType = 6;
 
-std::string Attr(XmlDocument& manifest, XmlNode* node, const char* name) {
-    std::string value;
-    XmlNode* saved = manifest.SetCursor(node);
-    manifest.GetAttrText(nullptr, name, &value);
-    manifest.SetCursor(saved);
-    return value;
+std::string Attr(const XmlNode* node, const char* name) {
+    return xml::AttributeText(node, name).value_or("");
 }
 
-std::int32_t IntAttr(XmlDocument& manifest, XmlNode* node, const char* name) {
-    std::int32_t value = 0;
-    XmlNode* saved = manifest.SetCursor(node);
-    manifest.GetAttrInt(nullptr, name, &value);
-    manifest.SetCursor(saved);
-    return value;
-}
-
-std::vector<XmlNode*> Children(XmlNode* node) {
-    std::vector<XmlNode*> children;
-    for (XmlNode* c = node ? node->firstChild : nullptr; c; c = c->next)
-        children.push_back(c);
-    return children;
+std::int32_t IntAttr(const XmlNode* node, const char* name) {
+    return xml::AttributeInt(node, name).value_or(0);
 }
 
 // Header bytes a resource file carries in front of the resource data: a bitmap's file header,
@@ -97,67 +82,62 @@ ResourceSectionBuilder::ResourceSectionBuilder(std::string projectFolder, Prompt
 
 ResourceSectionBuilder::~ResourceSectionBuilder() = default;
 
-std::vector<std::uint8_t> ResourceSectionBuilder::Build(XmlDocument& manifest,
+std::vector<std::uint8_t> ResourceSectionBuilder::Build(const XmlDocument& manifest,
                                                         std::uint32_t sectionRva) {
     std::vector<std::uint8_t> out;
     BuildInto(manifest, sectionRva, out);
     return out;
 }
 
-void ResourceSectionBuilder::BuildInto(XmlDocument& manifest, std::uint32_t sectionRva,
+void ResourceSectionBuilder::BuildInto(const XmlDocument& manifest, std::uint32_t sectionRva,
                                        std::vector<std::uint8_t>& out) {
     sectionRva_ = sectionRva;
-    XmlNode* saved = manifest.GetCursor();
-    Node root = ReadRoot(manifest, manifest.Query("/Directory"));
-    manifest.SetCursor(saved);
+    Node root = ReadRoot(manifest.Find("/Directory"));
     Layout(root, 0);
     base_ = out.size();
     out.reserve(out.size() + root.size);
     Emit(root, out);
 }
 
-bool ResourceSectionBuilder::HasResourceTypes(XmlDocument& manifest) {
-    XmlNode* saved = manifest.GetCursor();
-    XmlNode* root = manifest.Query("/Directory");
-    manifest.SetCursor(saved);
-    std::size_t counted = std::size_t(std::max(0, IntAttr(manifest, root, "Named_Entries"))) +
-                          std::size_t(std::max(0, IntAttr(manifest, root, "ID_Entries")));
-    std::vector<XmlNode*> entries = Children(root);
+bool ResourceSectionBuilder::HasResourceTypes(const XmlDocument& manifest) {
+    XmlNode* root = manifest.Find("/Directory");
+    std::size_t counted = std::size_t(std::max(0, IntAttr(root, "Named_Entries"))) +
+                          std::size_t(std::max(0, IntAttr(root, "ID_Entries")));
+    std::vector<XmlNode*> entries = xml::Children(root);
     for (std::size_t i = 0; i < std::min(counted, entries.size()); ++i)
-        if (IntAttr(manifest, entries[i], "Ignore") != 1)
+        if (IntAttr(entries[i], "Ignore") != 1)
             return true;
     return false;
 }
 
 // ---- reading the manifest -------------------------------------------------------------------
 
-ResourceSectionBuilder::Node ResourceSectionBuilder::ReadRoot(XmlDocument& manifest,
-                                                              XmlNode* root) {
+ResourceSectionBuilder::Node ResourceSectionBuilder::ReadRoot(const XmlNode* root) {
     Node node;
     node.directory = true;
-    std::int32_t type = IntAttr(manifest, root, "Type");
-    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(manifest, root, "Named_Entries")));
-    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(manifest, root, "ID_Entries")));
-    std::vector<XmlNode*> entries = Children(root);
+    std::int32_t type = IntAttr(root, "Type");
+    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(root, "Named_Entries")));
+    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(root, "ID_Entries")));
+    std::vector<XmlNode*> entries = xml::Children(root);
     named = std::min<std::uint32_t>(named, std::uint32_t(entries.size()));
     ids = std::min<std::uint32_t>(ids, std::uint32_t(entries.size()) - named);
     bool stringsBuilt = false;
     for (std::uint32_t i = 0; i < named + ids; ++i) {
         XmlNode* entry = entries[i];
-        if (IntAttr(manifest, entry, "Ignore") == 1)
+        if (IntAttr(entry, "Ignore") == 1)
             continue;
-        bool isNamed = !Attr(manifest, entry, "Name").empty();
-        std::uint32_t id = std::uint32_t(IntAttr(manifest, entry, "ID"));
+        bool isNamed = !Attr(entry, "Name").empty();
+        std::uint32_t id = std::uint32_t(IntAttr(entry, "ID"));
         Node child;
         if (!isNamed && id == kStringTableType) {
             // Type 6 comes from STRINGS.XML, once; a second type-6 entry contributes nothing.
             child.id = id;
-            child.directory = IntAttr(manifest, entry, "Directory") != 0;
+            child.directory = IntAttr(entry, "Directory") != 0;
             child.stringTable = true;
             child.stringTableOwner = !stringsBuilt;
             stringsBuilt = true;
         } else {
-            child = ReadEntry(manifest, entry, isNamed ? 0 : id);
+            child = ReadEntry(entry, isNamed ? 0 : id);
         }
         (i < named ? node.namedCount : node.idCount)++;
         if (child.named)
@@ -169,33 +149,32 @@ ResourceSectionBuilder::Node ResourceSectionBuilder::ReadRoot(XmlDocument& manif
     return node;
 }
 
-ResourceSectionBuilder::Node ResourceSectionBuilder::ReadEntry(XmlDocument& manifest,
-                                                               XmlNode* entry, std::uint32_t type) {
+ResourceSectionBuilder::Node ResourceSectionBuilder::ReadEntry(const XmlNode* entry,
+                                                               std::uint32_t type) {
     Node node;
-    std::string name = Attr(manifest, entry, "Name");
+    std::string name = Attr(entry, "Name");
     node.named = !name.empty();
     if (node.named) {
-        if (IntAttr(manifest, entry, "StripExt"))
+        if (IntAttr(entry, "StripExt"))
             name = SplitPath(name).fname;
         node.name = Utf8ToUtf16(name);
     }
-    node.id = std::uint32_t(IntAttr(manifest, entry, "ID"));
-    node.directory = IntAttr(manifest, entry, "Directory") != 0;
+    node.id = std::uint32_t(IntAttr(entry, "ID"));
+    node.directory = IntAttr(entry, "Directory") != 0;
     if (node.directory)
-        ReadDirectory(manifest, entry, type, node);
+        ReadDirectory(entry, type, node);
     else
-        ReadData(manifest, entry, type, node);
+        ReadData(entry, type, node);
     return node;
 }
 
-void ResourceSectionBuilder::ReadDirectory(XmlDocument& manifest, XmlNode* owner,
-                                           std::uint32_t type, Node& node) {
+void ResourceSectionBuilder::ReadDirectory(const XmlNode* owner, std::uint32_t type, Node& node) {
     XmlNode* directory = owner->firstChild;
     if (!directory)
         return;
-    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(manifest, directory, "Named_Entries")));
-    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(manifest, directory, "ID_Entries")));
-    std::vector<XmlNode*> entries = Children(directory);
+    std::uint32_t named = std::uint32_t(std::max(0, IntAttr(directory, "Named_Entries")));
+    std::uint32_t ids = std::uint32_t(std::max(0, IntAttr(directory, "ID_Entries")));
+    std::vector<XmlNode*> entries = xml::Children(directory);
     // Counts that promise more entries than the manifest holds are cut to what is there.
     named = std::min<std::uint32_t>(named, std::uint32_t(entries.size()));
     ids = std::min<std::uint32_t>(ids, std::uint32_t(entries.size()) - named);
@@ -205,7 +184,7 @@ void ResourceSectionBuilder::ReadDirectory(XmlDocument& manifest, XmlNode* owner
     // string needs, and more still when the name is cut to its title.
     std::uint32_t reserved = 0;
     for (std::uint32_t i = 0; i < named + ids && reserved < named; ++i) {
-        std::string name = Attr(manifest, entries[i], "Name");
+        std::string name = Attr(entries[i], "Name");
         if (!name.empty()) {
             node.nameArea += 4 + 2 * std::uint32_t(name.size());
             ++reserved;
@@ -213,7 +192,7 @@ void ResourceSectionBuilder::ReadDirectory(XmlDocument& manifest, XmlNode* owner
     }
     std::uint32_t used = 0;
     for (std::uint32_t i = 0; i < named + ids; ++i) {
-        node.children.push_back(ReadEntry(manifest, entries[i], type));
+        node.children.push_back(ReadEntry(entries[i], type));
         if (node.children.back().named)
             used += 2 + 2 * std::uint32_t(node.children.back().name.size());
     }
@@ -221,14 +200,13 @@ void ResourceSectionBuilder::ReadDirectory(XmlDocument& manifest, XmlNode* owner
     node.nameArea = std::max(node.nameArea, used);
 }
 
-void ResourceSectionBuilder::ReadData(XmlDocument& manifest, XmlNode* entry, std::uint32_t type,
-                                      Node& node) {
+void ResourceSectionBuilder::ReadData(const XmlNode* entry, std::uint32_t type, Node& node) {
     XmlNode* file = entry->firstChild;
-    if (!file || IntAttr(manifest, file, "Size") == 0)
+    if (!file || IntAttr(file, "Size") == 0)
         return;
-    std::string name = Attr(manifest, file, "Name");
-    bool png = type == 2 && IntAttr(manifest, file, "Png") != 0;
-    std::string path = ResourceDataFileName(name, png, IntAttr(manifest, file, "StripExt") != 0);
+    std::string name = Attr(file, "Name");
+    bool png = type == 2 && IntAttr(file, "Png") != 0;
+    std::string path = ResourceDataFileName(name, png, IntAttr(file, "StripExt") != 0);
     ByteView bytes = png ? LoadPngAsBitmap(path) : LoadFile(path);
     if (type == 1 && EndsWithNoCase(name, "cur"))
         node.head = HotSpotOfCursorFile(bytes);

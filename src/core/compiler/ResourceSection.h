@@ -34,13 +34,14 @@ public:
 
     // The complete section for the manifest's root "/Directory", placed at `sectionRva`. Every
     // file is read once; a file that cannot be opened is reported and its entry gets no data.
-    std::vector<std::uint8_t> Build(XmlDocument& manifest, std::uint32_t sectionRva);
+    std::vector<std::uint8_t> Build(const XmlDocument& manifest, std::uint32_t sectionRva);
     // The same, appended to `out`.
-    void BuildInto(XmlDocument& manifest, std::uint32_t sectionRva, std::vector<std::uint8_t>& out);
+    void BuildInto(const XmlDocument& manifest, std::uint32_t sectionRva,
+                   std::vector<std::uint8_t>& out);
 
     // True when the manifest's root lists a resource type that goes into the section (the
     // header entries marked Ignore do not).
-    static bool HasResourceTypes(XmlDocument& manifest);
+    static bool HasResourceTypes(const XmlDocument& manifest);
 
     // True when a data file could not be opened.
     bool MissingFiles() const { return missingFiles_; }
@@ -48,10 +49,10 @@ public:
     struct Node;
 
 private:
-    Node ReadRoot(XmlDocument& manifest, XmlNode* root);
-    Node ReadEntry(XmlDocument& manifest, XmlNode* entry, std::uint32_t type);
-    void ReadDirectory(XmlDocument& manifest, XmlNode* owner, std::uint32_t type, Node& node);
-    void ReadData(XmlDocument& manifest, XmlNode* entry, std::uint32_t type, Node& node);
+    Node ReadRoot(const XmlNode* root);
+    Node ReadEntry(const XmlNode* entry, std::uint32_t type);
+    void ReadDirectory(const XmlNode* owner, std::uint32_t type, Node& node);
+    void ReadData(const XmlNode* entry, std::uint32_t type, Node& node);
     ByteView LoadFile(const std::string& name);
     ByteView LoadPngAsBitmap(const std::string& pngName);
     void ReportMissing(const std::string& path);

@@ -52,19 +52,8 @@ bool IsNamed(const XmlNode* node, std::string_view name) {
     return EqualsNoCase(node->Name(), name);
 }
 
-std::int32_t IntAttribute(XmlDocument& document, XmlNode* node, std::string_view name,
-                          std::int32_t fallback) {
-    std::int32_t value = fallback;
-    document.SetCursor(node);
-    document.GetAttrInt(nullptr, name, &value);
-    return value;
-}
-
-std::vector<XmlNode*> ChildrenOf(const XmlNode* parent) {
-    std::vector<XmlNode*> children;
-    for (XmlNode* child = parent->firstChild; child; child = child->next)
-        children.push_back(child);
-    return children;
+std::int32_t IntAttribute(const XmlNode* node, std::string_view name, std::int32_t fallback) {
+    return xml::AttributeInt(node, name).value_or(fallback);
 }
 
 // Adds `delta` to the depth of `top` and of every element below it; the writer indents by depth.
@@ -107,13 +96,13 @@ void SetChildren(XmlNode* parent, const std::vector<XmlNode*>& children) {
 
 // Sorts the children called `name` by an integer attribute, stably, within the places such
 // children held; other children stay where they are.
-void SortChildren(XmlDocument& document, XmlNode* parent, std::string_view name,
-                  std::string_view keyName, std::int32_t missingKey) {
-    std::vector<XmlNode*> children = ChildrenOf(parent);
+void SortChildren(XmlNode* parent, std::string_view name, std::string_view keyName,
+                  std::int32_t missingKey) {
+    std::vector<XmlNode*> children = xml::Children(parent);
     std::vector<std::pair<std::int32_t, XmlNode*>> sorted;
     for (XmlNode* child : children)
         if (IsNamed(child, name))
-            sorted.emplace_back(IntAttribute(document, child, keyName, missingKey), child);
+            sorted.emplace_back(IntAttribute(child, keyName, missingKey), child);
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     auto next = sorted.begin();
@@ -130,7 +119,7 @@ HRESULT SeparateEqualIds(XmlDocument& document, XmlNode* table) {
     for (XmlNode* entry = table->firstChild; entry; entry = entry->next) {
         if (!IsNamed(entry, "E"))
             continue;
-        std::int64_t id = IntAttribute(document, entry, "ID", 0);
+        std::int64_t id = IntAttribute(entry, "ID", 0);
         if (previous && id <= *previous) {
             id = *previous + 1;
             document.SetCursor(entry);
@@ -147,7 +136,7 @@ HRESULT SeparateEqualIds(XmlDocument& document, XmlNode* table) {
 HRESULT ConvertOldFormat(XmlDocument& document, XmlNode* root) {
     std::vector<XmlNode*> entries;
     std::vector<XmlNode*> others;
-    for (XmlNode* child : ChildrenOf(root))
+    for (XmlNode* child : xml::Children(root))
         (IsNamed(child, "E") ? entries : others).push_back(child);
     XmlNode* table = document.InsertElement(root, root->firstChild, "TABLE");
     if (!table || !document.SetAttribute("LANG", "1033"))
@@ -159,17 +148,17 @@ HRESULT ConvertOldFormat(XmlDocument& document, XmlNode* root) {
 }
 
 HRESULT NormalizeDocument(XmlDocument& document, XmlNode* root, Prompter& prompter) {
-    if (!document.Query("/Root/Table")) {
+    if (!xml::Child(root, "Table")) {
         prompter.Ask(kConversionWarning, "WARNING", MB_OK | MB_ICONEXCLAMATION);
         HRESULT hr = ConvertOldFormat(document, root);
         if (FAILED(hr))
             return hr;
     }
-    SortChildren(document, root, "TABLE", "LANG", kMissingLanguage);
+    SortChildren(root, "TABLE", "LANG", kMissingLanguage);
     for (XmlNode* table = root->firstChild; table; table = table->next) {
         if (!IsNamed(table, "TABLE"))
             continue;
-        SortChildren(document, table, "E", "ID", 0);
+        SortChildren(table, "E", "ID", 0);
         HRESULT hr = SeparateEqualIds(document, table);
         if (FAILED(hr))
             return hr;
@@ -245,10 +234,8 @@ bool IsAscii(std::string_view text) {
 
 // The S text of an entry, decoded from the code page its language's table is written in. Every
 // code page used maps the ASCII bytes to themselves, which spares most strings a conversion.
-std::u16string ReadString(XmlDocument& document, XmlNode* entry, unsigned codePage) {
-    std::string text;
-    document.SetCursor(entry);
-    document.GetAttrText(nullptr, "S", &text);
+std::u16string ReadString(const XmlNode* entry, unsigned codePage) {
+    std::string text = xml::AttributeText(entry, "S").value_or("");
     std::u16string units =
         IsAscii(text) ? std::u16string(text.begin(), text.end()) : CodePageToUtf16(text, codePage);
     if (units.size() > kMaxStringUnits) {
@@ -261,11 +248,11 @@ std::u16string ReadString(XmlDocument& document, XmlNode* entry, unsigned codePa
 }
 
 // The entries of one table with an ID a string block can hold; others are left out.
-void CollectEntries(XmlDocument& document, XmlNode* table, std::vector<StringEntry>& out) {
+void CollectEntries(XmlNode* table, std::vector<StringEntry>& out) {
     for (XmlNode* entry = table->firstChild; entry; entry = entry->next) {
         if (!IsNamed(entry, "E"))
             continue;
-        std::int32_t id = IntAttribute(document, entry, "ID", 0);
+        std::int32_t id = IntAttribute(entry, "ID", 0);
         if (id >= 0 && std::uint32_t(id) <= kMaxStringId)
             out.push_back({std::uint16_t(id), entry});
     }
@@ -274,19 +261,19 @@ void CollectEntries(XmlDocument& document, XmlNode* table, std::vector<StringEnt
 // Every language with at least one string, in the order their first tables appear. Language IDs
 // are 16-bit, so LANG is taken modulo 65536 (a missing LANG, -1, becomes 0xFFFF); tables that
 // end up with the same language are merged, so a block never lists a language twice.
-std::vector<LanguageStrings> CollectLanguages(XmlDocument& document) {
+std::vector<LanguageStrings> CollectLanguages(const XmlDocument& document) {
     std::vector<LanguageStrings> languages;
     std::vector<std::int32_t> indexOf(0x10000, -1);
-    XmlNode* root = document.Query("/Root");
+    XmlNode* root = document.Find("/Root");
     for (XmlNode* table = root ? root->firstChild : nullptr; table; table = table->next) {
         if (!IsNamed(table, "TABLE"))
             continue;
-        auto language = std::uint16_t(IntAttribute(document, table, "LANG", kMissingLanguage));
+        auto language = std::uint16_t(IntAttribute(table, "LANG", kMissingLanguage));
         if (indexOf[language] < 0) {
             indexOf[language] = std::int32_t(languages.size());
             languages.push_back({language, {}});
         }
-        CollectEntries(document, table, languages[std::size_t(indexOf[language])].entries);
+        CollectEntries(table, languages[std::size_t(indexOf[language])].entries);
     }
     std::erase_if(languages, [](const LanguageStrings& l) { return l.entries.empty(); });
     for (LanguageStrings& language : languages)
@@ -297,8 +284,8 @@ std::vector<LanguageStrings> CollectLanguages(XmlDocument& document) {
 
 // The data of one block in one language: 16 strings, each a u16 length and its code units.
 // `run` holds the language's entries in this block, in ID order; of equal IDs the first wins.
-std::vector<std::uint8_t> AssembleBlock(XmlDocument& document, std::span<const StringEntry> run,
-                                        unsigned codePage, bool& duplicates) {
+std::vector<std::uint8_t> AssembleBlock(std::span<const StringEntry> run, unsigned codePage,
+                                        bool& duplicates) {
     std::array<std::u16string, kStringsPerBlock> strings;
     std::array<bool, kStringsPerBlock> present{};
     for (const StringEntry& entry : run) {
@@ -308,7 +295,7 @@ std::vector<std::uint8_t> AssembleBlock(XmlDocument& document, std::span<const S
             continue;
         }
         present[slot] = true;
-        strings[slot] = ReadString(document, entry.node, codePage);
+        strings[slot] = ReadString(entry.node, codePage);
     }
     std::vector<std::uint8_t> data;
     for (const std::u16string& text : strings) {
@@ -321,7 +308,7 @@ std::vector<std::uint8_t> AssembleBlock(XmlDocument& document, std::span<const S
 
 // Splits each language's entries into blocks and orders the blocks by number; within a block
 // the languages keep the order of their tables.
-std::vector<StringBlock> CollectBlocks(XmlDocument& document, bool& duplicates) {
+std::vector<StringBlock> CollectBlocks(const XmlDocument& document, bool& duplicates) {
     std::vector<std::vector<LanguageBlock>> byNumber(BlockOf(kMaxStringId) + 1);
     for (const LanguageStrings& language : CollectLanguages(document)) {
         unsigned codePage = CodePageOfLanguage(language.language);
@@ -332,8 +319,7 @@ std::vector<StringBlock> CollectBlocks(XmlDocument& document, bool& duplicates) 
                                     [&](const StringEntry& e) { return BlockOf(e.id) != number; });
             std::size_t count = std::size_t(end - entries.begin());
             byNumber[number].push_back(
-                {language.language,
-                 AssembleBlock(document, entries.first(count), codePage, duplicates)});
+                {language.language, AssembleBlock(entries.first(count), codePage, duplicates)});
             entries = entries.subspan(count);
         }
     }

@@ -24,37 +24,14 @@ constexpr const char* kCaption = "Vellum";
 constexpr int kCursorGroupType = 12;
 constexpr int kIconGroupType = 14;
 
-// Reads an attribute of a node through the document, leaving its cursor where it was.
-class AttributeReader {
-public:
-    explicit AttributeReader(XmlDocument& manifest)
-        : manifest_(manifest), cursor_(manifest.GetCursor()), depth_(manifest.GetDepth()) {}
-    ~AttributeReader() {
-        manifest_.SetCursor(cursor_);
-        manifest_.SetDepth(depth_);
-    }
-    AttributeReader(const AttributeReader&) = delete;
-    AttributeReader& operator=(const AttributeReader&) = delete;
+std::string TextOf(const XmlNode* node, std::string_view name) {
+    return xml::AttributeText(node, name).value_or("");
+}
 
-    std::string Text(XmlNode* node, std::string_view name) {
-        std::string value;
-        manifest_.SetCursor(node);
-        manifest_.GetAttrText(nullptr, name, &value);
-        return value;
-    }
-    // `fallback` when the attribute is missing.
-    int Int(XmlNode* node, std::string_view name, int fallback) {
-        std::int32_t value = fallback;
-        manifest_.SetCursor(node);
-        manifest_.GetAttrInt(nullptr, name, &value);
-        return value;
-    }
-
-private:
-    XmlDocument& manifest_;
-    XmlNode* cursor_;
-    int depth_;
-};
+// `fallback` when the attribute is missing.
+int IntOf(const XmlNode* node, std::string_view name, int fallback) {
+    return xml::AttributeInt(node, name).value_or(fallback);
+}
 
 // The type entry (a child of the root Directory) above a node of the manifest.
 XmlNode* TypeEntryOf(XmlNode* node) {
@@ -147,12 +124,11 @@ void AddCategoryFiles(const ShownImage& shown, FileList& list) {
         list.Fail(E_FAIL);
         return;
     }
-    AttributeReader reader(*shown.manifest);
-    int type = reader.Int(typeEntry, "ID", 0);
+    int type = IntOf(typeEntry, "ID", 0);
     for (XmlNode* file : FileNodesUnder(typeEntry)) {
-        std::string name = reader.Text(file, "Name");
+        std::string name = TextOf(file, "Name");
         if (!name.empty())
-            AddManifestFile(folder, name, reader.Int(file, "Png", 0) != 0, type, list);
+            AddManifestFile(folder, name, IntOf(file, "Png", 0) != 0, type, list);
     }
 }
 
@@ -171,9 +147,8 @@ std::string CategoryOf(const ShownImage& shown) {
     XmlNode* typeEntry = TypeEntryOf(shown.fileNode);
     if (!typeEntry)
         return {};
-    AttributeReader reader(*shown.manifest);
-    int type = reader.Int(typeEntry, "ID", -1);
-    return type >= 0 ? CategoryName(type) : reader.Text(typeEntry, "Name");
+    int type = IntOf(typeEntry, "ID", -1);
+    return type >= 0 ? CategoryName(type) : TextOf(typeEntry, "Name");
 }
 
 std::string ConfirmationText(const ShownImage& shown, ColorizeScope scope) {
@@ -208,8 +183,7 @@ HRESULT ColorizeAll(const Colorizer& colorizer, FileList& list) {
 std::string ProjectFolderOf(const ShownImage& shown) {
     if (!shown.manifest || !shown.fileNode)
         return {};
-    AttributeReader reader(*shown.manifest);
-    std::string name = reader.Text(shown.fileNode, "Name");
+    std::string name = TextOf(shown.fileNode, "Name");
     if (name.empty() || name.size() > shown.path.size())
         return {};
     return shown.path.substr(0, shown.path.size() - name.size());

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vellum::gui {
 
@@ -12,11 +13,8 @@ namespace {
 constexpr int kColumnPadding = 10;
 constexpr int kMaxCellText = 50;
 
-std::string Attribute(XmlDocument& document, XmlNode* node, const std::string& name) {
-    std::string value;
-    document.SetCursor(node);
-    document.GetAttrText(nullptr, name, &value);
-    return value;
+std::string Attribute(const XmlNode* node, const std::string& name) {
+    return xml::AttributeText(node, name).value_or(std::string());
 }
 
 QString Cell(const std::string& text) {
@@ -49,31 +47,35 @@ HeaderTableView::HeaderTableView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(table_);
 }
 
-void HeaderTableView::Show(XmlDocument& document) {
+void HeaderTableView::Show(const XmlDocument& document) {
     table_->clear();
     table_->setRowCount(0);
     table_->setColumnCount(0);
-    XmlNode* header = document.Query("\\Root\\HEADER");
+    XmlNode* root = document.Find("Root");
+    XmlNode* header = xml::Child(root, "HEADER");
     if (!header)
         return;
-    int count = ParseHeaderCount(Attribute(document, header, "COUNT"));
+    int count = ParseHeaderCount(Attribute(header, "COUNT"));
     if (count <= 0)
         return;
     table_->setColumnCount(count);
     QStringList headings;
     for (int i = 1; i <= count; ++i)
-        headings << Cell(Attribute(document, header, "C" + std::to_string(i)));
+        headings << Cell(Attribute(header, "C" + std::to_string(i)));
     table_->setHorizontalHeaderLabels(headings);
-    for (XmlNode* row = header->next; row; row = row->next)
-        AddRow(document, row, count);
+    // Every element after HEADER is a row, whatever its name.
+    std::vector<XmlNode*> elements = xml::Children(root);
+    auto row = std::find(elements.begin(), elements.end(), header);
+    for (++row; row != elements.end(); ++row)
+        AddRow(*row, count);
     FitColumns();
 }
 
-void HeaderTableView::AddRow(XmlDocument& document, XmlNode* row, int count) {
+void HeaderTableView::AddRow(const XmlNode* row, int count) {
     int at = table_->rowCount();
     table_->insertRow(at);
     for (int i = 1; i <= count; ++i) {
-        std::string value = Attribute(document, row, "C" + std::to_string(i));
+        std::string value = Attribute(row, "C" + std::to_string(i));
         table_->setItem(at, i - 1, new QTableWidgetItem(Cell(value)));
     }
 }

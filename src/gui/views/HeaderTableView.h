@@ -16,11 +16,11 @@ public:
     explicit HeaderTableView(QWidget* parent = nullptr);
 
     // Replaces the table with the document's; without a HEADER the table stays empty.
-    void Show(XmlDocument& table);
+    void Show(const XmlDocument& table);
     QTableWidget* Table() { return table_; }
 
 private:
-    void AddRow(XmlDocument& document, XmlNode* row, int count);
+    void AddRow(const XmlNode* row, int count);
     void FitColumns();
 
     QTableWidget* table_;
