@@ -45,12 +45,9 @@ const InfoField kInfoFields[] = {
     {&IconsetInfo::website, {"website", "web"}},
 };
 
-std::string DecodedValue(XmlDocument& doc, XmlNode* node, std::string_view name) {
-    std::string value;
-    XmlNode* saved = doc.SetCursor(node);
-    doc.GetAttrText(nullptr, name, &value);
-    doc.SetCursor(saved);
-    return value;
+// An attribute's decoded value; empty when it is missing.
+std::string DecodedValue(const XmlNode* node, std::string_view name) {
+    return xml::AttributeText(node, name).value_or(std::string());
 }
 
 } // namespace
@@ -60,7 +57,7 @@ HRESULT IconCatalogue::Load(const std::string& path) {
     HRESULT hr = document_.Load(path);
     if (FAILED(hr))
         return hr;
-    XmlNode* root = document_.Query("\\Root");
+    XmlNode* root = document_.Find("\\Root");
     for (XmlNode* category = root ? root->firstChild : nullptr; category; category = category->next)
         if (categoryNames_.size() < kCategorySlots)
             AddCategory(category);
@@ -112,11 +109,11 @@ void IconCatalogue::AddEntry(XmlNode* entry, int slot) {
         scfMatches_.push_back({first, scf});
 }
 
-std::string IconCatalogue::Attribute(XmlNode* element, std::string_view name) {
-    return DecodedValue(document_, element, name);
+std::string IconCatalogue::Attribute(const XmlNode* element, std::string_view name) const {
+    return DecodedValue(element, name);
 }
 
-std::vector<std::string> IconCatalogue::Locations(XmlNode* element, int limit) {
+std::vector<std::string> IconCatalogue::Locations(const XmlNode* element, int limit) const {
     std::vector<std::string> locations;
     for (int n = 1; n <= limit; ++n) {
         std::string value = Attribute(element, n == 1 ? std::string("Loc") : Format("Loc%d", n));
@@ -148,9 +145,9 @@ std::optional<int> IconCatalogue::CategorySlot(std::string_view name) const {
     return std::nullopt;
 }
 
-std::vector<XmlNode*> IconCatalogue::CategoryEntries(std::string_view name) {
+std::vector<XmlNode*> IconCatalogue::CategoryEntries(std::string_view name) const {
     std::vector<XmlNode*> entries;
-    XmlNode* root = document_.Query("\\Root");
+    XmlNode* root = document_.Find("\\Root");
     if (!root || EqualsNoCase(name, "INFO"))
         return entries;
     for (XmlNode* category = root->firstChild; category; category = category->next)
@@ -168,15 +165,15 @@ void IconCatalogue::FillSystemCache() {
 }
 
 std::vector<AppliedIcon>
-IconCatalogue::MatchIconset(XmlDocument& iconset,
+IconCatalogue::MatchIconset(const XmlDocument& iconset,
                             const std::function<std::string(std::string_view)>& expand) {
     std::vector<AppliedIcon> applied;
-    XmlNode* icons = iconset.Query("\\Root\\Icons");
+    XmlNode* icons = iconset.Find("\\Root\\Icons");
     for (XmlNode* child = icons ? icons->firstChild : nullptr; child; child = child->next) {
         std::optional<std::size_t> record = FindByTag(child->Name());
         if (!record)
             continue;
-        std::string location = DecodedValue(iconset, child, "Icon");
+        std::string location = DecodedValue(child, "Icon");
         if (child->FindAttribute("Loc"))
             location = expand(location);
         const CatalogueRecord& matched = records_[*record];
@@ -188,12 +185,12 @@ IconCatalogue::MatchIconset(XmlDocument& iconset,
 
 // Attributes are examined from the last to the first and each fills the first field whose
 // names it matches, so of two names for one field the one written first wins.
-IconsetInfo IconCatalogue::ReadInfoFields(XmlDocument& iconset) {
+IconsetInfo IconCatalogue::ReadInfoFields(const XmlDocument& iconset) {
     IconsetInfo info;
     items_[0].clear();
-    XmlNode* node = iconset.Query("\\Root\\Info");
+    XmlNode* node = iconset.Find("\\Root\\Info");
     for (XmlAttribute* a = node ? node->firstAttribute : nullptr; a; a = a->next)
-        items_[0].push_back({std::string(a->Name()), DecodedValue(iconset, node, a->Name())});
+        items_[0].push_back({std::string(a->Name()), DecodedValue(node, a->Name())});
     for (auto it = items_[0].rbegin(); it != items_[0].rend(); ++it)
         for (const InfoField& field : kInfoFields)
             if (EqualsNoCase(it->name, field.names[0]) || EqualsNoCase(it->name, field.names[1])) {

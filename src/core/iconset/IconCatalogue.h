@@ -76,7 +76,7 @@ public:
     // The slot of a category (name without case), or nothing.
     std::optional<int> CategorySlot(std::string_view name) const;
     // The entry elements of a category; empty for INFO and for unknown names.
-    std::vector<XmlNode*> CategoryEntries(std::string_view name);
+    std::vector<XmlNode*> CategoryEntries(std::string_view name) const;
     // The ICONS attribute of a category (0 when absent).
     int CategoryIconCount(int slot) const { return iconCounts_.at(std::size_t(slot)); }
 
@@ -92,9 +92,9 @@ public:
     const std::vector<NamedValue>& ScfMatches() const { return scfMatches_; }
 
     // The decoded value of an entry attribute; empty when absent.
-    std::string Attribute(XmlNode* element, std::string_view name);
+    std::string Attribute(const XmlNode* element, std::string_view name) const;
     // Loc, Loc2, Loc3 ... up to the first missing or empty one.
-    std::vector<std::string> Locations(XmlNode* element, int limit = 1000);
+    std::vector<std::string> Locations(const XmlNode* element, int limit = 1000) const;
 
     // The "System Cache" pseudo-iconset: slot 1 gets the shell image-list names.
     void FillSystemCache();
@@ -103,9 +103,10 @@ public:
     // fills the category lists and returns the matched icons in document order. `expand`
     // replaces environment references; it is applied to icons that carry a Loc attribute.
     std::vector<AppliedIcon>
-    MatchIconset(XmlDocument& iconset, const std::function<std::string(std::string_view)>& expand);
+    MatchIconset(const XmlDocument& iconset,
+                 const std::function<std::string(std::string_view)>& expand);
     // Reads the iconset's Info element into slot 0 and returns the fields it fills.
-    IconsetInfo ReadInfoFields(XmlDocument& iconset);
+    IconsetInfo ReadInfoFields(const XmlDocument& iconset);
 
     XmlDocument& Document() { return document_; }
 

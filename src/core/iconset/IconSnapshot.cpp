@@ -263,15 +263,12 @@ std::string IconSnapshot::CompleteBareName(const std::string& icon) {
 
 // ---- extracting ------------------------------------------------------------------------------
 
-std::string IconSnapshot::IconValue(XmlNode* element) {
-    std::string value;
-    snapshot_.SetCursor(element);
-    snapshot_.GetAttrText(nullptr, "Icon", &value);
-    return value;
+std::string IconSnapshot::IconValue(const XmlNode* element) const {
+    return xml::AttributeText(element, "Icon").value_or(std::string());
 }
 
 void IconSnapshot::SetIconValue(XmlNode* element, const std::string& value) {
-    snapshot_.SetCursor(element);
+    snapshot_.SetCursor(element); // attributes are written at the cursor
     snapshot_.SetAttribute("Icon", value);
 }
 
@@ -363,7 +360,7 @@ HRESULT IconSnapshot::BuildIconLibrary(const std::string& libraryPath, Prompter&
         hr = AddIconGroups(baseFolder_ + "pe.xml", prompter, &positions);
     if (FAILED(hr))
         return hr;
-    XmlNode* icons = snapshot_.Query("\\Root\\Icons");
+    XmlNode* icons = snapshot_.Find("\\Root\\Icons");
     for (XmlNode* element = icons ? icons->firstChild : nullptr; element; element = element->next) {
         int number = SplitIconLocation(IconValue(element)).index;
         if (number >= 0 && std::size_t(number) < positions.size())
@@ -431,8 +428,8 @@ HRESULT IconSnapshot::AddIconGroups(const std::string& manifest, Prompter& promp
 }
 
 // The tag of the first Icons element that names icon `number` of the library.
-std::string IconSnapshot::TagOfIcon(int number) {
-    XmlNode* icons = snapshot_.Query("\\Root\\Icons");
+std::string IconSnapshot::TagOfIcon(int number) const {
+    XmlNode* icons = snapshot_.Find("\\Root\\Icons");
     for (XmlNode* element = icons ? icons->firstChild : nullptr; element; element = element->next)
         if (SplitIconLocation(IconValue(element)).index == number)
             return std::string(element->Name());
@@ -453,7 +450,7 @@ HRESULT IconSnapshot::TakeSnapshot(const SnapshotOptions& options, Prompter& pro
         CollectCategory(category, first, collecting);
         first = false;
     }
-    XmlNode* icons = snapshot_.Query("\\Root\\Icons");
+    XmlNode* icons = snapshot_.Find("\\Root\\Icons");
     int total = 0;
     for (XmlNode* element = icons ? icons->firstChild : nullptr; element; element = element->next)
         ++total;
@@ -471,7 +468,7 @@ HRESULT IconSnapshot::SaveIndividualIcons(const std::string& folder, ProgressSin
     progress.SetStatus("Building Snapshot");
     // Icon numbers already saved and their file names: entries that share an icon share a file.
     std::map<int, std::string> saved;
-    XmlNode* icons = snapshot_.Query("\\Root\\Icons");
+    XmlNode* icons = snapshot_.Find("\\Root\\Icons");
     for (XmlNode *element = icons ? icons->firstChild : nullptr, *next; element; element = next) {
         next = element->next;
         IconLocation location = SplitIconLocation(IconValue(element));

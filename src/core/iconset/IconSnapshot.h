@@ -81,8 +81,8 @@ private:
     HRESULT DecompileTemplate(Prompter& prompter);
     HRESULT AddIconGroups(const std::string& manifest, Prompter& prompter,
                           std::vector<int>* positions);
-    std::string TagOfIcon(int number);
-    std::string IconValue(XmlNode* element);
+    std::string TagOfIcon(int number) const;
+    std::string IconValue(const XmlNode* element) const;
     void SetIconValue(XmlNode* element, const std::string& value);
 
     WindowsSystem& system_;

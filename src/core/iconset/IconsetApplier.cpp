@@ -243,16 +243,16 @@ std::string IconsetApplier::LoadFailedText(const std::string& path) const {
 // "$REPEAT$" stands for the icon of the element before it; it is replaced here, in document
 // order, so that every later step sees a real location.
 void IconsetApplier::ResolveRepeats() {
-    XmlNode* icons = iconset_.Query("\\Root\\Icons");
+    XmlNode* icons = iconset_.Find("\\Root\\Icons");
     std::string previous;
-    for (XmlNode* child = icons ? icons->firstChild : nullptr; child; child = child->next) {
-        std::string value;
-        iconset_.SetCursor(child);
-        iconset_.GetAttrText(nullptr, "Icon", &value);
-        if (value == kRepeatMarker && !previous.empty())
+    for (XmlNode* child : xml::Children(icons)) {
+        std::string value = xml::AttributeText(child, "Icon").value_or(std::string());
+        if (value == kRepeatMarker && !previous.empty()) {
+            iconset_.SetCursor(child); // attributes are written at the cursor
             iconset_.SetAttribute("Icon", previous);
-        else
+        } else {
             previous = value;
+        }
     }
 }
 

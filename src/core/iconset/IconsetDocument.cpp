@@ -7,13 +7,7 @@ namespace vellum {
 
 namespace {
 
-std::string IconOf(XmlDocument& doc, XmlNode* node) {
-    std::string value;
-    doc.SetCursor(node);
-    doc.GetAttrText(nullptr, "Icon", &value);
-    return value;
-}
-
+// Attributes are written through the cursor, the only way XmlDocument adds one.
 XmlNode* Describe(XmlDocument& doc, XmlNode* node, IconSource source, std::string_view icon) {
     if (!node)
         return nullptr;
@@ -31,7 +25,7 @@ XmlNode* InsertIcon(XmlDocument& snapshot, std::string_view tag, IconSource sour
     XmlNode* icons = snapshot.FindOrCreate("\\Root\\Icons");
     XmlNode* before = nullptr;
     for (XmlNode* child = icons ? icons->firstChild : nullptr; child; child = child->next) {
-        std::string value = IconOf(snapshot, child);
+        std::string value = xml::AttributeText(child, "Icon").value_or(std::string());
         if (value == icon)
             return Describe(snapshot, snapshot.InsertElementAfter(icons, child, tag), source,
                             kRepeatMarker);
