@@ -1,6 +1,7 @@
 // The tree's Delete command and saving: the questions asked, the manifest edits, and a compiled
 // file another PE reader accepts.
 #include "GuiFixture.h"
+#include "project/GroupEditor.h"
 #include "project/Project.h"
 
 #include <cstdlib>
@@ -22,7 +23,8 @@ TEST_F(GuiTest, DeletingAGroupMemberAnsweringNoShrinksTheGroup) {
     StartApp();
     OpenFixture("resources.dll");
     Project& project = *Doc().GetProject();
-    ASSERT_EQ(project.GroupMembers(IconGroup(project, "1 (1033)")).size(), 5u);
+    GroupEditor groups(project);
+    ASSERT_EQ(groups.GroupMembers(IconGroup(project, "1 (1033)")).size(), 5u);
 
     ASSERT_NE(Select("Icon", "3 (1033)"), nullptr);
     prompter_.Answer(IDNO);
@@ -31,7 +33,7 @@ TEST_F(GuiTest, DeletingAGroupMemberAnsweringNoShrinksTheGroup) {
     EXPECT_EQ(prompter_.Shown()[0].title, "Remove Resource");
     EXPECT_EQ(prompter_.Shown()[0].buttons.size(), 3u);
 
-    EXPECT_EQ(project.GroupMembers(IconGroup(project, "1 (1033)")), std::vector<int>({1, 2, 4, 5}));
+    EXPECT_EQ(groups.GroupMembers(IconGroup(project, "1 (1033)")), std::vector<int>({1, 2, 4, 5}));
     EXPECT_FALSE(ChildLabels("Icon").contains("3 (1033)"));
     EXPECT_TRUE(ChildLabels("Icon Group").contains("1 (1033)"));
     // The item after the removed one is selected.

@@ -57,7 +57,7 @@ struct AppGroup : ProjectFixture {
         WriteWholeFile(Path(name), bytes.data(), bytes.size());
     }
     HRESULT AddNew(bool cursor = false) {
-        return project.AddImageToGroup("app", Path("new.ico"), cursor);
+        return groups.AddImageToGroup("app", Path("new.ico"), cursor);
     }
 };
 
@@ -126,10 +126,10 @@ TEST(AddImageToGroup, RefusalsAndLateFailuresLeaveEverythingAsItWas) {
         EXPECT_EQ(ReadFileBytes(f.Path("APP_ICO")), GroupData({4, 5, 6}));
         EXPECT_EQ(f.tree.ItemLabels("Icon").size(), 6u);
     };
-    EXPECT_TRUE(FAILED(f.project.AddImageToGroup("NOPE", f.Path("new.ico"), false)));
+    EXPECT_TRUE(FAILED(f.groups.AddImageToGroup("NOPE", f.Path("new.ico"), false)));
     EXPECT_TRUE(FAILED(f.AddNew(true))); // there is no cursor group APP
-    EXPECT_TRUE(FAILED(f.project.AddImageToGroup("APP", f.Path("bad.ico"), false)));
-    EXPECT_TRUE(FAILED(f.project.AddImageToGroup("APP", f.Path("new.cur"), false)));
+    EXPECT_TRUE(FAILED(f.groups.AddImageToGroup("APP", f.Path("bad.ico"), false)));
+    EXPECT_TRUE(FAILED(f.groups.AddImageToGroup("APP", f.Path("new.cur"), false)));
     EXPECT_EQ(f.prompter.Shown().size(), 2u); // "not a valid icon", for the last two
     unchanged();
 
@@ -158,7 +158,7 @@ TEST(PngCopy, ThirtyTwoBitMembersGetAPngOfTheirColoursAndAlpha) {
     dib.resize(dib.size() + 8, 0);
     std::vector<std::uint8_t> ico = IconFileOf({DibImage(16, 8), dib});
     WriteWholeFile(f.Path("mixed.ico"), ico.data(), ico.size());
-    ASSERT_EQ(f.project.AddIconOrCursorFile(f.Path("mixed.ico"), "MIXED", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("mixed.ico"), "MIXED", 1033), S_OK);
 
     EXPECT_FALSE(std::filesystem::exists(f.Path("Icon00001.png"))); // 4 bits: no copy
     ImageRecord record;

@@ -56,7 +56,7 @@ TEST(FreeIds, RunsFillTheFirstGapThatIsLargeEnough) {
 TEST(AddIconFile, FillsTheGapsOfAProjectWithIconsAndGroups) {
     ProjectFixture f(ManifestXml(0, 2, IconTypesXml(Concat(Range(1, 4), Range(9, 20)), {1, 2, 4})));
     GroupAdded added;
-    ASSERT_EQ(f.project.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033, &added), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033, &added), S_OK);
     EXPECT_EQ(added.groupId, 3);
     EXPECT_EQ(added.memberIds, (std::vector<int>{5, 6, 7}));
     EXPECT_EQ(Ids(f.project, 3), Concat(Range(1, 7), Range(9, 20)));
@@ -70,7 +70,7 @@ TEST(AddIconFile, FillsTheGapsOfAProjectWithIconsAndGroups) {
 
 TEST(AddIconFile, WritesGroupAndMemberFilesByteForByte) {
     ProjectFixture f(ManifestXml(0, 0, ""));
-    ASSERT_EQ(f.project.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033), S_OK);
     EXPECT_EQ(Ids(f.project, 3), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(Ids(f.project, 14), (std::vector<int>{1}));
     // Types were created in loader order and counted at the root.
@@ -100,7 +100,7 @@ TEST(AddIconFile, WritesGroupAndMemberFilesByteForByte) {
 TEST(AddIconFile, UnnamedGroupFileIsNamedByTypeAndId) {
     ProjectFixture f(ManifestXml(0, 2, IconTypesXml({1}, {1, 2, 3})));
     GroupAdded added;
-    ASSERT_EQ(f.project.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "", 1033, &added), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "", 1033, &added), S_OK);
     EXPECT_EQ(added.groupFile, "1400004_ICO");
 }
 
@@ -108,7 +108,7 @@ TEST(AddIconFile, PngImagesTakeTheirSizeFromThePngHeader) {
     ProjectFixture f(ManifestXml(0, 0, ""));
     std::vector<std::uint8_t> ico = IconFileOf({PngImage(256, 256), PngImage(48, 32)}, false, 7);
     WriteWholeFile(f.Path("big.ico"), ico.data(), ico.size());
-    ASSERT_EQ(f.project.AddIconOrCursorFile(f.Path("big.ico"), "BIG", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("big.ico"), "BIG", 1033), S_OK);
     std::vector<std::uint8_t> group = ReadFileBytes(f.Path("BIG_ICO"));
     ASSERT_EQ(group.size(), 6u + 2 * 14);
     EXPECT_EQ(group[6], 0); // 256 is stored as 0
@@ -124,7 +124,7 @@ TEST(AddIconFile, CursorGroupEntriesCountTheHotSpot) {
     ProjectFixture f(ManifestXml(0, 0, ""));
     std::vector<std::uint8_t> cur = IconFileOf({DibImage(32, 4)}, true);
     WriteWholeFile(f.Path("arrow.cur"), cur.data(), cur.size());
-    ASSERT_EQ(f.project.AddIconOrCursorFile(f.Path("arrow.cur"), "ARROW", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("arrow.cur"), "ARROW", 1033), S_OK);
     EXPECT_EQ(Ids(f.project, 1), (std::vector<int>{1}));
     EXPECT_EQ(Ids(f.project, 12), (std::vector<int>{1}));
     // width 32, height 64 (both masks), planes 1, bit count 4, 44 + 4 bytes, ID 1
@@ -137,24 +137,24 @@ TEST(AddIconFile, CursorGroupEntriesCountTheHotSpot) {
 
 TEST(AddIconFile, RefusalsChangeNothing) {
     ProjectFixture f(ManifestXml(0, 0, ""));
-    ASSERT_EQ(f.project.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(WriteThreeImageIcon(f.dir), "APP", 1033), S_OK);
     std::string manifest = f.ManifestNow();
     std::vector<std::string> files = f.FilesInFolder();
     std::vector<std::uint8_t> groupBefore = ReadFileBytes(f.Path("APP_ICO"));
 
     // The name is taken within the type (case ignored).
-    EXPECT_TRUE(FAILED(f.project.AddIconOrCursorFile(f.Path("app.ico"), "app", 1033)));
+    EXPECT_TRUE(FAILED(f.groups.AddIconOrCursorFile(f.Path("app.ico"), "app", 1033)));
     // An image that runs past the end of the file.
     std::vector<std::uint8_t> bad = IconFileOf({DibImage(16, 8)});
     bad.resize(bad.size() - 1);
     WriteWholeFile(f.Path("bad.ico"), bad.data(), bad.size());
-    EXPECT_TRUE(FAILED(f.project.AddIconOrCursorFile(f.Path("bad.ico"), "BAD", 1033)));
+    EXPECT_TRUE(FAILED(f.groups.AddIconOrCursorFile(f.Path("bad.ico"), "BAD", 1033)));
     ASSERT_EQ(f.prompter.Shown().size(), 1u);
     EXPECT_EQ(f.prompter.Shown()[0].title, "ERROR: Invalid Icon");
     // Too short to hold a header, and a header that claims more entries than the file holds.
     WriteFileText(f.Path("tiny.ico"), std::string("\0\0\1\0\5\0", 6) + "abcdefg");
-    EXPECT_TRUE(FAILED(f.project.AddIconOrCursorFile(f.Path("tiny.ico"), "TINY", 1033)));
-    EXPECT_TRUE(FAILED(f.project.AddIconOrCursorFile(f.Path("missing.ico"), "M", 1033)));
+    EXPECT_TRUE(FAILED(f.groups.AddIconOrCursorFile(f.Path("tiny.ico"), "TINY", 1033)));
+    EXPECT_TRUE(FAILED(f.groups.AddIconOrCursorFile(f.Path("missing.ico"), "M", 1033)));
 
     EXPECT_EQ(f.ManifestNow(), manifest);
     std::vector<std::string> now = f.FilesInFolder();
@@ -171,7 +171,7 @@ struct GroupedProject : ProjectFixture {
         : ProjectFixture(
               ManifestXml(0, 2, IconTypesXml(Concat(Range(1, 4), Range(9, 20)), {1, 2, 4}))) {
         f_group = "APP_ICO";
-        EXPECT_EQ(project.AddIconOrCursorFile(WriteThreeImageIcon(dir), "APP", 1033), S_OK);
+        EXPECT_EQ(groups.AddIconOrCursorFile(WriteThreeImageIcon(dir), "APP", 1033), S_OK);
     }
     XmlNode* Item(int type, int id) {
         for (XmlNode* entry : project.ResourcesOf(project.FindType(type)))
@@ -184,7 +184,7 @@ struct GroupedProject : ProjectFixture {
 
 TEST(DeleteMember, AnsweringNoKeepsTheGroupWithoutTheMember) {
     GroupedProject f;
-    std::optional<DeleteTarget> target = LocateDeleteTarget(f.project, f.Item(3, 6));
+    std::optional<DeleteTarget> target = LocateDeleteTarget(f.Item(3, 6));
     ASSERT_TRUE(target);
     EXPECT_EQ(target->kind, DeleteKind::Member);
     DeleteQuestion question = QuestionFor(*target, "6 (1033)");
@@ -209,9 +209,9 @@ TEST(DeleteMember, TheLastMemberTakesItsGroupAlong) {
     ProjectFixture f(ManifestXml(0, 0, ""));
     std::vector<std::uint8_t> ico = IconFileOf({DibImage(16, 3)});
     WriteWholeFile(f.Path("one.ico"), ico.data(), ico.size());
-    ASSERT_EQ(f.project.AddIconOrCursorFile(f.Path("one.ico"), "ONE", 1033), S_OK);
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("one.ico"), "ONE", 1033), S_OK);
     XmlNode* member = Project::FirstLanguageOf(f.project.ResourcesOf(f.project.FindType(3))[0]);
-    std::optional<DeleteTarget> target = LocateDeleteTarget(f.project, member);
+    std::optional<DeleteTarget> target = LocateDeleteTarget(member);
     bool removed = false;
     ASSERT_EQ(ApplyDeleteAnswer(f.project, *target, IDNO, &removed), S_OK);
     EXPECT_EQ(f.project.FindType(3), nullptr);
@@ -222,7 +222,7 @@ TEST(DeleteMember, TheLastMemberTakesItsGroupAlong) {
 
 TEST(DeleteGroup, AnsweringYesRemovesTheGroupAndItsMembers) {
     GroupedProject f;
-    std::optional<DeleteTarget> target = LocateDeleteTarget(f.project, f.Item(14, 3));
+    std::optional<DeleteTarget> target = LocateDeleteTarget(f.Item(14, 3));
     ASSERT_TRUE(target);
     EXPECT_EQ(target->kind, DeleteKind::Group);
     bool removed = false;
@@ -241,8 +241,8 @@ TEST(DeleteMember, AnsweringYesDeletesEveryGroupListingIt) {
     GroupedProject f;
     std::vector<std::uint8_t> ico = IconFileOf({DibImage(16, 3)});
     WriteWholeFile(f.Path("one.ico"), ico.data(), ico.size());
-    ASSERT_EQ(f.project.AddIconOrCursorFile(f.Path("one.ico"), "ONE", 1033), S_OK); // 5: icon 8
-    std::optional<DeleteTarget> target = LocateDeleteTarget(f.project, f.Item(3, 7));
+    ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("one.ico"), "ONE", 1033), S_OK); // 5: icon 8
+    std::optional<DeleteTarget> target = LocateDeleteTarget(f.Item(3, 7));
     bool removed = false;
     ASSERT_EQ(ApplyDeleteAnswer(f.project, *target, IDYES, &removed), S_OK);
     EXPECT_EQ(Ids(f.project, 14), (std::vector<int>{1, 2, 4, 5}));

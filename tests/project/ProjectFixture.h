@@ -3,6 +3,7 @@
 
 #include "common/Prompter.h"
 #include "common/TestSupport.h"
+#include "project/GroupEditor.h"
 #include "project/Project.h"
 #include "project/ResourceTree.h"
 
@@ -30,8 +31,8 @@ std::vector<std::uint8_t> PngImage(std::uint32_t width, std::uint32_t height);
 std::vector<std::uint8_t> IconFileOf(const std::vector<std::vector<std::uint8_t>>& images,
                                      bool cursor = false, int claimed = 16);
 
-// A project loaded from a manifest text in a scratch folder, with a recording tree and a
-// scripted prompter.
+// A project loaded from a manifest text in a scratch folder, with a recording tree, a scripted
+// prompter and a group editor on the project.
 struct ProjectFixture {
     explicit ProjectFixture(const std::string& manifestText);
     std::string Path(const std::string& name) const { return dir / name; }
@@ -42,6 +43,7 @@ struct ProjectFixture {
     ScriptedPrompter prompter;
     RecordingTreeSink tree;
     Project project{prompter, &tree};
+    GroupEditor groups{project};
 };
 
 } // namespace vellum::test

@@ -11,6 +11,7 @@
 #include "formats/PeImage.h"
 #include "operations/Operations.h"
 #include "project/AddResource.h"
+#include "project/GroupEditor.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -70,7 +71,8 @@ HRESULT InsertIntoLibrary(const CommandLine& info, Prompter& prompter,
         hr = project.Load(work + "ne.xml");
     GroupAdded added;
     if (SUCCEEDED(hr))
-        hr = project.AddIconOrCursorFile(info.sourcePath, info.resourceName, 0, &added);
+        hr =
+            GroupEditor(project).AddIconOrCursorFile(info.sourcePath, info.resourceName, 0, &added);
     std::string rebuilt;
     if (SUCCEEDED(hr))
         hr = dumper.Rebuild(project.Manifest(), work, JoinPath(dataFolder, "blank.icl"), &rebuilt);

@@ -8,6 +8,7 @@
 #include "common/TrailModules.h"
 #include "formats/ManifestText.h"
 #include "imaging/BmpToPng.h"
+#include "project/GroupEditor.h"
 
 #include <algorithm>
 #include <array>
@@ -183,7 +184,8 @@ HRESULT AddResource(Project& project, const ResourceToAdd& request) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(request.sourcePath, ignored))
         return Refuse(Format("The file \"%s\" does not exist.\n", request.sourcePath.c_str()));
-    return project.AddIconOrCursorFile(request.sourcePath, request.name, request.language);
+    return GroupEditor(project).AddIconOrCursorFile(request.sourcePath, request.name,
+                                                    request.language);
 }
 
 } // namespace vellum

@@ -2,6 +2,7 @@
 #include "project/DeleteCommand.h"
 
 #include "common/Strings.h"
+#include "project/GroupEditor.h"
 
 namespace vellum {
 
@@ -21,12 +22,12 @@ XmlNode* GrandParent(XmlNode* node) {
 
 } // namespace
 
-std::optional<DeleteTarget> LocateDeleteTarget(Project& project, XmlNode* itemNode) {
+std::optional<DeleteTarget> LocateDeleteTarget(XmlNode* itemNode) {
     XmlNode* resource = GrandParent(itemNode);
     XmlNode* type = GrandParent(resource);
     if (!resource || !type)
         return std::nullopt;
-    DeleteTarget target{resource, type, project.Int(type, "ID"), project.Int(resource, "ID"),
+    DeleteTarget target{resource, type, Project::Int(type, "ID"), Project::Int(resource, "ID"),
                         DeleteKind::Other};
     bool namedType = !type->FindAttribute("ID");
     if (!namedType &&
@@ -59,11 +60,12 @@ HRESULT ApplyDeleteAnswer(Project& project, const DeleteTarget& target, int answ
     *removed = false;
     if (answer != IDYES && !(target.kind == DeleteKind::Member && answer == IDNO))
         return S_OK;
+    GroupEditor groups(project);
     if (target.kind == DeleteKind::Group)
-        project.DeleteGroupMembers(target.resource);
+        groups.DeleteGroupMembers(target.resource);
     if (target.kind == DeleteKind::Member) {
         int groupType = target.typeId == kResourceIcon ? kResourceIconGroup : kResourceCursorGroup;
-        HRESULT hr = project.RemoveMemberFromGroups(target.resourceId, groupType, answer == IDYES);
+        HRESULT hr = groups.RemoveMemberFromGroups(target.resourceId, groupType, answer == IDYES);
         if (FAILED(hr))
             return hr;
     }

@@ -22,7 +22,7 @@ struct DeleteTarget {
 
 // The resource entry two levels above the item's node and the type entry two above that;
 // nothing when the node is not that deep (not a resource item).
-std::optional<DeleteTarget> LocateDeleteTarget(Project& project, XmlNode* itemNode);
+std::optional<DeleteTarget> LocateDeleteTarget(XmlNode* itemNode);
 
 struct DeleteQuestion {
     std::string text;

@@ -34,23 +34,6 @@ bool NameSortsAfter(std::string_view existing, std::string_view name) {
 
 } // namespace
 
-int FirstFreeId(std::vector<int> used) {
-    return FirstFreeRun(std::move(used), 1);
-}
-
-int FirstFreeRun(std::vector<int> used, int count) {
-    std::sort(used.begin(), used.end());
-    int start = 1;
-    for (int id : used) {
-        if (id < start)
-            continue;
-        if (id - start >= count)
-            break;
-        start = id + 1;
-    }
-    return start + count - 1 <= 0xFFFF ? start : 0;
-}
-
 Project::Project(Prompter& prompter, TreeSink* tree) : prompter_(prompter), tree_(tree) {}
 
 HRESULT Project::Load(const std::string& manifestPath) {
@@ -75,28 +58,15 @@ HRESULT Project::Save() const {
 // ---- navigation --------------------------------------------------------------------------
 
 XmlNode* Project::RootDirectory() {
-    for (XmlNode* node = manifest_.GetHead()->next; node; node = node->next)
-        if (EqualsNoCase(node->Name(), "Directory"))
-            return node;
-    return nullptr;
+    return manifest_.Find("Directory");
 }
 
-std::string Project::Text(XmlNode* node, std::string_view attribute) {
-    std::string value;
-    if (node && node->FindAttribute(attribute)) {
-        manifest_.SetCursor(node);
-        manifest_.GetAttrText(nullptr, attribute, &value);
-    }
-    return value;
+std::string Project::Text(const XmlNode* node, std::string_view attribute) {
+    return xml::AttributeText(node, attribute).value_or(std::string());
 }
 
-int Project::Int(XmlNode* node, std::string_view attribute, int fallback) {
-    std::int32_t value = fallback;
-    if (node && node->FindAttribute(attribute)) {
-        manifest_.SetCursor(node);
-        manifest_.GetAttrInt(nullptr, attribute, &value);
-    }
-    return value;
+int Project::Int(const XmlNode* node, std::string_view attribute, int fallback) {
+    return xml::AttributeInt(node, attribute).value_or(fallback);
 }
 
 void Project::Set(XmlNode* node, std::string_view attribute, const std::string& value) {
@@ -154,10 +124,7 @@ XmlNode* Project::TypeOfResource(XmlNode* resourceEntry) {
 }
 
 std::vector<XmlNode*> Project::ChildrenOf(XmlNode* node) {
-    std::vector<XmlNode*> children;
-    for (XmlNode* child = node ? node->firstChild : nullptr; child; child = child->next)
-        children.push_back(child);
-    return children;
+    return xml::Children(node);
 }
 
 std::string Project::EntryLabel(XmlNode* node) {

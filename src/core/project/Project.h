@@ -1,5 +1,7 @@
-// The project being edited: its manifest (pe.xml) and folder, and the edits the resource tree's
-// commands make to them: adding resources, icon and cursor groups, removing entries.
+// The project being edited: its manifest (pe.xml) and folder. Project is the manifest model:
+// navigation, the type, resource and language entries and their labels, inserting and removing
+// entries in the order the loader needs, and the data files the entries name. The edits built on
+// it (icon and cursor groups, adding a file as a resource) live in GroupEditor and AddResource.
 //
 // Manifest shape of one resource (a type entry holds a Directory of such entries; named entries
 // come before ID entries in every Directory, and its Named_Entries/ID_Entries count them):
@@ -15,7 +17,6 @@
 #include "project/ResourceTree.h"
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,16 +28,6 @@ constexpr int kResourceBitmap = 2;
 constexpr int kResourceIcon = 3;
 constexpr int kResourceCursorGroup = 12;
 constexpr int kResourceIconGroup = 14;
-
-struct GroupMember;
-
-// What a group add created.
-struct GroupAdded {
-    int groupType = 0;
-    int groupId = 0;
-    std::vector<int> memberIds;
-    std::string groupFile; // the group data file's name in the project folder
-};
 
 // The data RVA range of a leaf, as the dump recorded it.
 struct EntryRange {
@@ -80,9 +71,10 @@ public:
     static std::vector<XmlNode*> ChildrenOf(XmlNode* node);
     // An Entry's Name, else its ID; empty for every other element.
     std::string EntryLabel(XmlNode* node);
-    std::string Text(XmlNode* node, std::string_view attribute);
-    // The attribute as a number; `fallback` when it is missing.
-    int Int(XmlNode* node, std::string_view attribute, int fallback = 0);
+    // The attribute's decoded text; empty when it (or the node) is missing.
+    static std::string Text(const XmlNode* node, std::string_view attribute);
+    // The attribute as a number; `fallback` when it (or the node) is missing.
+    static int Int(const XmlNode* node, std::string_view attribute, int fallback = 0);
     void Set(XmlNode* node, std::string_view attribute, const std::string& value);
     // The tree label of a resource: "NAME (LANG)" from its name or ID and its first language.
     std::string ResourceLabel(XmlNode* resourceEntry);
@@ -109,37 +101,16 @@ public:
     // The same for the Name and Png flag the node is about to get.
     std::string DataFilePath(XmlNode* fileNode, const std::string& name, bool png);
 
-    // ---- icon and cursor groups --------------------------------------------------------------
-    // Splits an .ico or .cur file into a new group resource and one member resource per image,
-    // with the lowest free IDs. `name` names the group data file (name + "_ICO"/"_CUR"); an
-    // empty one gives "<type><ID in five digits>_ICO". Nothing changes on failure.
-    HRESULT AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
-                                int language, GroupAdded* added = nullptr);
-    // Adds the first image of an .ico or .cur file to the group whose data file is groupName +
-    // "_ICO"/"_CUR". The group's members move to the lowest free run of count + 1 IDs (their
-    // files renamed, their entries renumbered) and the image becomes the last member. Nothing
-    // changes on failure.
-    HRESULT AddImageToGroup(const std::string& groupName, const std::string& imagePath, bool cursor,
-                            GroupAdded* added = nullptr);
-    // The group's ID when its data lists the member, else 0.
-    int GroupListsMember(XmlNode* groupEntry, int memberId);
-    // Takes the member out of every group of `groupType` that lists it. Groups left empty, or
-    // every such group when `deleteGroups`, are deleted with their members.
-    HRESULT RemoveMemberFromGroups(int memberId, int groupType, bool deleteGroups);
-    // Removes the member resources a group lists, except those another group still lists.
-    void DeleteGroupMembers(XmlNode* groupEntry);
-    void DeleteGroup(XmlNode* groupEntry);
-    // The member IDs a group's data file lists; empty when it cannot be read.
-    std::vector<int> GroupMembers(XmlNode* groupEntry);
-
-    // ---- adding plain resources ------------------------------------------------------------
-    // Inserts a named resource entry (and its type) for a file already in the project folder.
+    // ---- inserting resources ----------------------------------------------------------------
+    // Inserts a resource entry with an ID, at its sorted place under the type entry, for a file
+    // already in the project folder, and shows it in the tree.
+    XmlNode* InsertIdResource(XmlNode* typeEntry, int id, int language, const std::string& fileName,
+                              std::uint64_t size);
+    // Inserts a named resource entry for a file already in the project folder.
     XmlNode* InsertNamedResource(XmlNode* typeEntry, const std::string& name, int language,
                                  const std::string& fileName, std::uint64_t size, bool png);
     // True when a resource of the type already carries the name (ignoring case).
     bool HasResourceNamed(XmlNode* typeEntry, std::string_view name);
-    // True when a group of the type already uses that data file name (ignoring case).
-    bool HasGroupFile(int groupType, std::string_view fileName);
 
     Prompter& GetPrompter() { return prompter_; }
     TreeSink* Tree() { return tree_; }
@@ -148,15 +119,8 @@ private:
     XmlNode* NewTypeEntry(XmlNode* before, std::string_view key, const std::string& value);
     XmlNode* NewResourceEntry(XmlNode* typeDirectory, XmlNode* before, const std::string& key,
                               const std::string& value, int language);
-    XmlNode* InsertIdResource(XmlNode* typeEntry, int id, int language, const std::string& fileName,
-                              std::uint64_t size);
     void AddToCount(XmlNode* directory, bool named, int delta);
     void ShowItem(XmlNode* typeEntry, XmlNode* resourceEntry);
-    std::optional<std::vector<std::uint8_t>> ReadGroupData(XmlNode* groupEntry);
-    std::optional<std::string> GroupDataPath(XmlNode* groupEntry);
-    HRESULT DropGroupEntry(XmlNode* groupEntry, int memberId, int* remaining);
-    void ReplaceMemberEntries(const std::vector<GroupMember>& members, bool cursor, int firstId,
-                              int language, std::uint64_t addedSize);
 
     Prompter& prompter_;
     TreeSink* tree_;
@@ -164,11 +128,5 @@ private:
     std::string manifestPath_;
     std::string folder_;
 };
-
-// Allocation rules for new IDs, over the IDs already in use (any order).
-// The lowest ID from 1 on that is not in use.
-int FirstFreeId(std::vector<int> used);
-// The first ID of the lowest run of `count` free IDs from 1 on; 0 when it would pass 65535.
-int FirstFreeRun(std::vector<int> used, int count);
 
 } // namespace vellum

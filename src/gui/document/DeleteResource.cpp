@@ -24,7 +24,7 @@ bool DeleteSelectedResource(ResourceTreeWidget& tree, Project& project, Prompter
     QTreeWidgetItem* item = tree.currentItem();
     if (!item)
         return false;
-    auto target = LocateDeleteTarget(project, ResourceTreeWidget::NodeOf(item));
+    auto target = LocateDeleteTarget(ResourceTreeWidget::NodeOf(item));
     if (!target)
         return false;
     DeleteQuestion question = QuestionFor(*target, item->text(0).toStdString());

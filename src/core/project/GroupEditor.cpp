@@ -1,6 +1,8 @@
 // Icon and cursor groups: an .ico/.cur file becomes one group resource listing one member
 // resource per image, each member kept as a one-image .ico/.cur file; deleting members keeps the
 // groups' lists consistent. The layouts are those of formats/IconDirectory.h.
+#include "project/GroupEditor.h"
+
 #include "common/ByteView.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
@@ -10,7 +12,6 @@
 #include "formats/DibShape.h"
 #include "formats/IconDirectory.h"
 #include "imaging/BmpToPng.h"
-#include "project/Project.h"
 
 #include <algorithm>
 #include <cstring>
@@ -184,13 +185,13 @@ HRESULT WriteMember(FileBatch& batch, const std::string& path, const IconDirImag
 }
 
 // The group type of a group entry (the ID of its type entry, two levels up).
-int GroupTypeOf(Project& project, XmlNode* groupEntry) {
-    XmlNode* directory = groupEntry ? groupEntry->parent : nullptr;
-    return project.Int(directory ? directory->parent : nullptr, "ID");
+int GroupTypeOf(const XmlNode* groupEntry) {
+    const XmlNode* directory = groupEntry ? groupEntry->parent : nullptr;
+    return Project::Int(directory ? directory->parent : nullptr, "ID");
 }
 
-bool IsCursorGroup(Project& project, XmlNode* groupEntry) {
-    return GroupTypeOf(project, groupEntry) == kResourceCursorGroup;
+bool IsCursorGroup(const XmlNode* groupEntry) {
+    return GroupTypeOf(groupEntry) == kResourceCursorGroup;
 }
 
 HRESULT InvalidIcon(Prompter& prompter, const std::string& path) {
@@ -202,16 +203,33 @@ HRESULT InvalidIcon(Prompter& prompter, const std::string& path) {
 
 } // namespace
 
-// ---- reading groups ----------------------------------------------------------------------
-
-std::optional<std::string> Project::GroupDataPath(XmlNode* groupEntry) {
-    std::string name = Text(FileOf(groupEntry), "Name");
-    if (name.empty())
-        return std::nullopt;
-    return ResolveInFolder(folder_, name);
+int FirstFreeId(std::vector<int> used) {
+    return FirstFreeRun(std::move(used), 1);
 }
 
-std::optional<std::vector<std::uint8_t>> Project::ReadGroupData(XmlNode* groupEntry) {
+int FirstFreeRun(std::vector<int> used, int count) {
+    std::sort(used.begin(), used.end());
+    int start = 1;
+    for (int id : used) {
+        if (id < start)
+            continue;
+        if (id - start >= count)
+            break;
+        start = id + 1;
+    }
+    return start + count - 1 <= 0xFFFF ? start : 0;
+}
+
+// ---- reading groups ----------------------------------------------------------------------
+
+std::optional<std::string> GroupEditor::GroupDataPath(XmlNode* groupEntry) {
+    std::string name = Project::Text(Project::FileOf(groupEntry), "Name");
+    if (name.empty())
+        return std::nullopt;
+    return ResolveInFolder(project_.Folder(), name);
+}
+
+std::optional<std::vector<std::uint8_t>> GroupEditor::ReadGroupData(XmlNode* groupEntry) {
     std::optional<std::string> path = GroupDataPath(groupEntry);
     std::vector<std::uint8_t> bytes;
     if (!path || FAILED(ReadWholeFile(*path, bytes)))
@@ -222,26 +240,26 @@ std::optional<std::vector<std::uint8_t>> Project::ReadGroupData(XmlNode* groupEn
     return bytes;
 }
 
-std::vector<int> Project::GroupMembers(XmlNode* groupEntry) {
+std::vector<int> GroupEditor::GroupMembers(XmlNode* groupEntry) {
     std::vector<int> members;
     if (std::optional<std::vector<std::uint8_t>> data = ReadGroupData(groupEntry)) {
         ByteView view(data->data(), data->size());
         for (const GroupEntry& entry :
-             GroupDirectory::Read(view, IsCursorGroup(*this, groupEntry)).entries)
+             GroupDirectory::Read(view, IsCursorGroup(groupEntry)).entries)
             members.push_back(entry.id);
     }
     return members;
 }
 
-int Project::GroupListsMember(XmlNode* groupEntry, int memberId) {
+int GroupEditor::GroupListsMember(XmlNode* groupEntry, int memberId) {
     std::vector<int> members = GroupMembers(groupEntry);
     bool listed = std::find(members.begin(), members.end(), memberId) != members.end();
-    return listed ? Int(groupEntry, "ID") : 0;
+    return listed ? Project::Int(groupEntry, "ID") : 0;
 }
 
-bool Project::HasGroupFile(int groupType, std::string_view fileName) {
-    for (XmlNode* group : ResourcesOf(FindType(groupType)))
-        if (EqualsNoCase(Text(FileOf(group), "Name"), fileName))
+bool GroupEditor::HasGroupFile(int groupType, std::string_view fileName) {
+    for (XmlNode* group : project_.ResourcesOf(project_.FindType(groupType)))
+        if (EqualsNoCase(Project::Text(Project::FileOf(group), "Name"), fileName))
             return true;
     return false;
 }
@@ -254,13 +272,13 @@ std::vector<int> IdsOf(Project& project, XmlNode* typeEntry) {
     std::vector<int> ids;
     for (XmlNode* entry : project.ResourcesOf(typeEntry))
         if (entry->FindAttribute("ID"))
-            ids.push_back(project.Int(entry, "ID"));
+            ids.push_back(Project::Int(entry, "ID"));
     return ids;
 }
 
 XmlNode* FindResourceWithId(Project& project, XmlNode* typeEntry, int id) {
     for (XmlNode* entry : project.ResourcesOf(typeEntry))
-        if (entry->FindAttribute("ID") && project.Int(entry, "ID") == id)
+        if (entry->FindAttribute("ID") && Project::Int(entry, "ID") == id)
             return entry;
     return nullptr;
 }
@@ -296,8 +314,8 @@ void ReportAdded(GroupAdded* added, const GroupKind& kind, int groupId,
 
 } // namespace
 
-HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
-                                     int language, GroupAdded* added) {
+HRESULT GroupEditor::AddIconOrCursorFile(const std::string& sourcePath, const std::string& name,
+                                         int language, GroupAdded* added) {
     std::vector<std::uint8_t> bytes;
     HRESULT hr = ReadWholeFile(sourcePath, bytes);
     if (FAILED(hr)) {
@@ -306,15 +324,15 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
     }
     std::optional<IconFile> icon = IconFile::Read(ByteView(bytes.data(), bytes.size()));
     if (!icon)
-        return InvalidIcon(prompter_, sourcePath);
-    if (!RootDirectory()) {
+        return InvalidIcon(project_.GetPrompter(), sourcePath);
+    if (!project_.RootDirectory()) {
         ReportError(kModule, __LINE__, E_FAIL, "The manifest has no root Directory");
         return E_FAIL;
     }
     GroupKind kind = KindOf(IsCursorFile(*icon));
     int count = int(icon->images.size());
-    int groupId = FirstFreeId(IdsOf(*this, FindType(kind.groupType)));
-    int firstMember = FirstFreeRun(IdsOf(*this, FindType(kind.memberType)), count);
+    int groupId = FirstFreeId(IdsOf(project_, project_.FindType(kind.groupType)));
+    int firstMember = FirstFreeRun(IdsOf(project_, project_.FindType(kind.memberType)), count);
     if (groupId == 0 || firstMember == 0) {
         ReportError(kModule, __LINE__, E_FAIL, "There are no free resource IDs left for %d images",
                     count);
@@ -330,20 +348,20 @@ HRESULT Project::AddIconOrCursorFile(const std::string& sourcePath, const std::s
     }
 
     FileBatch batch;
-    hr = WriteNewGroup(batch, folder_, *icon, kind, firstMember, groupFile);
+    hr = WriteNewGroup(batch, project_.Folder(), *icon, kind, firstMember, groupFile);
     if (FAILED(hr)) {
         batch.Undo();
         ReportError(kModule, __LINE__, hr, "Failed to add %s to the project", sourcePath.c_str());
         return hr;
     }
 
-    InsertIdResource(EnsureType(kind.groupType), groupId, language, groupFile,
-                     GroupDirectory::SizeFor(count));
-    XmlNode* memberType = EnsureType(kind.memberType);
+    project_.InsertIdResource(project_.EnsureType(kind.groupType), groupId, language, groupFile,
+                              GroupDirectory::SizeFor(count));
+    XmlNode* memberType = project_.EnsureType(kind.memberType);
     for (int i = 0; i < count; ++i)
-        InsertIdResource(memberType, firstMember + i, language,
-                         MemberFileName(kind, firstMember + i),
-                         icon->images[i].image.Size() + kSingleImageOffset);
+        project_.InsertIdResource(memberType, firstMember + i, language,
+                                  MemberFileName(kind, firstMember + i),
+                                  icon->images[i].image.Size() + kSingleImageOffset);
     ReportAdded(added, kind, groupId, groupFile, firstMember, count);
     return S_OK;
 }
@@ -369,16 +387,17 @@ HRESULT Refuse(const std::string& message) {
 
 XmlNode* FindGroupByFile(Project& project, int groupType, std::string_view fileName) {
     for (XmlNode* group : project.ResourcesOf(project.FindType(groupType)))
-        if (EqualsNoCase(project.Text(Project::FileOf(group), "Name"), fileName))
+        if (EqualsNoCase(Project::Text(Project::FileOf(group), "Name"), fileName))
             return group;
     return nullptr;
 }
 
-std::vector<int> MembersOfOtherGroups(Project& project, XmlNode* group, int groupType) {
+std::vector<int> MembersOfOtherGroups(GroupEditor& groups, Project& project, XmlNode* group,
+                                      int groupType) {
     std::vector<int> listed;
     for (XmlNode* other : project.ResourcesOf(project.FindType(groupType)))
         if (other != group)
-            for (int id : project.GroupMembers(other))
+            for (int id : groups.GroupMembers(other))
                 listed.push_back(id);
     return listed;
 }
@@ -389,9 +408,9 @@ bool Contains(const std::vector<int>& ids, int id) {
 
 // The group's members in the order of its data. Renumbering moves files and entries, so every
 // member must exist once, with its file, and belong to no other group.
-HRESULT CollectMembers(Project& project, XmlNode* group, ByteView data, const GroupKind& kind,
-                       std::vector<GroupMember>& members) {
-    std::vector<int> elsewhere = MembersOfOtherGroups(project, group, kind.groupType);
+HRESULT CollectMembers(GroupEditor& groups, Project& project, XmlNode* group, ByteView data,
+                       const GroupKind& kind, std::vector<GroupMember>& members) {
+    std::vector<int> elsewhere = MembersOfOtherGroups(groups, project, group, kind.groupType);
     std::vector<int> seen;
     for (const GroupEntry& entry : GroupDirectory::Read(data, kind.cursor).entries) {
         GroupMember member;
@@ -402,14 +421,14 @@ HRESULT CollectMembers(Project& project, XmlNode* group, ByteView data, const Gr
                 Format("Image %d of the group is listed twice or by another group", member.id));
         seen.push_back(member.id);
         member.resource = FindResourceWithId(project, project.FindType(kind.memberType), member.id);
-        std::string name = project.Text(Project::FileOf(member.resource), "Name");
+        std::string name = Project::Text(Project::FileOf(member.resource), "Name");
         std::optional<std::string> path = ResolveInFolder(project.Folder(), name);
         std::error_code ec;
         if (!member.resource || !path || !std::filesystem::is_regular_file(*path, ec))
             return Refuse(Format("The file of image %d of the group is missing", member.id));
         member.path = *path;
         member.size = std::filesystem::file_size(*path, ec);
-        member.language = project.Int(Project::FirstLanguageOf(member.resource), "ID", 1033);
+        member.language = Project::Int(Project::FirstLanguageOf(member.resource), "ID", 1033);
         members.push_back(std::move(member));
     }
     return S_OK;
@@ -474,11 +493,11 @@ HRESULT WriteExtendedGroup(FileBatch& batch, const std::string& folder,
 
 } // namespace
 
-HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string& imagePath,
-                                 bool cursor, GroupAdded* added) {
+HRESULT GroupEditor::AddImageToGroup(const std::string& groupName, const std::string& imagePath,
+                                     bool cursor, GroupAdded* added) {
     GroupKind kind = KindOf(cursor);
     std::string groupFile = MakeSafeFileName(groupName + kind.suffix);
-    XmlNode* group = FindGroupByFile(*this, kind.groupType, groupFile);
+    XmlNode* group = FindGroupByFile(project_, kind.groupType, groupFile);
     std::optional<std::vector<std::uint8_t>> data = group ? ReadGroupData(group) : std::nullopt;
     std::optional<std::string> groupPath = group ? GroupDataPath(group) : std::nullopt;
     if (!data || !groupPath)
@@ -489,13 +508,14 @@ HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string
         return Refuse(Format("Failed to read %s", imagePath.c_str()));
     std::optional<IconFile> icon = IconFile::Read(ByteView(bytes.data(), bytes.size()));
     if (!icon || IsCursorFile(*icon) != cursor)
-        return InvalidIcon(prompter_, imagePath);
+        return InvalidIcon(project_.GetPrompter(), imagePath);
 
     std::vector<GroupMember> members;
-    hr = CollectMembers(*this, group, ByteView(data->data(), data->size()), kind, members);
+    hr =
+        CollectMembers(*this, project_, group, ByteView(data->data(), data->size()), kind, members);
     if (FAILED(hr))
         return hr;
-    std::vector<int> used = IdsOf(*this, FindType(kind.memberType));
+    std::vector<int> used = IdsOf(project_, project_.FindType(kind.memberType));
     std::erase_if(used, [&](int id) {
         return std::any_of(members.begin(), members.end(), [&](auto& m) { return m.id == id; });
     });
@@ -505,64 +525,67 @@ HRESULT Project::AddImageToGroup(const std::string& groupName, const std::string
         return Refuse(Format("There are no free resource IDs left for %d images", count));
 
     FileBatch batch;
-    hr = WriteExtendedGroup(batch, folder_, *groupPath, members, icon->images[0], kind, firstId);
+    hr = WriteExtendedGroup(batch, project_.Folder(), *groupPath, members, icon->images[0], kind,
+                            firstId);
     if (FAILED(hr)) {
         batch.Undo();
         ReportError(kModule, __LINE__, hr, "Failed to add %s to %s", imagePath.c_str(),
                     groupFile.c_str());
         return hr;
     }
-    ReplaceMemberEntries(members, cursor, firstId, Int(FirstLanguageOf(group), "ID", 1033),
+    ReplaceMemberEntries(members, cursor, firstId,
+                         Project::Int(Project::FirstLanguageOf(group), "ID", 1033),
                          icon->images[0].image.Size() + kSingleImageOffset);
-    Set(FileOf(group), "Size", std::to_string(GroupDirectory::SizeFor(count)));
-    ReportAdded(added, kind, Int(group, "ID"), groupFile, firstId, count);
+    project_.Set(Project::FileOf(group), "Size", std::to_string(GroupDirectory::SizeFor(count)));
+    ReportAdded(added, kind, Project::Int(group, "ID"), groupFile, firstId, count);
     return S_OK;
 }
 
 // Takes the members' entries (and tree items) out and adds them back under their new IDs, the
 // added image last in the group's language.
-void Project::ReplaceMemberEntries(const std::vector<GroupMember>& members, bool cursor,
-                                   int firstId, int language, std::uint64_t addedSize) {
+void GroupEditor::ReplaceMemberEntries(const std::vector<GroupMember>& members, bool cursor,
+                                       int firstId, int language, std::uint64_t addedSize) {
     GroupKind kind = KindOf(cursor);
     for (const GroupMember& member : members)
-        RemoveResource(member.resource);
-    XmlNode* memberType = EnsureType(kind.memberType);
+        project_.RemoveResource(member.resource);
+    XmlNode* memberType = project_.EnsureType(kind.memberType);
     int id = firstId;
     for (const GroupMember& member : members) {
-        InsertIdResource(memberType, id, member.language, MemberFileName(kind, id), member.size);
+        project_.InsertIdResource(memberType, id, member.language, MemberFileName(kind, id),
+                                  member.size);
         ++id;
     }
-    InsertIdResource(memberType, id, language, MemberFileName(kind, id), addedSize);
+    project_.InsertIdResource(memberType, id, language, MemberFileName(kind, id), addedSize);
 }
 
 // ---- deleting --------------------------------------------------------------------------------
 
-void Project::DeleteGroupMembers(XmlNode* groupEntry) {
-    int groupType = GroupTypeOf(*this, groupEntry);
+void GroupEditor::DeleteGroupMembers(XmlNode* groupEntry) {
+    int groupType = GroupTypeOf(groupEntry);
     if (groupType != kResourceIconGroup && groupType != kResourceCursorGroup)
         return;
     GroupKind kind = KindOf(groupType == kResourceCursorGroup);
     for (int member : GroupMembers(groupEntry)) {
         bool listedElsewhere = false;
-        for (XmlNode* other : ResourcesOf(FindType(groupType)))
+        for (XmlNode* other : project_.ResourcesOf(project_.FindType(groupType)))
             listedElsewhere |= other != groupEntry && GroupListsMember(other, member) != 0;
-        XmlNode* entry = FindResourceWithId(*this, FindType(kind.memberType), member);
+        XmlNode* entry = FindResourceWithId(project_, project_.FindType(kind.memberType), member);
         if (entry && !listedElsewhere)
-            RemoveResource(entry);
+            project_.RemoveResource(entry);
     }
 }
 
-void Project::DeleteGroup(XmlNode* groupEntry) {
-    RemoveResource(groupEntry);
+void GroupEditor::DeleteGroup(XmlNode* groupEntry) {
+    project_.RemoveResource(groupEntry);
 }
 
 // Rewrites the group's data file without the member's entries; *remaining gets the new count.
-HRESULT Project::DropGroupEntry(XmlNode* groupEntry, int memberId, int* remaining) {
+HRESULT GroupEditor::DropGroupEntry(XmlNode* groupEntry, int memberId, int* remaining) {
     std::optional<std::vector<std::uint8_t>> data = ReadGroupData(groupEntry);
     std::optional<std::string> path = GroupDataPath(groupEntry);
     if (!data || !path)
         return E_FAIL;
-    bool cursor = IsCursorGroup(*this, groupEntry);
+    bool cursor = IsCursorGroup(groupEntry);
     GroupDirectory group = GroupDirectory::Read(ByteView(data->data(), data->size()), cursor);
     std::erase_if(group.entries, [&](const GroupEntry& entry) { return entry.id == memberId; });
     int count = int(group.entries.size());
@@ -572,13 +595,13 @@ HRESULT Project::DropGroupEntry(XmlNode* groupEntry, int memberId, int* remainin
         ReportError(kModule, __LINE__, hr, "Failed to write the group file %s", path->c_str());
         return hr;
     }
-    Set(FileOf(groupEntry), "Size", std::to_string(kept.size()));
+    project_.Set(Project::FileOf(groupEntry), "Size", std::to_string(kept.size()));
     *remaining = count;
     return S_OK;
 }
 
-HRESULT Project::RemoveMemberFromGroups(int memberId, int groupType, bool deleteGroups) {
-    for (XmlNode* group : ResourcesOf(FindType(groupType))) {
+HRESULT GroupEditor::RemoveMemberFromGroups(int memberId, int groupType, bool deleteGroups) {
+    for (XmlNode* group : project_.ResourcesOf(project_.FindType(groupType))) {
         if (!GroupListsMember(group, memberId))
             continue;
         if (!deleteGroups) {
