@@ -1,7 +1,6 @@
 // Filling the tree, inserting at the sorted place and removing items.
 #include "document/ResourceTreeWidget.h"
 
-#include <QApplication>
 #include <QStyle>
 
 namespace vellum::gui {
@@ -19,7 +18,10 @@ std::vector<std::string> ChildLabels(const QTreeWidgetItem* parent, int count) {
 
 } // namespace
 
-ResourceTreeWidget::ResourceTreeWidget(QWidget* parent) : QTreeWidget(parent) {
+ResourceTreeWidget::ResourceTreeWidget(QWidget* parent)
+    : QTreeWidget(parent), fileIcon_(style()->standardIcon(QStyle::SP_FileIcon)),
+      closedFolderIcon_(style()->standardIcon(QStyle::SP_DirClosedIcon)),
+      openFolderIcon_(style()->standardIcon(QStyle::SP_DirOpenIcon)) {
     setObjectName("ResourceTree");
     setHeaderHidden(true);
     setRootIsDecorated(true);
@@ -29,19 +31,26 @@ ResourceTreeWidget::ResourceTreeWidget(QWidget* parent) : QTreeWidget(parent) {
     connect(this, &QTreeWidget::itemCollapsed, this, &ResourceTreeWidget::UpdateIcon);
 }
 
+// Each type's subtree is built before it joins the tree, and all of them join at once: items
+// added to an attached parent tell the view one at a time.
 void ResourceTreeWidget::Fill(Project* project) {
     clear();
-    if (project)
-        AddItems(invisibleRootItem(), BuildTreeItems(*project));
+    if (!project)
+        return;
+    QList<QTreeWidgetItem*> types;
+    for (const TreeFillItem& fill : BuildTreeItems(*project))
+        types.append(NewSubtree(fill));
+    addTopLevelItems(types);
 }
 
-void ResourceTreeWidget::AddItems(QTreeWidgetItem* parent, const std::vector<TreeFillItem>& items) {
-    for (const TreeFillItem& fill : items) {
-        QTreeWidgetItem* item = NewItem(fill.label, fill.node);
-        parent->addChild(item);
-        AddItems(item, fill.children);
-        UpdateIcon(item);
-    }
+QTreeWidgetItem* ResourceTreeWidget::NewSubtree(const TreeFillItem& fill) {
+    QTreeWidgetItem* item = NewItem(fill.label, fill.node);
+    QList<QTreeWidgetItem*> children;
+    for (const TreeFillItem& child : fill.children)
+        children.append(NewSubtree(child));
+    item->addChildren(children);
+    UpdateIcon(item);
+    return item;
 }
 
 QTreeWidgetItem* ResourceTreeWidget::NewItem(const std::string& label, XmlNode* node) {
@@ -56,10 +65,10 @@ XmlNode* ResourceTreeWidget::NodeOf(const QTreeWidgetItem* item) {
 
 // A closed folder for items with children (open while expanded), a page for the others.
 void ResourceTreeWidget::UpdateIcon(QTreeWidgetItem* item) {
-    QStyle::StandardPixmap pixmap = QStyle::SP_FileIcon;
-    if (item->childCount() > 0)
-        pixmap = item->isExpanded() ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon;
-    item->setIcon(0, QApplication::style()->standardIcon(pixmap));
+    if (item->childCount() == 0)
+        item->setIcon(0, fileIcon_);
+    else
+        item->setIcon(0, item->isExpanded() ? openFolderIcon_ : closedFolderIcon_);
 }
 
 QTreeWidgetItem* ResourceTreeWidget::FindItem(XmlNode* node) const {
