@@ -43,7 +43,7 @@ sanitize-test: deps
 	  ctest -j $(JOBS) --output-on-failure -L core
 
 bench: deps
-	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DVELLUM_GUI=OFF -DCMAKE_BUILD_TYPE=Release
+	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DVELLUM_BENCH=ON -DVELLUM_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@set -e; for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
 	bench/decompile.sh $(BENCH_BUILD)/vellum
