@@ -8,6 +8,7 @@
 #include "common/TrailModules.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
+#include "formats/ResourceDirectory.h"
 #include "formats/ResourceFiles.h"
 #include "iconset/IconFileTrim.h"
 
@@ -18,11 +19,6 @@ namespace vellum {
 namespace {
 
 constexpr const char* kModule = trail::kIconset;
-constexpr std::uint32_t kIconType = 3;
-constexpr std::uint32_t kIconGroupType = 14;
-constexpr std::uint32_t kHighBit = 0x80000000u;
-constexpr std::uint64_t kDirectoryHeader = 16;
-constexpr std::uint64_t kDirectoryEntry = 8;
 
 // The bytes from an RVA to the end of the raw data of the section that holds it.
 ByteView SectionRestAt(const PeImage& pe, std::uint32_t rva) {
@@ -44,14 +40,6 @@ ByteView AtRva(const PeImage& pe, std::uint32_t rva, std::uint64_t size) {
     return SectionRestAt(pe, rva).Sub(0, size);
 }
 
-// A directory entry: its name field and its offset field.
-struct DirectoryEntry {
-    std::uint32_t name = 0;
-    std::uint32_t offset = 0;
-    bool Named() const { return (name & kHighBit) != 0; }
-    bool IsDirectory() const { return (offset & kHighBit) != 0; }
-};
-
 // The resource data of a PE image: its directories and the data they point to.
 class ResourceData {
 public:
@@ -62,57 +50,53 @@ public:
         if (!directory || directory->first == 0)
             return false;
         // Directory offsets count from the directory's start and stay inside its section.
-        data_ = SectionRestAt(pe_, directory->first);
-        return data_.Has(0, kDirectoryHeader);
+        tree_ = ResourceDirectory(SectionRestAt(pe_, directory->first));
+        return tree_.HasDirectory(0);
     }
 
-    // The entries of the directory at `offset`, named ones first, as stored.
-    std::vector<DirectoryEntry> Entries(std::uint32_t offset) const {
-        std::vector<DirectoryEntry> entries;
-        std::uint64_t count = std::uint64_t(data_.U16(offset + 12)) + data_.U16(offset + 14);
-        if (!data_.Has(offset, kDirectoryHeader + kDirectoryEntry * count))
-            return entries;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            std::uint64_t at = offset + kDirectoryHeader + kDirectoryEntry * i;
-            entries.push_back({data_.U32(at), data_.U32(at + 4)});
-        }
+    // The entries of the directory at `offset`, named ones first, as stored; none when they do
+    // not fit.
+    std::vector<ResourceDirectoryEntry> Entries(std::uint32_t offset) const {
+        std::vector<ResourceDirectoryEntry> entries;
+        if (std::optional<ResourceDirectoryTable> table = tree_.Directory(offset))
+            for (unsigned i = 0; i < table->Count(); ++i)
+                entries.push_back(table->Entry(i));
         return entries;
     }
 
     // The subdirectory of the entry with that ID under the directory at `offset`.
     std::optional<std::uint32_t> SubdirectoryWithId(std::uint32_t offset, std::uint32_t id) const {
-        for (const DirectoryEntry& e : Entries(offset))
-            if (!e.Named() && e.name == id && e.IsDirectory())
-                return e.offset & ~kHighBit;
+        for (const ResourceDirectoryEntry& e : Entries(offset))
+            if (!e.Named() && e.Id() == id && e.IsDirectory())
+                return e.Target();
         return std::nullopt;
     }
 
     // The data of a name entry: the first language's data entry.
-    ByteView DataOf(const DirectoryEntry& entry) const {
+    ByteView DataOf(const ResourceDirectoryEntry& entry) const {
         if (!entry.IsDirectory())
             return ByteView();
-        std::vector<DirectoryEntry> languages = Entries(entry.offset & ~kHighBit);
+        std::vector<ResourceDirectoryEntry> languages = Entries(entry.Target());
         if (languages.empty() || languages.front().IsDirectory())
             return ByteView();
-        std::uint32_t dataEntry = languages.front().offset;
-        if (!data_.Has(dataEntry, 16))
-            return ByteView();
-        return AtRva(pe_, data_.U32(dataEntry), data_.U32(dataEntry + 4));
+        std::optional<ResourceDataEntry> data = tree_.DataEntry(languages.front().Target());
+        return data ? AtRva(pe_, data->rva, data->size) : ByteView();
     }
 
 private:
     PeImage pe_;
-    ByteView data_;
+    ResourceDirectory tree_;
 };
 
-std::optional<DirectoryEntry> PickGroup(const std::vector<DirectoryEntry>& groups, int index) {
+std::optional<ResourceDirectoryEntry> PickGroup(const std::vector<ResourceDirectoryEntry>& groups,
+                                                int index) {
     if (index >= 0) {
         if (std::size_t(index) < groups.size())
             return groups[std::size_t(index)];
         return std::nullopt;
     }
-    for (const DirectoryEntry& g : groups)
-        if (!g.Named() && std::int64_t(g.name) == -std::int64_t(index))
+    for (const ResourceDirectoryEntry& g : groups)
+        if (!g.Named() && std::int64_t(g.Id()) == -std::int64_t(index))
             return g;
     return std::nullopt;
 }
@@ -123,7 +107,7 @@ HRESULT ReadNeIcon(const std::string& path, int index, Prompter& prompter,
     HRESULT hr = dumper.Open(path);
     if (FAILED(hr))
         return hr;
-    std::vector<unsigned> ids = dumper.ResourceIds(kIconGroupType);
+    std::vector<unsigned> ids = dumper.ResourceIds(rt::kIconGroup);
     unsigned id = 0;
     if (index >= 0 && std::size_t(index) < ids.size())
         id = ids[std::size_t(index)];
@@ -133,7 +117,7 @@ HRESULT ReadNeIcon(const std::string& path, int index, Prompter& prompter,
         ReportError(kModule, __LINE__, E_FAIL, "%s has no icon group %d", path.c_str(), index);
         return E_FAIL;
     }
-    return dumper.ResourceBytes(kIconGroupType, id, false, icon);
+    return dumper.ResourceBytes(rt::kIconGroup, id, false, icon);
 }
 
 HRESULT ReadPeIcon(const std::string& path, int index, std::vector<std::uint8_t>& icon) {
@@ -158,18 +142,18 @@ std::optional<std::vector<std::uint8_t>> PeIconGroupFile(ByteView image, int ind
     ResourceData resources;
     if (!resources.Open(image))
         return std::nullopt;
-    std::optional<std::uint32_t> groupType = resources.SubdirectoryWithId(0, kIconGroupType);
-    std::optional<DirectoryEntry> group =
+    std::optional<std::uint32_t> groupType = resources.SubdirectoryWithId(0, rt::kIconGroup);
+    std::optional<ResourceDirectoryEntry> group =
         groupType ? PickGroup(resources.Entries(*groupType), index) : std::nullopt;
     ByteView groupData = group ? resources.DataOf(*group) : ByteView();
     if (groupData.Size() < kIconDirSize)
         return std::nullopt;
-    std::optional<std::uint32_t> iconType = resources.SubdirectoryWithId(0, kIconType);
-    std::vector<DirectoryEntry> icons =
-        iconType ? resources.Entries(*iconType) : std::vector<DirectoryEntry>{};
+    std::optional<std::uint32_t> iconType = resources.SubdirectoryWithId(0, rt::kIcon);
+    std::vector<ResourceDirectoryEntry> icons =
+        iconType ? resources.Entries(*iconType) : std::vector<ResourceDirectoryEntry>{};
     auto memberFile = [&](unsigned id) {
-        for (const DirectoryEntry& e : icons)
-            if (!e.Named() && e.name == id)
+        for (const ResourceDirectoryEntry& e : icons)
+            if (!e.Named() && e.Id() == id)
                 return SingleImageFileOfResource(resources.DataOf(e), false);
         return std::vector<std::uint8_t>();
     };

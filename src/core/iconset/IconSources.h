@@ -5,13 +5,9 @@
 // the resource directory (named groups first, then by ID), a negative index names the group
 // whose ID is its absolute value.
 //
-// PE resource directory (offsets relative to the start of the resource data):
-//   IMAGE_RESOURCE_DIRECTORY        16 bytes; u16 named entries at +12, u16 ID entries at +14,
-//                                   then the entries
-//   IMAGE_RESOURCE_DIRECTORY_ENTRY  u32 name (high bit: offset of a name) or ID,
-//                                   u32 offset (high bit: of a subdirectory, else of a data entry)
-//   IMAGE_RESOURCE_DATA_ENTRY       u32 RVA of the data, u32 size, u32 code page, u32 0
-// Three levels: type, name or ID, language.
+// In a PE file the groups are the entries under type 14 of the resource directory
+// (formats/ResourceDirectory.h); a group's data is that of its first language, and its images
+// are the type-3 resources with the IDs it lists.
 #pragma once
 
 #include "common/ByteView.h"
