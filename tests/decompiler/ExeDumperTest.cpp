@@ -18,23 +18,15 @@ namespace {
 // the pixel bytes and its resolution is 72 dots per inch, as drawing programs write them.
 Bytes Dib(std::int32_t width, std::int32_t height, std::uint16_t bits, std::size_t pixelBytes,
           std::uint32_t compression = 0, std::uint32_t colorsUsed = 0) {
-    Bytes b(40, 0);
-    Put32(b, 0, 40);
-    Put32(b, 4, std::uint32_t(width));
-    Put32(b, 8, std::uint32_t(height));
-    Put16(b, 12, 1);
-    Put16(b, 14, bits);
-    Put32(b, 16, compression);
-    Put32(b, 20, std::uint32_t(pixelBytes));
-    Put32(b, 24, 2835);
-    Put32(b, 28, 2835);
-    Put32(b, 32, colorsUsed);
-    b.resize(40 + pixelBytes, 0xAB);
-    return b;
-}
-
-Bytes Text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
+    DibFields header{.width = width,
+                     .height = height,
+                     .bitCount = bits,
+                     .compression = compression,
+                     .imageBytes = std::uint32_t(pixelBytes),
+                     .xPixelsPerMetre = 2835,
+                     .yPixelsPerMetre = 2835,
+                     .coloursUsed = colorsUsed};
+    return DibHeaderBytes(header) + Bytes(pixelBytes, 0xAB);
 }
 
 struct Dump {
@@ -64,10 +56,10 @@ Bytes ImageOf(const std::vector<TestResource>& resources) {
 
 TEST(ExeDumper, WritesTheManifestLineByLine) {
     Dump dump(ImageOf({
-        {u"MY'TYPE", 7, 0, Text("abc")},
+        {u"MY'TYPE", 7, 0, BytesOf("abc")},
         {2, u"LOGO", 1033, Dib(1, 1, 24, 4)},
         {3, 1, 1033, Dib(1, 2, 32, 8)},
-        {16, 1, 1033, Text("VS_VERSI")},
+        {16, 1, 1033, BytesOf("VS_VERSI")},
     }));
     ASSERT_EQ(dump.result, S_OK) << dump.trail;
     // Data RVAs: the section sits at 0x1000; its directories, names and data entries take the
@@ -187,15 +179,15 @@ TEST(ExeDumper, BitmapKeepsEveryLanguage) {
 
 TEST(ExeDumper, VisualStyleNamingAndFilesNeverShared) {
     std::vector<TestResource> resources = {
-        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1033, Text("en")},
-        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1031, Text("de")},
-        {u"TEXTFILE", u"..\\..\\EVIL", 1033, Text("x")},
+        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1033, BytesOf("en")},
+        {u"TEXTFILE", u"BLUE_NORMAL_INI", 1031, BytesOf("de")},
+        {u"TEXTFILE", u"..\\..\\EVIL", 1033, BytesOf("x")},
         {2, u"NORMAL_BUTTON_BMP", 1033, Dib(1, 1, 24, 4)},
-        {5, 100, 1033, Text("dialog-en")},
-        {5, 100, 1031, Text("dialog-de")},
-        {16, 1, 1033, Text("v-en")},
-        {16, 1, 1031, Text("v-de")},
-        {10, u"PE.XML", 1033, Text("not the manifest")},
+        {5, 100, 1033, BytesOf("dialog-en")},
+        {5, 100, 1031, BytesOf("dialog-de")},
+        {16, 1, 1033, BytesOf("v-en")},
+        {16, 1, 1031, BytesOf("v-de")},
+        {10, u"PE.XML", 1033, BytesOf("not the manifest")},
     };
     Dump styled(ImageOf(resources), true);
     ASSERT_EQ(styled.result, S_OK) << styled.trail;
@@ -219,7 +211,7 @@ TEST(ExeDumper, VisualStyleNamingAndFilesNeverShared) {
 }
 
 TEST(ExeDumper, HostileDirectoriesFailWithAClearMessage) {
-    Bytes section = BuildResourceSection({{10, 1, 1033, Text("x")}}, 0x1000);
+    Bytes section = BuildResourceSection({{10, 1, 1033, BytesOf("x")}}, 0x1000);
     Bytes looping = section;
     Put32(looping, 16 + 4, 0x80000000u); // the type entry leads back to the root
     Dump loop(BuildPe({{".rsrc", looping}}));
@@ -251,11 +243,11 @@ TEST(ExeDumper, HostileDirectoriesFailWithAClearMessage) {
 }
 
 TEST(ExeDumper, SectionFilesAndOverlay) {
-    Bytes image = BuildPe({{".text", Text("code")},
-                           {"/4", Text("debug")},
-                           {"/../../z", Text("z")},
+    Bytes image = BuildPe({{".text", BytesOf("code")},
+                           {"/4", BytesOf("debug")},
+                           {"/../../z", BytesOf("z")},
                            {".bss", {}},
-                           {".rsrc", BuildResourceSection({{10, 1, 0, Text("r")}}, 0x5000)}});
+                           {".rsrc", BuildResourceSection({{10, 1, 0, BytesOf("r")}}, 0x5000)}});
     image.insert(image.end(), {'T', 'A', 'I', 'L'});
     Dump dump(image);
     ASSERT_EQ(dump.result, S_OK) << dump.trail;
@@ -282,7 +274,8 @@ TEST(ExeDumper, WithoutResourceSectionTheTreeIsEmpty) {
     EXPECT_EQ(ReadFileText(dir / "pe.xml"), ReadFileText(DataPath("golden/empty-tree/pe.xml")));
     EXPECT_TRUE(fs::exists(dir / "text.BIN"));
 
-    Bytes elsewhere = BuildPe({{".data", BuildResourceSection({{10, 1, 0, Text("r")}}, 0x1000)}});
+    Bytes elsewhere =
+        BuildPe({{".data", BuildResourceSection({{10, 1, 0, BytesOf("r")}}, 0x1000)}});
     Put32(elsewhere, 0x40 + 24 + 96 + 8 * 2, 0x1000); // the resource directory points into .data
     Put32(elsewhere, 0x40 + 24 + 96 + 8 * 2 + 4, 64);
     Dump refused(elsewhere);
@@ -292,7 +285,7 @@ TEST(ExeDumper, WithoutResourceSectionTheTreeIsEmpty) {
 }
 
 TEST(ExeDumper, InvalidNtHeadersLeaveOnlyTheDosFiles) {
-    Bytes image = BuildPe({{".rsrc", Text("r")}});
+    Bytes image = BuildPe({{".rsrc", BytesOf("r")}});
     image[0x40] = 'N';
     image[0x41] = 'E';
     Dump dump(image);
@@ -336,7 +329,7 @@ TEST(ExeDumper, PngDigitsAreSetAlsoWhenTheManifestWasFlushedMeanwhile) {
     std::vector<TestResource> resources = {{2, 1, 1033, Dib(2, 2, 32, 16)},
                                            {2, 2, 1033, Dib(2, 2, 32, 16)}};
     for (std::uint32_t id = 1; id <= 1500; ++id)
-        resources.push_back({10, id, 1033, Text("r")});
+        resources.push_back({10, id, 1033, BytesOf("r")});
     Dump dump(ImageOf(resources));
     ASSERT_EQ(dump.result, S_OK) << dump.trail;
     std::string m = dump.Manifest();

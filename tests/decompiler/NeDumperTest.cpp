@@ -64,41 +64,24 @@ NeFile BuildNe(const std::vector<NeRes>& res, unsigned shift = 0, const Bytes& t
 // A BITMAPINFOHEADER for an icon of `size` pixels square (height doubled), then `rest` bytes.
 Bytes Dib(std::uint32_t size, std::uint16_t bits, std::uint32_t used = 0, std::size_t rest = 8,
           std::uint32_t compression = 0) {
-    Bytes b(40, 0);
-    Put32(b, 0, 40);
-    Put32(b, 4, size);
-    Put32(b, 8, size * 2);
-    Put16(b, 12, 1);
-    Put16(b, 14, bits);
-    Put32(b, 16, compression);
-    Put32(b, 32, used);
-    b.resize(40 + rest, 0x5A);
-    return b;
-}
-
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes Text(const std::string& s) {
-    return Bytes(s.begin(), s.end());
+    DibFields header{.width = std::int32_t(size),
+                     .height = std::int32_t(size * 2),
+                     .bitCount = bits,
+                     .compression = compression,
+                     .coloursUsed = used};
+    return DibHeaderBytes(header) + Bytes(rest, 0x5A);
 }
 
 // A group resource with one 14-byte entry per member {ID, bit count, bytes, width and height}.
 Bytes Group(std::uint16_t type, const std::vector<std::array<std::uint32_t, 4>>& members) {
-    Bytes g(6, 0);
-    Put16(g, 2, type);
-    Put16(g, 4, std::uint32_t(members.size()));
-    for (auto [id, bits, bytes, size] : members) {
-        Bytes e(14, 0);
-        e[0] = e[1] = std::uint8_t(size);
-        Put16(e, 4, 1);
-        Put16(e, 6, bits);
-        Put32(e, 8, bytes);
-        Put16(e, 12, id);
-        g = Cat(g, e);
-    }
-    return g;
+    std::vector<GroupMember> entries;
+    for (auto [id, bits, bytes, size] : members)
+        entries.push_back({.width = std::uint8_t(size),
+                           .height = std::uint8_t(size),
+                           .bitCount = std::uint16_t(bits),
+                           .bytes = bytes,
+                           .id = std::uint16_t(id)});
+    return GroupBytes(type, entries);
 }
 
 struct Library {
@@ -125,12 +108,10 @@ std::string Trail() {
 // the directory entry, whose words `a` and `b` are 0 for an icon and the hot spot of a cursor.
 Bytes IconHeader(std::uint8_t w, std::uint8_t h, std::uint8_t colours, std::uint16_t a,
                  std::uint16_t b, std::uint32_t bytes, std::uint16_t type = 1) {
-    Bytes h6{0, 0, std::uint8_t(type), 0, 1, 0, w, h, colours, 0, 0, 0, 0, 0, 0, 0, 0, 0, 22, 0,
-             0, 0};
-    Put16(h6, 10, a);
-    Put16(h6, 12, b);
-    Put32(h6, 14, bytes);
-    return h6;
+    ByteWriter header;
+    header.U16(0).U16(type).U16(1);
+    header.U8(w).U8(h).U8(colours).U8(0).U16(a).U16(b).U32(bytes).U32(22);
+    return header.Take();
 }
 
 // The seven manifest lines of one resource, as the XML writer lays them out.
@@ -168,28 +149,28 @@ TEST(NeDumper, DumpWritesImageFilesRawGroupsAndAManifestSortedByType) {
         TypeLines(14, 1, ResourceLines(1, "1400001")) + "</DIRECTORY>\r\n";
     for (bool groupFirst : {true, false}) {
         std::vector<NeRes> all = icons;
-        all.insert(groupFirst ? all.begin() : all.end(), NeRes{14, 1, Cat(group, Text("pad"))});
+        all.insert(groupFirst ? all.begin() : all.end(), NeRes{14, 1, group + BytesOf("pad")});
         Library lib(BuildNe(all, 4));
         ASSERT_EQ(lib.dumper.Dump(lib.dir / "ne.xml"), S_OK);
         EXPECT_EQ(ReadFileText(lib.dir / "ne.xml"), expected);
         EXPECT_EQ(ReadFileBytes(lib.dir / "1400001"), group); // the padding is not part of it
         // The image without the 8 bytes that pad it to 1392.
         EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00002.ico"),
-                  Cat(IconHeader(16, 16, 0, 0, 0, 1384), kIcon8));
+                  IconHeader(16, 16, 0, 0, 0, 1384) + kIcon8);
     }
 }
 
 TEST(NeDumper, ImageEntriesCountPaletteColoursAndCursorsKeepTheirHotSpot) {
     Bytes hotSpot{3, 0, 7, 0};
-    Library lib(BuildNe({{1, 1, Cat(hotSpot, Dib(32, 1))},
+    Library lib(BuildNe({{1, 1, hotSpot + Dib(32, 1)},
                          {3, 1, Dib(16, 4)},
                          {3, 2, Dib(16, 8)},
                          {3, 3, Dib(16, 1)},
                          {3, 4, Dib(16, 4, 5)},
                          {3, 5, Dib(16, 24)},
                          {3, 6, Dib(16, 8, 0, 8, 3)}},
-                        0, Text("..")));
-    EXPECT_EQ(lib.Extract(1, 1), Cat(IconHeader(32, 32, 2, 3, 7, 48, 2), Dib(32, 1)));
+                        0, BytesOf("..")));
+    EXPECT_EQ(lib.Extract(1, 1), IconHeader(32, 32, 2, 3, 7, 48, 2) + Dib(32, 1));
     std::uint8_t colours[] = {16, 0, 2, 5, 0};
     for (unsigned id = 1; id <= 5; ++id)
         EXPECT_EQ(lib.Extract(3, id)[8], colours[id - 1]) << id;
@@ -201,26 +182,27 @@ TEST(NeDumper, ImageEntriesCountPaletteColoursAndCursorsKeepTheirHotSpot) {
 }
 
 TEST(NeDumper, ResourcesRunToTheNextStartOrTwoBytesBeforeTheEnd) {
-    NeFile f = BuildNe({{10, 1, Text("aaaa")}, {10, 2, Text("bbbbbb")}, {10, 3, Text("cc")}}, 0,
-                       Text("XYZW"));
+    NeFile f =
+        BuildNe({{10, 1, BytesOf("aaaa")}, {10, 2, BytesOf("bbbbbb")}, {10, 3, BytesOf("cc")}}, 0,
+                BytesOf("XYZW"));
     Library inOrder(f.bytes);
-    EXPECT_EQ(inOrder.Extract(10, 3), Text("ccXY"));
+    EXPECT_EQ(inOrder.Extract(10, 3), BytesOf("ccXY"));
     // Table order 1, 2, 3 with the data of 1 and 3 swapped: 1 (now last in the file) ends two
     // bytes before the end, 2 at the nearest later start, 3 at the start of 2.
     std::swap(f.bytes[f.nameAt[0]], f.bytes[f.nameAt[2]]);
     Library swapped(f.bytes);
-    EXPECT_EQ(swapped.Extract(10, 1), Text("ccXY"));
-    EXPECT_EQ(swapped.Extract(10, 2), Text("bbbbbb"));
-    EXPECT_EQ(swapped.Extract(10, 3), Text("aaaa"));
+    EXPECT_EQ(swapped.Extract(10, 1), BytesOf("ccXY"));
+    EXPECT_EQ(swapped.Extract(10, 2), BytesOf("bbbbbb"));
+    EXPECT_EQ(swapped.Extract(10, 3), BytesOf("aaaa"));
 }
 
 TEST(NeDumper, ResourcesOutsideTheFileAreSkippedWithAMessage) {
-    NeFile f = BuildNe({{10, 1, Text("kept")}, {10, 2, Text("lost")}}, 0, Text("!!"));
+    NeFile f = BuildNe({{10, 1, BytesOf("kept")}, {10, 2, BytesOf("lost")}}, 0, BytesOf("!!"));
     Put16(f.bytes, f.nameAt[1], 0xFFFF);
     Library lib(f.bytes);
     ASSERT_EQ(lib.dumper.Dump(lib.dir / "ne.xml"), S_OK);
     EXPECT_NE(Trail().find("Resource 2 of type 10 (offset 0xffff"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(lib.dir / "1000001"), Text("keptlost"));
+    EXPECT_EQ(ReadFileBytes(lib.dir / "1000001"), BytesOf("keptlost"));
     EXPECT_FALSE(fs::exists(lib.dir / "1000002"));
     EXPECT_NE(
         ReadFileText(lib.dir / "ne.xml").find("TYPE=\"10\" Named_Entries=\"0\" ID_Entries=\"1\""),
@@ -236,16 +218,16 @@ TEST(NeDumper, GroupsBecomeCompleteFilesWithinTheirMembers) {
     Library lib(BuildNe({{3, 1, Dib(16, 4)},
                          {3, 2, Dib(16, 8, 0, 16)},
                          {14, 1, Group(1, {{1, 4, 48, 16}, {9, 4, 48, 16}, {2, 8, 56, 16}})},
-                         {1, 1, Cat(hotSpot, Dib(32, 1))},
+                         {1, 1, hotSpot + Dib(32, 1)},
                          {12, 1, Group(2, {{1, 1, 1000, 32}})}},
                         4));
     Bytes ico{0, 0, 1, 0,  2,  0, 16, 16, 16, 0, 1, 0,  4, 0, 48, 0,  0, 0, 38,
               0, 0, 0, 16, 16, 0, 0,  1,  0,  8, 0, 56, 0, 0, 0,  86, 0, 0, 0};
-    EXPECT_EQ(lib.Extract(14, 1), Cat(Cat(ico, Dib(16, 4)), Dib(16, 8, 0, 16)));
+    EXPECT_EQ(lib.Extract(14, 1), ico + Dib(16, 4) + Dib(16, 8, 0, 16));
     EXPECT_NE(Trail().find("Member 9 of group 1 is missing"), std::string::npos);
     // The group claims 1000 bytes; the cursor holds 48 after its hot spot, padded to 64.
     Bytes cur{0, 0, 2, 0, 1, 0, 32, 32, 2, 0, 5, 0, 6, 0, 60, 0, 0, 0, 22, 0, 0, 0};
-    EXPECT_EQ(lib.Extract(12, 1), Cat(Cat(cur, Dib(32, 1)), Bytes(12, 0)));
+    EXPECT_EQ(lib.Extract(12, 1), cur + Dib(32, 1) + Bytes(12, 0));
 }
 
 TEST(NeDumper, ExtractTypeNamesFilesByHexadecimalId) {
@@ -265,15 +247,8 @@ TEST(NeDumper, ExtractTypeNamesFilesByHexadecimalId) {
 // A 32x32 PNG stream of 67 bytes: signature 8, IHDR 12 + 13, IDAT 12 + 10, IEND 12. The CRCs
 // are zero; only the chunk framing matters here.
 Bytes PngImage() {
-    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    for (auto [type, length] : {std::pair{"IHDR", 13}, {"IDAT", 10}, {"IEND", 0}}) {
-        Bytes chunk{0, 0, 0, std::uint8_t(length)};
-        chunk.insert(chunk.end(), type, type + 4);
-        chunk.resize(chunk.size() + std::size_t(length) + 4, 0);
-        png = Cat(png, chunk);
-    }
-    png[19] = png[23] = 32; // IHDR width and height, big-endian
-    return png;
+    return kPngSignature + PngChunk("IHDR", PngHeaderData(32, 32)) +
+           PngChunk("IDAT", Bytes(10, 0)) + PngChunk("IEND", {});
 }
 
 Bytes Prefix(const Bytes& bytes, std::size_t n) {
@@ -300,18 +275,17 @@ TEST(NeDumper, ImagesLeaveTheAlignmentPaddingBehindThem) {
     Bytes png = PngImage();
     Bytes icons = Group(1, {{1, 4, 296, 16}, {2, 32, 67, 32}});
     Bytes cursors = Group(2, {{1, 1, 308, 32}});
-    Library lib(BuildNe({{1, 1, Cat(hotSpot, kCursorImage)},
+    Library lib(BuildNe({{1, 1, hotSpot + kCursorImage},
                          {3, 1, kIcon4},
                          {3, 2, png},
                          {12, 1, cursors},
                          {14, 1, icons}},
-                        4, Text("XY")));
+                        4, BytesOf("XY")));
     ASSERT_EQ(lib.dumper.Dump(lib.dir / "ne.xml"), S_OK);
-    Bytes cur = Cat(IconHeader(32, 32, 2, 3, 7, 304, 2), kCursorImage);
+    Bytes cur = IconHeader(32, 32, 2, 3, 7, 304, 2) + kCursorImage;
     EXPECT_EQ(ReadFileBytes(lib.dir / "Cursor00001.cur"), cur);
-    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00001.ico"),
-              Cat(IconHeader(16, 16, 16, 0, 0, 296), kIcon4));
-    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00002.ico"), Cat(IconHeader(32, 32, 0, 0, 0, 67), png));
+    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00001.ico"), IconHeader(16, 16, 16, 0, 0, 296) + kIcon4);
+    EXPECT_EQ(ReadFileBytes(lib.dir / "Icon00002.ico"), IconHeader(32, 32, 0, 0, 0, 67) + png);
     EXPECT_EQ(ReadFileBytes(lib.dir / "1200001"), cursors);
     EXPECT_EQ(ReadFileBytes(lib.dir / "1400001"), icons);
     // Group files: each entry's byte count is its image's size (296 = 0x128, 67 = 0x43), the
@@ -319,20 +293,20 @@ TEST(NeDumper, ImagesLeaveTheAlignmentPaddingBehindThem) {
     Bytes directory{0,  0,  1,  0, 2, 0,                                       // header
                     16, 16, 16, 0, 1, 0, 4,  0, 0x28, 1, 0, 0, 38,   0, 0, 0,  // 16x16 4 bpp
                     32, 32, 0,  0, 1, 0, 32, 0, 0x43, 0, 0, 0, 0x4E, 1, 0, 0}; // PNG
-    EXPECT_EQ(lib.Extract(14, 1), Cat(Cat(directory, kIcon4), png));
+    EXPECT_EQ(lib.Extract(14, 1), directory + kIcon4 + png);
     EXPECT_EQ(lib.Extract(12, 1), cur);
 }
 
 TEST(NeDumper, TheTableLengthBoundsAnImageFromAbove) {
     // 296 bytes take 19 units of 16; the last unit holds 8 bytes of padding.
-    NeFile f = BuildNe({{3, 1, kIcon4}, {10, 1, Text("next")}}, 4);
+    NeFile f = BuildNe({{3, 1, kIcon4}, {10, 1, BytesOf("next")}}, 4);
     auto icon = [&f](std::uint16_t units) {
         Put16(f.bytes, f.nameAt[0] + 2, units);
         Library lib(f);
         return lib.Extract(3, 1);
     };
-    Bytes whole = Cat(IconHeader(16, 16, 16, 0, 0, 296), kIcon4);
-    EXPECT_EQ(icon(16), Cat(IconHeader(16, 16, 16, 0, 0, 256), Prefix(kIcon4, 256)))
+    Bytes whole = IconHeader(16, 16, 16, 0, 0, 296) + kIcon4;
+    EXPECT_EQ(icon(16), IconHeader(16, 16, 16, 0, 0, 256) + Prefix(kIcon4, 256))
         << "a length shorter than the image cuts it";
     EXPECT_EQ(icon(19), whole);
     EXPECT_EQ(icon(0), whole) << "0 gives no length";
@@ -343,17 +317,17 @@ TEST(NeDumper, AnImageCutShortKeepsWhatIsThereUpToTheNextResourceOrTheEnd) {
     NeFile f = BuildNe({{3, 1, kIcon4}});
     f.bytes.resize(0x200 + 200); // 200 of its 296 bytes
     Library dib(f);
-    EXPECT_EQ(dib.Extract(3, 1), Cat(IconHeader(16, 16, 16, 0, 0, 200), Prefix(kIcon4, 200)));
+    EXPECT_EQ(dib.Extract(3, 1), IconHeader(16, 16, 16, 0, 0, 200) + Prefix(kIcon4, 200));
     f = BuildNe({{3, 1, PngImage()}});
     f.bytes.resize(0x200 + 40); // cut inside IDAT
     Library png(f);
-    EXPECT_EQ(png.Extract(3, 1), Cat(IconHeader(32, 32, 0, 0, 0, 40), Prefix(PngImage(), 40)));
+    EXPECT_EQ(png.Extract(3, 1), IconHeader(32, 32, 0, 0, 0, 40) + Prefix(PngImage(), 40));
     // Cut short by the next resource, with no length in the table or one that runs past it.
-    f = BuildNe({{3, 1, Prefix(kIcon4, 200)}, {10, 1, Text("next")}});
+    f = BuildNe({{3, 1, Prefix(kIcon4, 200)}, {10, 1, BytesOf("next")}});
     for (std::uint16_t units : {0, 0xFFFF}) {
         Put16(f.bytes, f.nameAt[0] + 2, units);
         Library next(f);
-        EXPECT_EQ(next.Extract(3, 1), Cat(IconHeader(16, 16, 16, 0, 0, 200), Prefix(kIcon4, 200)))
+        EXPECT_EQ(next.Extract(3, 1), IconHeader(16, 16, 16, 0, 0, 200) + Prefix(kIcon4, 200))
             << units;
     }
 }
@@ -361,13 +335,13 @@ TEST(NeDumper, AnImageCutShortKeepsWhatIsThereUpToTheNextResourceOrTheEnd) {
 TEST(NeDumper, ImagesOfUnknownShapeRunToTheNextStartOrTwoBytesBeforeTheEnd) {
     // In units of 16: 20 bytes of text padded to 32, then a run-length image of 48 bytes, whose
     // pixel bytes the header cannot count, and "XYZW" after it.
-    Bytes text = Text("no image header here");
+    Bytes text = BytesOf("no image header here");
     Bytes rle = Dib(16, 8, 0, 8, 1);
-    Library lib(BuildNe({{3, 1, text}, {3, 2, rle}}, 4, Text("XYZW")));
+    Library lib(BuildNe({{3, 1, text}, {3, 2, rle}}, 4, BytesOf("XYZW")));
     Bytes first = lib.Extract(3, 1);
-    EXPECT_EQ(Bytes(first.begin() + 22, first.end()), Cat(text, Bytes(12, 0)));
+    EXPECT_EQ(Bytes(first.begin() + 22, first.end()), text + Bytes(12, 0));
     Bytes last = lib.Extract(3, 2);
-    EXPECT_EQ(Bytes(last.begin() + 22, last.end()), Cat(rle, Text("XY")));
+    EXPECT_EQ(Bytes(last.begin() + 22, last.end()), rle + BytesOf("XY"));
 }
 
 TEST(NeDumper, OpenRefusesWhatIsNoIconLibrary) {
@@ -382,12 +356,12 @@ TEST(NeDumper, OpenRefusesWhatIsNoIconLibrary) {
         WriteFileText(dir / "t.icl", std::string(bytes.begin(), bytes.end()));
         return dumper.Open(dir / "t.icl");
     };
-    Bytes bytes = BuildNe({{10, 1, Text("x")}}).bytes;
+    Bytes bytes = BuildNe({{10, 1, BytesOf("x")}}).bytes;
     Put16(bytes, 0x64, 0xFFF0); // ne_rsrctab past the end
     EXPECT_EQ(openBytes(bytes), E_FAIL);
     // A relocation table before 0x40 marks an old-style header, which lies at 0x80 whatever
     // e_lfanew says.
-    bytes = BuildNe({{10, 1, Text("x")}}, 0, Text(".."), true).bytes;
+    bytes = BuildNe({{10, 1, BytesOf("x")}}, 0, BytesOf(".."), true).bytes;
     EXPECT_EQ(openBytes(bytes), S_OK);
     Put16(bytes, 0x18, 0x40);
     EXPECT_EQ(openBytes(bytes), E_FAIL);
@@ -500,7 +474,7 @@ TEST(NeDumper, RebuildTakesNumberedResourcesInsideTheFolderOnly) {
     EXPECT_NE(Trail().find("left out"), std::string::npos);
     Bytes good = ReadFileBytes(dir / "temp.icl");
     Library lib(good);
-    EXPECT_EQ(lib.Extract(10, 3, true), Text("payload"));
+    EXPECT_EQ(lib.Extract(10, 3, true), BytesOf("payload"));
     EXPECT_EQ(RebuildFrom("<Directory>" + OneResource("ID='10'", "ID='3'", "..\\data.bin") +
                               "</Directory>",
                           dir),

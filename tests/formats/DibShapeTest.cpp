@@ -2,9 +2,8 @@
 // from the published layouts.
 #include "formats/DibShape.h"
 
-#include "formats/FormatBytes.h"
+#include "support/ByteBuilder.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -20,46 +19,30 @@ std::optional<std::uint64_t> SizeOf(const Bytes& image) {
 // A BITMAPINFOHEADER (or a later version, zero-filled beyond 40 bytes) and nothing after it: the
 // size comes from the header alone.
 Bytes Info(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t used = 0,
-           std::uint32_t compression = 0, std::uint32_t headerSize = 40) {
-    Bytes b(std::max<std::uint32_t>(headerSize, 40), 0);
-    Put32(b, 0, headerSize);
-    Put32(b, 4, std::uint32_t(width));
-    Put32(b, 8, std::uint32_t(height));
-    Put16(b, 12, 1);
-    Put16(b, 14, bits);
-    Put32(b, 16, compression);
-    Put32(b, 32, used);
-    b.resize(headerSize); // a shorter header holds only the fields that fit in it
-    return b;
+           std::uint32_t compression = 0, std::uint32_t headerSize = kBitmapInfoHeader) {
+    return DibHeaderBytes({.width = width,
+                           .height = height,
+                           .bitCount = bits,
+                           .compression = compression,
+                           .coloursUsed = used},
+                          headerSize);
 }
 
 Bytes Core(std::uint16_t width, std::uint16_t height, std::uint16_t bits) {
-    Bytes b(12, 0);
-    Put32(b, 0, 12);
-    Put16(b, 4, width);
-    Put16(b, 6, height);
-    Put16(b, 8, 1);
-    Put16(b, 10, bits);
-    return b;
+    return DibHeaderBytes({.width = width, .height = height, .bitCount = bits}, kBitmapCoreHeader);
 }
 
-// A PNG chunk: big-endian length, type, data and a CRC (not checked by the size, so zero).
+// A PNG chunk whose `length` data bytes and CRC are all 0x33 (the size never checks the CRC).
 Bytes Chunk(const char (&type)[5], std::size_t length) {
-    Bytes c(12 + length, 0x33);
-    for (std::size_t i = 0; i < 4; ++i) {
-        c[i] = std::uint8_t(length >> (24 - 8 * i));
-        c[4 + i] = std::uint8_t(type[i]);
-    }
-    return c;
+    return PngChunk(type, Bytes(length, 0x33), 0x33333333);
 }
 
 // Signature and a 32x32 IHDR (8 + 25 bytes), then `chunks`.
 Bytes Png(const Bytes& chunks) {
-    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr = Chunk("IHDR", 13);
     ihdr[8 + 3] = 32;
     ihdr[12 + 3] = 32;
-    return png + ihdr + chunks;
+    return kPngSignature + ihdr + chunks;
 }
 
 TEST(IconImageSize, DibsCountHeaderMasksColourTableAndBothPixelBlocks) {

@@ -2,7 +2,7 @@
 // the published layouts.
 #include "formats/IconDirectory.h"
 
-#include "formats/FormatBytes.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -30,13 +30,7 @@ const Bytes kCursorGroup = {0, 0, 2, 0, 1, 0, 32, 0, 64, 0, 1, 0, 1, 0, 0x34, 0x
 
 // An info header for 16x16 at 4 bpp (height 32: both blocks), then 4 bytes of colour table.
 Bytes Dib16x16() {
-    Bytes b(44, 0);
-    Put32(b, 0, 40);
-    Put32(b, 4, 16);
-    Put32(b, 8, 32);
-    Put16(b, 12, 1);
-    Put16(b, 14, 4);
-    return b;
+    return DibHeaderBytes({.width = 16, .height = 32, .bitCount = 4}) + Bytes(4, 0);
 }
 
 // A core header for 32x32 at 1 bpp (height 64), then 6 bytes of colour table.

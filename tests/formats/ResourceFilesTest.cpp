@@ -1,7 +1,7 @@
 // Bitmap file headers and .ico or .cur files assembled from groups, against bytes written by hand.
 #include "formats/ResourceFiles.h"
 
-#include "formats/FormatBytes.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -12,15 +12,11 @@ using namespace vellum::test;
 
 namespace {
 
-Bytes InfoHeader(std::uint16_t bits, std::uint32_t compression = 0, std::uint32_t size = 40) {
-    Bytes b(size, 0);
-    Put32(b, 0, size);
-    Put32(b, 4, 1);
-    Put32(b, 8, 1);
-    Put16(b, 12, 1);
-    Put16(b, 14, bits);
-    Put32(b, 16, compression);
-    return b;
+// A 1x1 DIB header of `size` bytes.
+Bytes InfoHeader(std::uint16_t bits, std::uint32_t compression = 0,
+                 std::uint32_t size = kBitmapInfoHeader) {
+    return DibHeaderBytes({.width = 1, .height = 1, .bitCount = bits, .compression = compression},
+                          size);
 }
 
 TEST(BitmapFileHeader, PixelsStartBehindHeaderMasksAndColourTable) {

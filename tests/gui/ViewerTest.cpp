@@ -65,15 +65,22 @@ TEST_F(ViewerTest, HexViewShowsTheFileAndTypedDigitsSetNibbles) {
 
 TEST_F(ViewerTest, HexLinesFollowTheCellSizeAndColumns) {
     gui::HexEdit edit;
-    edit.resize(800, 200);
     edit.SetData({0x41, 0x00, 0x42, 0x00, 0x7F});
-    int columns = edit.viewport()->width() / edit.fontMetrics().horizontalAdvance('0');
-    EXPECT_EQ(edit.CellsPerLine(), std::max(1, (columns - 10 - 1) / 4));
+    edit.show();
+    // A viewport exactly 74 characters wide, whatever the font. After the 10-character address a
+    // byte cell takes 3 characters ("41 ") and 1 in the text column, and one column stays free:
+    // (74 - 10 - 1) / 4 = 15, rounded down. A word cell takes 5 ("0041 ") and the last one's
+    // space may fall off the edge: (74 - 10 + 1) / 5 = 13.
+    int charWidth = edit.fontMetrics().horizontalAdvance('0');
+    int frame = edit.width() - edit.viewport()->width();
+    edit.resize(74 * charWidth + frame, 200);
+    ASSERT_EQ(edit.viewport()->width(), 74 * charWidth);
+    EXPECT_EQ(edit.CellsPerLine(), 15);
     EXPECT_TRUE(edit.LineText(0).startsWith("00000000  41 00 42 00 7F "));
     EXPECT_TRUE(edit.LineText(0).trimmed().endsWith("A.B.."));
 
     edit.SetCellBytes(2);
-    EXPECT_EQ(edit.CellsPerLine(), std::max(1, (columns - 10 + 1) / 5));
+    EXPECT_EQ(edit.CellsPerLine(), 13);
     EXPECT_TRUE(edit.LineText(0).startsWith("00000000  0041 0042   7F "));
     EXPECT_FALSE(edit.LineText(0).contains("A")) << "no text column with word cells";
     edit.SetAddressColumn(true, 4);

@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/TestSupport.h"
 #include "iconset/IconSources.h"
+#include "support/ByteBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,8 @@ using test::DataPath;
 using test::ReadFileBytes;
 using test::ReadFileText;
 using test::ScratchDir;
+using test::View;
 using test::WriteFileText;
-
-void Put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, unsigned v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 
 struct Image {
     int size;      // width and height; 256 is written as 0
@@ -35,44 +28,22 @@ struct Image {
 // An image as the directory points at it: a 40-byte BITMAPINFOHEADER and 24 bytes of `fill`
 // that tell the images apart.
 std::vector<std::uint8_t> Dib(const Image& image) {
-    std::vector<std::uint8_t> dib;
-    Put32(dib, 40);
-    Put32(dib, unsigned(image.size));
-    Put32(dib, unsigned(image.size * 2));
-    Put16(dib, 1);
-    Put16(dib, unsigned(image.bits));
-    dib.resize(40, 0);
-    dib.resize(64, image.fill);
-    return dib;
+    test::DibFields header{
+        .width = image.size, .height = image.size * 2, .bitCount = std::uint16_t(image.bits)};
+    return test::DibBytes(header, {}, test::Bytes(24, image.fill));
 }
 
 // An .ico file written field by field: header, 16-byte entries, then the images in order.
 std::vector<std::uint8_t> IcoFile(const std::vector<Image>& images) {
-    std::vector<std::uint8_t> file;
-    Put16(file, 0);
-    Put16(file, 1);
-    Put16(file, unsigned(images.size()));
-    unsigned offset = 6 + 16 * unsigned(images.size());
-    for (const Image& image : images) {
-        file.push_back(std::uint8_t(image.size & 0xFF));
-        file.push_back(std::uint8_t(image.size & 0xFF));
-        file.push_back(image.bits < 8 ? std::uint8_t(1 << image.bits) : 0);
-        file.push_back(0);
-        Put16(file, 1);
-        Put16(file, unsigned(image.entryBits));
-        Put32(file, 64);
-        Put32(file, offset);
-        offset += 64;
-    }
-    for (const Image& image : images) {
-        std::vector<std::uint8_t> dib = Dib(image);
-        file.insert(file.end(), dib.begin(), dib.end());
-    }
-    return file;
-}
-
-ByteView View(const std::vector<std::uint8_t>& bytes) {
-    return ByteView(bytes.data(), bytes.size());
+    std::vector<test::IcoFileImage> entries;
+    for (const Image& image : images)
+        entries.push_back(
+            {.width = std::uint8_t(image.size & 0xFF),
+             .height = std::uint8_t(image.size & 0xFF),
+             .colours = image.bits < 8 ? std::uint8_t(1 << image.bits) : std::uint8_t(0),
+             .bitCount = std::uint16_t(image.entryBits),
+             .image = Dib(image)});
+    return test::IconFileBytes(test::kIconType, entries);
 }
 
 // (size, bit count, fill) of each image, read back from the directory and the image bytes.

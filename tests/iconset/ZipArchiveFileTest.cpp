@@ -2,6 +2,7 @@
 #include "iconset/ZipArchiveFile.h"
 
 #include "common/TestSupport.h"
+#include "support/ByteBuilder.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -27,11 +28,11 @@ void PrintTo(ZipError::Kind kind, std::ostream* out) {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Bytes;
 using test::ReadFileBytes;
 using test::ReadFileText;
 using test::ScratchDir;
 using test::WriteFileText;
-using Bytes = std::vector<std::uint8_t>;
 
 bool Have(const char* command) {
     return std::system((std::string("command -v ") + command + " >/dev/null 2>&1").c_str()) == 0;
@@ -40,55 +41,36 @@ int Shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str());
 }
 
-void Put16(Bytes& out, unsigned v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Put32(Bytes& out, unsigned v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-void PutText(Bytes& out, const std::string& text) {
-    out.insert(out.end(), text.begin(), text.end());
-}
-
 // A minimal independent writer: stored entries, external attributes 0x20 (0x10 for names that
 // end in a slash).
 Bytes StoredZip(const std::vector<std::pair<std::string, std::string>>& entries) {
-    Bytes out, directory;
+    test::ByteWriter out, directory;
     for (const auto& [name, data] : entries) {
         unsigned crc =
             unsigned(crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size())));
-        unsigned offset = unsigned(out.size());
-        Put32(out, 0x04034b50);
+        unsigned offset = unsigned(out.Size());
+        out.U32(0x04034b50);
         for (unsigned v : {10u, 0u, 0u, 0u, 0x21u})
-            Put16(out, v);
+            out.U16(v);
         for (unsigned v : {crc, unsigned(data.size()), unsigned(data.size())})
-            Put32(out, v);
-        Put16(out, unsigned(name.size()));
-        Put16(out, 0);
-        PutText(out, name);
-        PutText(out, data);
-        Put32(directory, 0x02014b50);
+            out.U32(v);
+        out.U16(unsigned(name.size())).U16(0).Ascii(name).Ascii(data);
+        directory.U32(0x02014b50);
         for (unsigned v : {20u, 10u, 0u, 0u, 0u, 0x21u})
-            Put16(directory, v);
+            directory.U16(v);
         for (unsigned v : {crc, unsigned(data.size()), unsigned(data.size())})
-            Put32(directory, v);
+            directory.U32(v);
         for (unsigned v : {unsigned(name.size()), 0u, 0u, 0u, 0u})
-            Put16(directory, v);
-        Put32(directory, !name.empty() && name.back() == '/' ? 0x10 : 0x20);
-        Put32(directory, offset);
-        PutText(directory, name);
+            directory.U16(v);
+        directory.U32(!name.empty() && name.back() == '/' ? 0x10 : 0x20);
+        directory.U32(offset).Ascii(name);
     }
-    unsigned directoryOffset = unsigned(out.size());
-    out.insert(out.end(), directory.begin(), directory.end());
-    Put32(out, 0x06054b50);
+    unsigned directoryOffset = unsigned(out.Size());
+    out.Append(directory.Data()).U32(0x06054b50);
     for (unsigned v : {0u, 0u, unsigned(entries.size()), unsigned(entries.size())})
-        Put16(out, v);
-    Put32(out, unsigned(directory.size()));
-    Put32(out, directoryOffset);
-    Put16(out, 0);
-    return out;
+        out.U16(v);
+    out.U32(unsigned(directory.Size())).U32(directoryOffset).U16(0);
+    return out.Take();
 }
 
 void WriteBytes(const std::string& path, const Bytes& bytes) {

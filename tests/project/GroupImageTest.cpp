@@ -3,6 +3,7 @@
 #include "common/Strings.h"
 #include "imaging/ImageCodecs.h"
 #include "project/ProjectFixture.h"
+#include "support/ByteBuilder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -19,13 +20,17 @@ std::vector<int> IconIds(Project& project) {
 
 // Group data listing `members`; entry i describes a 4-bit image of width 16 + 8i, 60 + 10i bytes.
 std::vector<std::uint8_t> GroupData(const std::vector<int>& members) {
-    std::vector<std::uint8_t> out{0, 0, 1, 0, std::uint8_t(members.size()), 0};
+    std::vector<GroupMember> entries;
     for (std::size_t i = 0; i < members.size(); ++i) {
-        std::uint8_t width = std::uint8_t(16 + 8 * i), bytes = std::uint8_t(60 + 10 * i);
-        out.insert(out.end(), {width, width, 16, 0, 1, 0, 4, 0, bytes, 0, 0, 0});
-        out.insert(out.end(), {std::uint8_t(members[i]), 0});
+        auto width = std::uint8_t(16 + 8 * i);
+        entries.push_back({.width = width,
+                           .height = width,
+                           .colours = 16,
+                           .bitCount = 4,
+                           .bytes = std::uint32_t(60 + 10 * i),
+                           .id = std::uint16_t(members[i])});
     }
-    return out;
+    return GroupBytes(kIconType, entries);
 }
 
 // Icons named and filled as the decompiler writes them ("icon N" in Icon0000N.ICO, a PNG copy
@@ -152,10 +157,8 @@ TEST(PngCopy, ThirtyTwoBitMembersGetAPngOfTheirColoursAndAlpha) {
     // A 2 x 2 32-bit image: colour rows bottom row first (blue, green, red, alpha), then the
     // AND mask's two rows of 4 bytes.
     std::vector<std::uint8_t> pixels{10, 20, 30, 255, 40, 50, 60, 0, 70, 80, 90, 128, 1, 2, 3, 4};
-    std::vector<std::uint8_t> dib{40, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0, 1, 0, 32, 0};
-    dib.resize(40, 0);
-    dib.insert(dib.end(), pixels.begin(), pixels.end());
-    dib.resize(dib.size() + 8, 0);
+    std::vector<std::uint8_t> dib =
+        DibBytes({.width = 2, .height = 4, .bitCount = 32}, {}, pixels, Bytes(8, 0));
     std::vector<std::uint8_t> ico = IconFileOf({DibImage(16, 8), dib});
     WriteWholeFile(f.Path("mixed.ico"), ico.data(), ico.size());
     ASSERT_EQ(f.groups.AddIconOrCursorFile(f.Path("mixed.ico"), "MIXED", 1033), S_OK);

@@ -3,6 +3,7 @@
 
 #include "common/Strings.h"
 #include "formats/ManifestText.h"
+#include "support/ByteBuilder.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -41,67 +42,29 @@ std::string IconTypesXml(const std::vector<int>& icons, const std::vector<int>& 
            TypeXml("ID", "14", 0, int(groups.size()), groupEntries);
 }
 
-namespace {
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-void Put32BigEndian(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(std::uint8_t(v >> shift));
-}
-
-} // namespace
-
 std::vector<std::uint8_t> DibImage(int size, std::size_t extra) {
-    std::vector<std::uint8_t> out;
-    Put32(out, 40);
-    Put32(out, std::uint32_t(size));
-    Put32(out, std::uint32_t(size * 2));
-    Put16(out, 1);
-    Put16(out, 4);
-    out.resize(40, 0);
+    ByteWriter image(DibHeaderBytes({.width = size, .height = size * 2, .bitCount = 4}));
     for (std::size_t i = 0; i < extra; ++i)
-        out.push_back(std::uint8_t(i));
-    return out;
+        image.U8(std::uint32_t(i));
+    return image.Take();
 }
 
 std::vector<std::uint8_t> PngImage(std::uint32_t width, std::uint32_t height) {
-    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    Put32BigEndian(out, 13);
-    for (char c : std::string("IHDR"))
-        out.push_back(std::uint8_t(c));
-    Put32BigEndian(out, width);
-    Put32BigEndian(out, height);
-    out.insert(out.end(), {8, 6, 0, 0, 0, 0, 0, 0, 0});
-    return out;
+    // Bit depth 8, colour type 6 (RGBA), then a CRC of zero.
+    return kPngSignature + PngChunk("IHDR", PngHeaderData(width, height, 8, 6));
 }
 
 std::vector<std::uint8_t> IconFileOf(const std::vector<std::vector<std::uint8_t>>& images,
                                      bool cursor, int claimed) {
-    std::vector<std::uint8_t> out;
-    Put16(out, 0);
-    Put16(out, cursor ? 2 : 1);
-    Put16(out, std::uint32_t(images.size()));
-    std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
-    for (const auto& image : images) {
-        out.insert(out.end(), {std::uint8_t(claimed), std::uint8_t(claimed), 0, 0});
-        Put16(out, cursor ? 3 : 1);
-        Put16(out, cursor ? 5 : 4);
-        Put32(out, std::uint32_t(image.size()));
-        Put32(out, offset);
-        offset += std::uint32_t(image.size());
-    }
+    // A cursor's entries hold the hot spot (3, 5) where an icon's hold planes and bit count.
+    std::vector<IcoFileImage> entries;
     for (const auto& image : images)
-        out.insert(out.end(), image.begin(), image.end());
-    return out;
+        entries.push_back({.width = std::uint8_t(claimed),
+                           .height = std::uint8_t(claimed),
+                           .planes = std::uint16_t(cursor ? 3 : 1),
+                           .bitCount = std::uint16_t(cursor ? 5 : 4),
+                           .image = image});
+    return IconFileBytes(cursor ? kCursorType : kIconType, entries);
 }
 
 ProjectFixture::ProjectFixture(const std::string& manifestText) {

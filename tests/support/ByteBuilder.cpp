@@ -82,7 +82,7 @@ Bytes BytesOf(std::string_view text) {
 
 Bytes DibHeaderBytes(const DibFields& f, std::uint32_t size) {
     ByteWriter w;
-    if (size == kCoreHeaderSize) {
+    if (size == kBitmapCoreHeader) {
         w.U32(size).U16(std::uint32_t(f.width)).U16(std::uint32_t(f.height));
         w.U16(f.planes).U16(f.bitCount);
         return w.Take();
@@ -107,7 +107,7 @@ Bytes BitmapFileHeaderBytes(std::uint32_t fileSize, std::uint32_t pixelOffset) {
 }
 
 Bytes BmpFileBytes(const DibFields& fields, const Bytes& colours, const Bytes& rows) {
-    std::uint32_t pixelOffset = 14 + kInfoHeaderSize + std::uint32_t(colours.size());
+    std::uint32_t pixelOffset = 14 + kBitmapInfoHeader + std::uint32_t(colours.size());
     return BitmapFileHeaderBytes(pixelOffset + std::uint32_t(rows.size()), pixelOffset) +
            DibBytes(fields, colours, rows);
 }

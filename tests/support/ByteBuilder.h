@@ -69,10 +69,11 @@ Bytes BytesOf(std::string_view text);
 
 // ---- DIBs and bitmap files ---------------------------------------------------------------------
 
-constexpr std::uint32_t kCoreHeaderSize = 12; // BITMAPCOREHEADER
-constexpr std::uint32_t kInfoHeaderSize = 40; // BITMAPINFOHEADER
-constexpr std::uint32_t kV4HeaderSize = 108;  // BITMAPV4HEADER
-constexpr std::uint32_t kV5HeaderSize = 124;  // BITMAPV5HEADER
+// The sizes of the DIB header versions.
+constexpr std::uint32_t kBitmapCoreHeader = 12;
+constexpr std::uint32_t kBitmapInfoHeader = 40;
+constexpr std::uint32_t kBitmapV4Header = 108;
+constexpr std::uint32_t kBitmapV5Header = 124;
 
 // The header fields tests set; every other field is zero. An icon's height counts both the XOR
 // and the AND rows.
@@ -91,12 +92,12 @@ struct DibFields {
 // A DIB header of `size` bytes. 12 gives a BITMAPCOREHEADER (16-bit width and height, planes,
 // bit count); any other size the BITMAPINFOHEADER fields that fit in it, zeros after 40 bytes
 // (the V4 and V5 masks, colour space and profile) and a header cut short before 40.
-Bytes DibHeaderBytes(const DibFields& fields, std::uint32_t size = kInfoHeaderSize);
+Bytes DibHeaderBytes(const DibFields& fields, std::uint32_t size = kBitmapInfoHeader);
 
 // A DIB as icons and bitmaps hold it: header, colour table (or bit-field masks), XOR rows, then
 // the AND rows of an icon.
 Bytes DibBytes(const DibFields& fields, const Bytes& colours, const Bytes& xorRows,
-               const Bytes& andRows = {}, std::uint32_t headerSize = kInfoHeaderSize);
+               const Bytes& andRows = {}, std::uint32_t headerSize = kBitmapInfoHeader);
 
 // BITMAPFILEHEADER: "BM", the file size, two reserved words of 0, where the pixels start.
 Bytes BitmapFileHeaderBytes(std::uint32_t fileSize, std::uint32_t pixelOffset);
