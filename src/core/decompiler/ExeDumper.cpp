@@ -1,20 +1,22 @@
+// Turning a PE image into a project folder: the header and section files here, and the walk of
+// the resource directory that writes the manifest's Directory and Entry lines and hands each
+// resource to the ResourceFileWriter.
 #include "decompiler/ExeDumper.h"
 
 #include "common/CodePage.h"
 #include "common/ErrorTrail.h"
-#include "common/MappedFile.h"
+#include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
 #include "decompiler/HeaderTables.h"
-#include "decompiler/StringTableWriter.h"
+#include "decompiler/ResourceFileWriter.h"
 #include "decompiler/TextDumps.h"
 #include "formats/ManifestText.h"
-#include "formats/ResourceFiles.h"
-#include "imaging/ImageCodecs.h"
+#include "formats/ResourceDirectory.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <set>
 #include <vector>
 
 namespace vellum {
@@ -22,37 +24,63 @@ namespace vellum {
 namespace {
 
 constexpr const char* kModule = trail::kExeDumper;
-// The manifest text is collected and appended to its file in blocks. The block size comes from a
-// 128 KiB buffer that was flushed as soon as less than one longest formatted line (2,047 bytes
-// and its terminator) was left free: 131,072 - 2,047 = 129,025. Only the write pattern depends on
-// it, never the bytes of the manifest.
-constexpr std::size_t kManifestFlushSize = 129025;
 constexpr int kLanguageLevel = 3;
 
-enum ResourceType : std::uint32_t {
-    kCursor = 1,
-    kBitmap = 2,
-    kIcon = 3,
-    kStringTable = 6,
-    kCursorGroup = 12,
-    kIconGroup = 14,
-    kVersion = 16,
+// Where the walk stands at an entry of the resource directory. A directory hands a copy of its
+// own to its entries, which run through it in order: what an entry names stays in force for the
+// entries after it until one of them names anew. So a named language entry names the languages
+// after it too, a named string-table block takes the IDs of the block before it, and a named type
+// follows the naming rules of the type before it; manifests have always been written so. Nothing
+// an entry's subdirectory decides comes back up.
+struct EntryContext {
+    int level = 0; // of the entry: 1 type, 2 name or ID, 3 language; 0 at the root
+    // The type's ID. A named type keeps its name field, high bit and all, so that it matches no
+    // type number.
+    std::uint32_t type = 0;
+    std::string typeName;   // the type's name as the manifest writes it, or its ID in decimal
+    std::string outputName; // the name the resource's file is written under
+    bool stripExt = false;
+    unsigned firstStringId = 0; // of a string-table block
 };
 
-bool IsNamed(std::uint32_t field) {
-    return (field & 0x80000000u) != 0;
-}
-std::uint32_t OffsetOf(std::uint32_t field) {
-    return field & 0x7FFFFFFFu;
+std::string Indent(int level) {
+    return std::string(std::size_t(level) * 5, ' ');
 }
 
-// "NAME.EXT" -> "NAME-1031.EXT"; "NAME" -> "NAME-1031".
-std::string WithLanguageSuffix(const std::string& leaf, const std::string& suffix) {
-    std::size_t dot = leaf.rfind('.');
-    if (dot == std::string::npos || dot == 0)
-        return leaf + suffix;
-    return leaf.substr(0, dot) + suffix + leaf.substr(dot);
-}
+// The walk of the resource directory, depth- and loop-limited: no subdirectory below the
+// language level, no directory reached twice.
+//
+// Directory lines end in LF alone, Entry and File lines in CR LF. Manifests have always been
+// written so; XML readers take both, but tools that compare or patch manifests by their bytes
+// (and the golden tests) rely on exactly these endings.
+class ResourceTreeDump {
+public:
+    ResourceTreeDump(ByteView file, ByteView section, std::int64_t rvaToFile,
+                     ResourceFileWriter& writer)
+        : file_(file), tree_(section), rvaToFile_(rvaToFile), writer_(writer) {}
+
+    HRESULT Run() { return DumpDirectory(0, EntryContext(), 0); }
+
+private:
+    HRESULT DumpDirectory(std::uint32_t offset, EntryContext context, std::uint32_t nameField);
+    std::string DirectoryLine(const ResourceDirectoryTable& table, EntryContext& context,
+                              std::uint32_t nameField) const;
+    HRESULT DumpEntry(ResourceDirectoryEntry entry, EntryContext& context);
+    void NameById(std::uint32_t id, EntryContext& context) const;
+    HRESULT DumpLeaf(std::uint32_t dataEntry, const EntryContext& context, unsigned language);
+    std::string ReadName(std::uint32_t offset) const;
+    void NoteFailure(std::uint32_t type, const std::string& name);
+
+    ByteView file_;
+    ResourceDirectory tree_;
+    std::int64_t rvaToFile_ = 0; // file offset = RVA + rvaToFile_
+    ResourceFileWriter& writer_;
+    std::set<std::uint32_t> visited_;
+    // The resource whose dump failed first; every level's error record names it.
+    bool failed_ = false;
+    std::uint32_t failedType_ = 0;
+    std::string failedName_;
+};
 
 } // namespace
 
@@ -63,42 +91,30 @@ HRESULT ExeDumper::DumpExe(ByteView image, const std::string& folder,
                            const std::string& manifestName) {
     file_ = image;
     folder_ = WithTrailingSeparator(folder);
-    manifestPath_ = folder_ + manifestName;
-    manifestStarted_ = false;
-    manifestFlushed_ = 0;
-    manifest_.clear();
-    pendingPngs_.clear();
-    writtenFiles_.clear();
-    visited_.clear();
+    writer_ = std::make_unique<ResourceFileWriter>(folder_, manifestName, options, prompter_,
+                                                   diagnostics_);
     for (const char* reserved : {"DOSHEADER.BIN", "NTHEADER.BIN", "DOSHEADER.HDR", "NTHEADER.HDR",
                                  "STRINGS.XML", "OVERLAY.BIN", "VELLUM.MODIFIED"})
-        writtenFiles_.insert(reserved);
-    writtenFiles_.insert(ToUpperAscii(manifestName));
-    strings_ = std::make_unique<StringTableWriter>(folder_);
+        writer_->Reserve(reserved);
 
     HRESULT hr = WriteHeaderFiles();
     if (FAILED(hr))
         return hr;
     hr = DumpResourceSection();
-    HRESULT converted = FinishPngConversions();
+    HRESULT converted = writer_->FinishPngConversions();
     if (FAILED(hr))
         return hr;
     if (FAILED(converted))
         return converted;
-    if (options.writeStrings && strings_->Opened()) {
-        hr = strings_->Save();
-        if (FAILED(hr)) {
-            ReportError(kModule, __LINE__, hr, "Failed writing STRINGS.XML with error 0x%.8x\n",
-                        unsigned(hr));
-            return hr;
-        }
-    }
+    hr = writer_->SaveStrings();
+    if (FAILED(hr))
+        return hr;
     bool text = textOut_ && !IsNullDevice(textOut_);
     if (text && options.dumpSymbols && image_.NumberOfSymbols() && image_.PointerToSymbolTable())
         DumpSymbolTable(image_, textOut_);
     if (text && options.dumpSections)
         DumpSectionHex(image_, textOut_);
-    return FlushManifest();
+    return writer_->FlushManifest();
 }
 
 // ---- header and section files ------------------------------------------------------------
@@ -155,7 +171,7 @@ HRESULT ExeDumper::WriteNtFiles() {
         if (section.NameIs(".rsrc"))
             continue;
         std::string name = SectionFileName(section);
-        writtenFiles_.insert(ToUpperAscii(name));
+        writer_->Reserve(name);
         ByteView raw = file_.From(section.pointerToRawData);
         raw = raw.Sub(0, std::min<std::uint64_t>(section.sizeOfRawData, raw.Size()));
         hr = WriteProjectFile(name, raw.Data(), raw.Size());
@@ -184,42 +200,6 @@ HRESULT ExeDumper::WriteOverlay() {
     return WriteProjectFile("OVERLAY.BIN", overlay.data(), overlay.size());
 }
 
-// ---- the manifest -------------------------------------------------------------------------
-//
-// Directory lines end in LF alone, Entry and File lines in CR LF. Manifests have always been
-// written so; XML readers take both, but tools that compare or patch manifests by their bytes
-// (and the golden tests) rely on exactly these endings.
-
-void ExeDumper::Manifest(const std::string& text) {
-    if (!options.writeManifest)
-        return;
-    manifest_ += text;
-    if (manifest_.size() >= kManifestFlushSize)
-        FlushManifest();
-}
-
-HRESULT ExeDumper::FlushManifest() {
-    if (!options.writeManifest || (manifest_.empty() && manifestStarted_))
-        return S_OK;
-    if (manifest_.empty())
-        return S_OK;
-    OutputFile out;
-    HRESULT hr = manifestStarted_ ? out.OpenAppend(manifestPath_) : out.Create(manifestPath_);
-    if (SUCCEEDED(hr))
-        hr = out.Write(manifest_);
-    HRESULT closed = out.Close();
-    if (SUCCEEDED(hr))
-        hr = closed;
-    if (FAILED(hr)) {
-        ReportError(kModule, __LINE__, hr, "Failed writing to file %s\n", manifestPath_.c_str());
-        return hr;
-    }
-    manifestStarted_ = true;
-    manifestFlushed_ += manifest_.size();
-    manifest_.clear();
-    return S_OK;
-}
-
 // ---- the resource directory tree ---------------------------------------------------------
 
 HRESULT ExeDumper::DumpResourceSection() {
@@ -231,9 +211,10 @@ HRESULT ExeDumper::DumpResourceSection() {
         return E_FAIL;
     }
     ByteView raw = file_.From(section->pointerToRawData);
-    rsrc_ = raw.Sub(0, std::min<std::uint64_t>(section->sizeOfRawData, raw.Size()));
-    rvaToFile_ = std::int64_t(section->pointerToRawData) - std::int64_t(section->virtualAddress);
-    HRESULT hr = DumpDirectory(0, 0, 0);
+    ByteView rsrc = raw.Sub(0, std::min<std::uint64_t>(section->sizeOfRawData, raw.Size()));
+    std::int64_t rvaToFile =
+        std::int64_t(section->pointerToRawData) - std::int64_t(section->virtualAddress);
+    HRESULT hr = ResourceTreeDump(file_, rsrc, rvaToFile, *writer_).Run();
     if (FAILED(hr))
         ReportError(kModule, __LINE__, hr, "Failed while dumping resource (.rsrc) section\n");
     return hr;
@@ -249,22 +230,32 @@ bool ExeDumper::HasResourceDirectory() const {
 // resource section. Resources that live in a section of another name are not taken apart
 // (that file still fails above), since an empty tree would drop them.
 HRESULT ExeDumper::DumpEmptyTree() {
-    Manifest("<Directory Type='0' Named_Entries='2' ID_Entries='0'>\n");
-    Manifest(kHeaderEntries);
-    Manifest("</Directory>\n");
+    writer_->Manifest("<Directory Type='0' Named_Entries='2' ID_Entries='0'>\n");
+    writer_->Manifest(kHeaderEntries);
+    writer_->Manifest("</Directory>\n");
     return S_OK;
 }
 
-std::string ExeDumper::ReadName(std::uint32_t offset) const {
-    std::uint16_t units = rsrc_.U16(offset);
-    ByteView chars = rsrc_.Sub(std::uint64_t(offset) + 2, std::uint64_t(units) * 2);
-    return Utf16ToUtf8(Utf16FromLittleEndian(chars.Data(), chars.Size() / 2));
+namespace {
+
+// A name string that runs past the end of the section reads as empty.
+std::string ResourceTreeDump::ReadName(std::uint32_t offset) const {
+    return Utf16ToUtf8(tree_.Name(offset).value_or(std::u16string()));
 }
 
-HRESULT ExeDumper::DumpDirectory(std::uint32_t offset, int level, std::uint32_t nameOrId) {
-    if (level == 1)
-        currentType_ = nameOrId; // named types keep the name bit, so they match no type number
-    if (!rsrc_.Has(offset, 16) || (IsNamed(nameOrId) && !rsrc_.Has(OffsetOf(nameOrId), 2))) {
+void ResourceTreeDump::NoteFailure(std::uint32_t type, const std::string& name) {
+    if (failed_)
+        return;
+    failed_ = true;
+    failedType_ = type;
+    failedName_ = name;
+}
+
+// `context` is that of the directory's entry; `nameField` that entry's name field (0 for the
+// root).
+HRESULT ResourceTreeDump::DumpDirectory(std::uint32_t offset, EntryContext context,
+                                        std::uint32_t nameField) {
+    if (!tree_.HasDirectory(offset)) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "The resource directory at offset 0x%x lies outside the resource section\n",
                     offset);
@@ -275,359 +266,146 @@ HRESULT ExeDumper::DumpDirectory(std::uint32_t offset, int level, std::uint32_t 
                     "The resource directory at offset 0x%x is reached a second time\n", offset);
         return E_FAIL;
     }
-    unsigned named = rsrc_.U16(offset + 12);
-    unsigned ids = rsrc_.U16(offset + 14);
-    if (!rsrc_.Has(std::uint64_t(offset) + 16, std::uint64_t(named + ids) * 8)) {
+    std::optional<ResourceDirectoryTable> table = tree_.Directory(offset);
+    if (!table) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "The entries of the resource directory at offset 0x%x run past the end of the "
                     "section\n",
                     offset);
         return E_FAIL;
     }
-    std::string indent = Indent(level);
-    if (IsNamed(nameOrId)) {
-        std::string name = ProcessEntryName(ReadName(OffsetOf(nameOrId)), currentType_).name;
-        std::string escaped = EscapeManifestText(name);
-        if (level == 1)
-            currentTypeName_ = escaped;
-        Manifest(indent +
-                 Format("<Directory Type='0' Name='%s' Named_Entries='%u' ID_Entries='%u'>\n",
-                        escaped.c_str(), named, ids));
-    } else if (level == 0) {
-        Manifest(
-            Format("<Directory Type='0' Named_Entries='%u' ID_Entries='%u'>\n", named + 2, ids));
-        Manifest(kHeaderEntries);
-    } else {
-        if (level == 1)
-            currentTypeName_ = std::to_string(nameOrId);
-        Manifest(indent + Format("<Directory Type='%u' Named_Entries='%u' ID_Entries='%u'>\n",
-                                 nameOrId, named, ids));
-    }
-    HRESULT hr = DumpEntries(offset, level, named, ids);
-    Manifest(indent + "</Directory>\n");
+    writer_.Manifest(DirectoryLine(*table, context, nameField));
+    HRESULT hr = S_OK;
+    EntryContext entries = context;
+    ++entries.level;
+    for (unsigned i = 0; i < table->Count() && SUCCEEDED(hr); ++i)
+        hr = DumpEntry(table->Entry(i), entries);
+    writer_.Manifest(Indent(context.level) + "</Directory>\n");
     if (FAILED(hr))
         ReportError(kModule, __LINE__, hr,
                     "Failed in DumpResourceDirectory for resource type %d with error 0x%.8x\n",
-                    int(currentType_), unsigned(hr));
+                    int(failedType_), unsigned(hr));
     return hr;
 }
 
-HRESULT ExeDumper::DumpEntries(std::uint32_t offset, int level, unsigned named, unsigned ids) {
-    for (unsigned i = 0; i < named + ids; ++i) {
-        HRESULT hr = DumpEntry(offset + 16 + 8 * i, level + 1);
-        if (FAILED(hr))
-            return hr;
+// The Directory line; a type directory also gives its entries the type's name. The root's line
+// counts the two header entries that follow it.
+std::string ResourceTreeDump::DirectoryLine(const ResourceDirectoryTable& table,
+                                            EntryContext& context, std::uint32_t nameField) const {
+    unsigned named = table.namedEntries, ids = table.idEntries;
+    std::string indent = Indent(context.level);
+    if (nameField & kResourceHighBit) {
+        std::string name =
+            ProcessEntryName(ReadName(nameField & kResourceOffsetMask), context.type).name;
+        std::string escaped = EscapeManifestText(name);
+        if (context.level == 1)
+            context.typeName = escaped;
+        return indent +
+               Format("<Directory Type='0' Name='%s' Named_Entries='%u' ID_Entries='%u'>\n",
+                      escaped.c_str(), named, ids);
     }
-    return S_OK;
+    if (context.level == 0)
+        return Format("<Directory Type='0' Named_Entries='%u' ID_Entries='%u'>\n", named + 2, ids) +
+               kHeaderEntries;
+    if (context.level == 1)
+        context.typeName = std::to_string(nameField);
+    return indent + Format("<Directory Type='%u' Named_Entries='%u' ID_Entries='%u'>\n", nameField,
+                           named, ids);
 }
 
-void ExeDumper::NameEntry(std::uint32_t nameField, int level) {
-    if (IsNamed(nameField)) {
-        EntryName entry = ProcessEntryName(ReadName(OffsetOf(nameField)), currentType_);
-        outputName_ = entry.fileName;
-        stripExt_ = entry.stripExt;
+// An ID entry names the files below it only at the name level: the string-table block's first
+// string ID, or the output name made from the type and the ID.
+void ResourceTreeDump::NameById(std::uint32_t id, EntryContext& context) const {
+    if (context.level != 2)
+        return;
+    if (context.type == rt::kStringTable) {
+        context.firstStringId = (id - 1) * 16;
         return;
     }
-    if (currentType_ == kStringTable && level == 2)
-        firstStringId_ = (nameField - 1) * 16;
-    if (level == 2 && currentType_ != kStringTable) {
-        outputName_ = OutputNameForId(currentType_, currentTypeName_, nameField);
-        stripExt_ = false;
-    }
+    context.outputName = OutputNameForId(context.type, context.typeName, id);
+    context.stripExt = false;
 }
 
-HRESULT ExeDumper::DumpEntry(std::uint32_t offset, int level) {
-    std::uint32_t nameField = rsrc_.U32(offset);
-    std::uint32_t dataField = rsrc_.U32(offset + 4);
-    bool isDirectory = IsNamed(dataField);
-    std::string indent = Indent(level);
-    if (IsNamed(nameField) && !rsrc_.Has(OffsetOf(nameField), 2)) {
-        ReportError(kModule, __LINE__, E_FAIL,
-                    "The resource name at offset 0x%x lies outside the resource section\n",
-                    OffsetOf(nameField));
-        return E_FAIL;
-    }
-    NameEntry(nameField, level);
-    if (IsNamed(nameField)) {
-        EntryName entry = ProcessEntryName(ReadName(OffsetOf(nameField)), currentType_);
-        Manifest(indent + Format("<Entry Name='%s' Directory='%d' StripExt='%d' >\r\n",
-                                 EscapeManifestText(entry.name).c_str(), isDirectory ? 1 : 0,
-                                 entry.stripExt ? 1 : 0));
-    } else {
-        Manifest(indent +
-                 Format("<Entry ID='%u' Directory='%d'>\r\n", nameField, isDirectory ? 1 : 0));
-    }
-    HRESULT hr = S_OK;
-    if (isDirectory) {
-        if (level >= kLanguageLevel) {
+// `context` arrives as the entries before this one left it; the entry names itself in it and
+// passes a copy to its subdirectory.
+HRESULT ResourceTreeDump::DumpEntry(ResourceDirectoryEntry entry, EntryContext& context) {
+    std::string indent = Indent(context.level);
+    bool isDirectory = entry.IsDirectory();
+    if (entry.Named()) {
+        if (!tree_.HasName(entry.NameOffset())) {
             ReportError(kModule, __LINE__, E_FAIL,
-                        "The resource directory nests deeper than type, name and language\n");
-            hr = E_FAIL;
-        } else {
-            hr = DumpDirectory(OffsetOf(dataField), level, nameField);
+                        "The resource name at offset 0x%x lies outside the resource section\n",
+                        entry.NameOffset());
+            NoteFailure(context.type, context.outputName);
+            return E_FAIL;
         }
-    } else if (level == kLanguageLevel) {
-        hr = DumpLeaf(dataField, level, IsNamed(nameField) ? 0 : nameField);
+        EntryName name = ProcessEntryName(ReadName(entry.NameOffset()), context.type);
+        context.outputName = name.fileName;
+        context.stripExt = name.stripExt;
+        writer_.Manifest(indent + Format("<Entry Name='%s' Directory='%d' StripExt='%d' >\r\n",
+                                         EscapeManifestText(name.name).c_str(), isDirectory ? 1 : 0,
+                                         name.stripExt ? 1 : 0));
+    } else {
+        NameById(entry.Id(), context);
+        writer_.Manifest(
+            indent + Format("<Entry ID='%u' Directory='%d'>\r\n", entry.Id(), isDirectory ? 1 : 0));
     }
-    Manifest(indent + "</Entry>\r\n");
-    if (FAILED(hr))
+    if (context.level == 1 && isDirectory)
+        context.type = entry.name;
+    HRESULT hr = S_OK;
+    if (isDirectory && context.level >= kLanguageLevel) {
+        ReportError(kModule, __LINE__, E_FAIL,
+                    "The resource directory nests deeper than type, name and language\n");
+        hr = E_FAIL;
+    } else if (isDirectory) {
+        hr = DumpDirectory(entry.Target(), context, entry.name);
+    } else if (context.level == kLanguageLevel) {
+        hr = DumpLeaf(entry.Target(), context, entry.Named() ? 0 : entry.Id());
+    }
+    writer_.Manifest(indent + "</Entry>\r\n");
+    if (FAILED(hr)) {
+        NoteFailure(context.type, context.outputName);
         ReportError(kModule, __LINE__, hr,
                     "Failed in DumpResourceEntry for entry %s with error 0x%.8x\n",
-                    outputName_.c_str(), unsigned(hr));
+                    failedName_.c_str(), unsigned(hr));
+    }
     return hr;
 }
 
-HRESULT ExeDumper::DumpLeaf(std::uint32_t dataEntry, int level, unsigned language) {
-    if (!rsrc_.Has(dataEntry, 16)) {
+HRESULT ResourceTreeDump::DumpLeaf(std::uint32_t dataEntry, const EntryContext& context,
+                                   unsigned language) {
+    std::optional<ResourceDataEntry> data = tree_.DataEntry(dataEntry);
+    if (!data) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "The resource data entry at offset 0x%x lies outside the resource section\n",
                     dataEntry);
         return E_FAIL;
     }
-    std::uint32_t rva = rsrc_.U32(dataEntry);
-    std::uint32_t size = rsrc_.U32(dataEntry + 4);
-    if (size == 0)
+    if (data->size == 0)
         return S_OK;
-    std::int64_t at = std::int64_t(rva) + rvaToFile_;
-    if (at < 0 || !file_.Has(std::uint64_t(at), size)) {
+    std::int64_t at = std::int64_t(data->rva) + rvaToFile_;
+    if (at < 0 || !file_.Has(std::uint64_t(at), data->size)) {
         ReportError(kModule, __LINE__, E_FAIL,
                     "The data of resource %s (RVA 0x%08x, %u bytes) lies outside the file\n",
-                    outputName_.c_str(), rva, size);
+                    context.outputName.c_str(), data->rva, data->size);
         return E_FAIL;
     }
-    Manifest(Indent(level));
-    std::uint32_t written = size;
-    int png = 0;
-    HRESULT hr = WriteLeafData(file_.Sub(std::uint64_t(at), size), language, written, png);
+    ResourceLeaf leaf;
+    leaf.type = context.type;
+    // A version resource's file is VERSION, whatever its entry is called.
+    leaf.outputName = context.type == rt::kVersion ? std::string_view("VERSION")
+                                                   : std::string_view(context.outputName);
+    leaf.stripExt = context.stripExt;
+    leaf.language = language;
+    leaf.firstStringId = context.firstStringId;
+    leaf.rva = data->rva;
+    leaf.data = file_.Sub(std::uint64_t(at), data->size);
+    HRESULT hr = writer_.WriteLeaf(leaf, Indent(context.level));
     if (FAILED(hr))
-        return hr;
-    std::string name = EscapeManifestText(outputPath_);
-    if (currentType_ == kBitmap) {
-        std::string line =
-            Format("<File Name='%s' Size='%u' Png='%d' StripExt='%d' Start='%08x' End='%08x'/>\r\n",
-                   name.c_str(), written, png, stripExt_ ? 1 : 0, rva, rva + size);
-        if (pngQueued_)
-            pendingPngs_.back().digitOffset =
-                manifestFlushed_ + manifest_.size() + line.find("Png='") + 5;
-        pngQueued_ = false;
-        Manifest(line);
-    } else {
-        Manifest(Format("<File Name='%s' Size='%u' Start='%08x' End='%08x' />\r\n", name.c_str(),
-                        written, rva, rva + size));
-    }
-    return S_OK;
-}
-
-HRESULT ExeDumper::WriteLeafData(ByteView data, unsigned language, std::uint32_t& written,
-                                 int& png) {
-    switch (currentType_) {
-    case kStringTable:
-        outputPath_ = "STRINGS.XML";
-        if (!options.writeStrings)
-            return S_OK;
-        return strings_->WriteBlock(data, language, firstStringId_);
-    case kCursor:
-    case kIcon:
-        return options.writeImages ? WriteIconFile(data, language, currentType_ == kCursor)
-                                   : (outputPath_ = DeriveRelativePath(language), S_OK);
-    case kBitmap:
-        return options.writeImages ? WriteBitmapFile(data, language, png)
-                                   : (outputPath_ = DeriveRelativePath(language), S_OK);
-    case kCursorGroup:
-    case kIconGroup: {
-        HRESULT hr = WriteRaw(data, language);
-        if (SUCCEEDED(hr) && options.groupFiles) {
-            std::uint32_t lastImage = 0;
-            hr = WriteGroupFile(data, language, currentType_ == kCursorGroup, lastImage);
-            if (lastImage != 0)
-                written = lastImage;
-        }
-        return hr;
-    }
-    case kVersion:
-        outputName_ = "VERSION";
-        if (!options.writeVersion) {
-            outputPath_ = DeriveRelativePath(language);
-            return S_OK;
-        }
-        return WriteRaw(data, language);
-    default:
-        if (!options.writeRaw) {
-            outputPath_ = DeriveRelativePath(language);
-            return S_OK;
-        }
-        return WriteRaw(data, language);
-    }
-}
-
-// ---- resource files ---------------------------------------------------------------------
-
-std::string ExeDumper::DeriveRelativePath(unsigned language) const {
-    OutputLocation where = LocateOutput(outputName_, options.visualStyleNaming);
-    std::string relative = where.Relative();
-    if (!writtenFiles_.count(ToUpperAscii(relative)))
-        return relative;
-    std::string suffix = Format("-%u", language);
-    for (unsigned n = 2;; ++n) {
-        OutputLocation renamed = where;
-        renamed.leaf = WithLanguageSuffix(where.leaf, suffix);
-        if (!writtenFiles_.count(ToUpperAscii(renamed.Relative())))
-            return renamed.Relative();
-        suffix = Format("-%u-%u", language, n);
-    }
-}
-
-HRESULT ExeDumper::OpenOutput(unsigned language) {
-    CloseOutput();
-    outputPath_ = DeriveRelativePath(language);
-    std::size_t slash = outputPath_.find('\\');
-    if (slash != std::string::npos) {
-        std::string subfolder = folder_ + outputPath_.substr(0, slash);
-        HRESULT hr = CreateFolders(subfolder);
-        if (FAILED(hr)) {
-            ReportError(kModule, __LINE__, hr, "Failed to Create Directory %s", subfolder.c_str());
-            return hr;
-        }
-    }
-    std::string path = folder_ + ToHostPath(outputPath_);
-    HRESULT hr = output_.Create(path);
-    if (FAILED(hr)) {
-        ReportError(kModule, __LINE__, hr, "Failed to Create File %s", path.c_str());
-        return hr;
-    }
-    writtenFiles_.insert(ToUpperAscii(outputPath_));
-    return S_OK;
-}
-
-HRESULT ExeDumper::WriteOutput(const void* data, std::size_t size) {
-    HRESULT hr = output_.Write(data, size);
-    if (FAILED(hr))
-        ReportError(kModule, __LINE__, hr, "Failed writing to file with error 0x%.8x\n",
-                    unsigned(hr));
+        NoteFailure(context.type, std::string(leaf.outputName));
     return hr;
 }
 
-HRESULT ExeDumper::CloseOutput() {
-    HRESULT hr = output_.Close();
-    if (FAILED(hr))
-        ReportError(kModule, __LINE__, hr, "Failed closing file with error 0x%.8x\n", unsigned(hr));
-    return hr;
-}
-
-HRESULT ExeDumper::WriteRaw(ByteView data, unsigned language) {
-    HRESULT hr = OpenOutput(language);
-    if (SUCCEEDED(hr))
-        hr = WriteOutput(data.Data(), data.Size());
-    HRESULT closed = CloseOutput();
-    return FAILED(hr) ? hr : closed;
-}
-
-HRESULT ExeDumper::WriteBitmapFile(ByteView data, unsigned language, int& png) {
-    png = 0;
-    DibHeader dib = DibHeader::Read(data);
-    if (dib.compression == kDibBitFields)
-        prompter_.Ask("biCompression", "Bad", MB_OK);
-    std::vector<std::uint8_t> header;
-    BitmapFileHeaderFor(data).Append(header);
-    HRESULT hr = OpenOutput(language);
-    if (SUCCEEDED(hr))
-        hr = WriteOutput(header.data(), header.size());
-    if (SUCCEEDED(hr))
-        hr = WriteOutput(data.Data(), data.Size());
-    HRESULT closed = CloseOutput();
-    if (FAILED(hr) || FAILED(closed))
-        return FAILED(hr) ? hr : closed;
-    // Only a file that ends in BMP is turned into PNG: the PNG takes the same name with "png" as
-    // its last three letters, which for any other name would be the bitmap file itself.
-    if (!options.convertPng || dib.bitCount != 32 || !EndsWithNoCase(outputPath_, "BMP"))
-        return S_OK;
-    QueuePngConversion(folder_ + ToHostPath(outputPath_));
-    return S_OK;
-}
-
-void ExeDumper::QueuePngConversion(const std::string& bmpPath) {
-    if (!pool_)
-        pool_ = std::make_unique<TaskPool>();
-    PendingPng pending;
-    pending.bmpPath = bmpPath;
-    pending.converted = pool_->Submit<bool>(
-        [this, bmpPath] { return ConvertBmpToPngExactly(bmpPath, diagnostics_); });
-    pendingPngs_.push_back(std::move(pending));
-    pngQueued_ = true;
-}
-
-// Waits for the PNG files; each one written replaces its bitmap file, and its File line's Png
-// digit becomes 1. A conversion that failed leaves the bitmap file and Png='0'.
-HRESULT ExeDumper::FinishPngConversions() {
-    HRESULT result = S_OK;
-    for (PendingPng& pending : pendingPngs_) {
-        if (!pending.converted.get() || !options.writeManifest)
-            continue;
-        std::error_code ignored;
-        std::filesystem::remove(pending.bmpPath, ignored);
-        HRESULT hr = PatchManifestByte(pending.digitOffset, '1');
-        if (FAILED(hr))
-            result = hr;
-    }
-    pendingPngs_.clear();
-    return result;
-}
-
-HRESULT ExeDumper::PatchManifestByte(std::uint64_t offset, char value) {
-    if (offset >= manifestFlushed_) {
-        manifest_[std::size_t(offset - manifestFlushed_)] = value;
-        return S_OK;
-    }
-    std::FILE* file = std::fopen(manifestPath_.c_str(), "r+b");
-    bool ok =
-        file && std::fseek(file, long(offset), SEEK_SET) == 0 && std::fputc(value, file) != EOF;
-    if (file && std::fclose(file) != 0)
-        ok = false;
-    if (!ok) {
-        ReportError(kModule, __LINE__, E_FAIL, "Failed writing to file %s\n",
-                    manifestPath_.c_str());
-        return E_FAIL;
-    }
-    return S_OK;
-}
-
-HRESULT ExeDumper::WriteIconFile(ByteView data, unsigned language, bool cursor) {
-    std::vector<std::uint8_t> file = SingleImageFileOfResource(data, cursor);
-    HRESULT hr = OpenOutput(language);
-    if (SUCCEEDED(hr))
-        hr = WriteOutput(file.data(), file.size());
-    HRESULT closed = CloseOutput();
-    return FAILED(hr) ? hr : closed;
-}
-
-HRESULT ExeDumper::WriteGroupFile(ByteView data, unsigned language, bool cursor,
-                                  std::uint32_t& lastImage) {
-    std::string rawName = outputName_;
-    std::string rawPath = outputPath_;
-    outputName_ += cursor ? ".cur" : ".ico";
-    auto memberFile = [&](unsigned id) {
-        std::string name = Format(cursor ? "Cursor%.5u.cur" : "Icon%.5u.ico", id);
-        std::optional<std::string> path = ResolveInFolder(folder_, name);
-        std::vector<std::uint8_t> bytes;
-        if (path)
-            ReadWholeFile(*path, bytes);
-        return bytes;
-    };
-    std::optional<std::vector<std::uint8_t>> file = GroupFile(data, cursor, memberFile, lastImage);
-    if (!file) {
-        ReportError(kModule, __LINE__, E_FAIL,
-                    "The group %s claims more image bytes than any group file can hold\n",
-                    rawName.c_str());
-        outputName_ = rawName;
-        return E_FAIL;
-    }
-    HRESULT hr = OpenOutput(language);
-    if (SUCCEEDED(hr))
-        hr = WriteOutput(file->data(), file->size());
-    HRESULT closed = CloseOutput();
-    outputName_ = rawName;
-    outputPath_ = rawPath;
-    return FAILED(hr) ? hr : closed;
-}
+} // namespace
 
 } // namespace vellum
