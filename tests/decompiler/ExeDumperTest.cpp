@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 #include "support/PeBuilder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -240,6 +241,46 @@ TEST(ExeDumper, HostileDirectoriesFailWithAClearMessage) {
     Dump many(BuildPe({{".rsrc", counts}}));
     EXPECT_EQ(many.result, E_FAIL);
     EXPECT_NE(many.trail.find("Failed while dumping resource (.rsrc) section"), std::string::npos);
+}
+
+// Directories in an unusual order or with names where IDs belong. What an entry names stays in
+// force for the later entries of its directory, as manifests have always recorded it.
+TEST(ExeDumper, NamesCarryOverToLaterEntriesOfTheSameDirectory) {
+    Bytes block = {1, 0, 'a', 0}; // string 0 is "a", the other 15 are empty
+    block.resize(4 + 15 * 2, 0);
+    Bytes section = BuildResourceSection({{2, 1, 1033, Dib(1, 1, 24, 4)},
+                                          {u"ZZ", 1, 1033, BytesOf("z")},
+                                          {6, 2, 1033, block},
+                                          {6, u"LATER", 1033, block},
+                                          {10, 1, 1031, BytesOf("de")},
+                                          {10, 1, 1033, BytesOf("en")}},
+                                         0x1000);
+    auto find = [&](const Bytes& pattern) {
+        auto at = std::search(section.begin(), section.end(), pattern.begin(), pattern.end());
+        EXPECT_NE(at, section.end());
+        return std::size_t(at - section.begin());
+    };
+    // Language 1031 gets the name string "ZZ" of the named type instead of its ID.
+    std::size_t language = find({0x07, 0x04, 0, 0});
+    Put32(section, language, 0x80000000u | std::uint32_t(find({2, 0, 'Z', 0, 'Z', 0})));
+    Dump dump(BuildPe({{".rsrc", section}}));
+    ASSERT_EQ(dump.result, S_OK) << dump.trail;
+    std::string m = dump.Manifest();
+
+    // The named type follows the bitmap type's naming rules in its Entry line.
+    EXPECT_NE(m.find("<Entry Name='ZZ.BMP' Directory='1' StripExt='1' >"), std::string::npos) << m;
+    EXPECT_NE(m.find("<Directory Type='0' Name='ZZ' "), std::string::npos) << m;
+    EXPECT_TRUE(dump.Has("ZZ00001"));
+    // The named language names the language after it as well.
+    EXPECT_EQ(ReadFileText(dump.dir / "ZZ"), "de");
+    EXPECT_EQ(ReadFileText(dump.dir / "ZZ-1033"), "en");
+    EXPECT_FALSE(dump.Has("1000001"));
+    // The named string block takes the IDs of block 2 before it.
+    std::string strings = ReadFileText(dump.dir / "STRINGS.XML");
+    std::size_t first = strings.find("ID=\"16\"");
+    ASSERT_NE(first, std::string::npos) << strings;
+    EXPECT_NE(strings.find("ID=\"16\"", first + 1), std::string::npos) << strings;
+    EXPECT_EQ(strings.find("ID=\"0\""), std::string::npos) << strings;
 }
 
 TEST(ExeDumper, SectionFilesAndOverlay) {
