@@ -379,15 +379,11 @@ HRESULT NeDumper::DumpResources(const std::string& folder, std::string& text) {
 HRESULT NeDumper::SaveSortedManifest(const std::string& text, const std::string& manifestPath) {
     XmlDocument doc;
     HRESULT hr = doc.LoadBuffer(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    XmlNode* root = SUCCEEDED(hr) ? doc.Query("\\DIRECTORY") : nullptr;
+    XmlNode* root = SUCCEEDED(hr) ? doc.Find("\\DIRECTORY") : nullptr;
     if (root) {
         std::vector<std::pair<std::int32_t, XmlNode*>> entries;
-        for (XmlNode* node = root->firstChild; node; node = node->next) {
-            std::int32_t id = 0;
-            doc.SetCursor(node);
-            doc.GetAttrInt(nullptr, "ID", &id);
-            entries.emplace_back(id, node);
-        }
+        for (XmlNode* node = root->firstChild; node; node = node->next)
+            entries.emplace_back(xml::AttributeInt(node, "ID").value_or(0), node);
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         XmlNode* previous = nullptr;

@@ -51,7 +51,7 @@ public:
 
     // Builds "<folder>temp.icl" from the blank library and the manifest's entries; the path of
     // the result goes to *rebuilt. Does not need Open. Nothing is written on failure.
-    HRESULT Rebuild(XmlDocument& manifest, const std::string& folder,
+    HRESULT Rebuild(const XmlDocument& manifest, const std::string& folder,
                     const std::string& blankIclPath, std::string* rebuilt);
 
 private:

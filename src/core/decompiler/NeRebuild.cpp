@@ -64,21 +64,12 @@ HRESULT LoadTemplate(const std::string& path, Template& blank) {
     return S_OK;
 }
 
-XmlNode* FirstChildNamed(XmlNode* parent, std::string_view name) {
-    for (XmlNode* node = parent ? parent->firstChild : nullptr; node; node = node->next)
-        if (EqualsNoCase(node->Name(), name))
-            return node;
-    return nullptr;
-}
-
 // The ID of an entry when it is a usable NE ID (1 to 0x7FFF), else 0.
-std::uint16_t EntryId(XmlDocument& manifest, XmlNode* entry) {
-    std::int32_t id = 0;
-    manifest.SetCursor(entry);
-    if (!entry->FindAttribute("ID") || FAILED(manifest.GetAttrInt(nullptr, "ID", &id)) || id <= 0 ||
-        id > kIdMask)
+std::uint16_t EntryId(const XmlNode* entry) {
+    std::optional<std::int32_t> id = xml::AttributeInt(entry, "ID");
+    if (!id || *id <= 0 || *id > kIdMask)
         return 0;
-    return std::uint16_t(id);
+    return std::uint16_t(*id);
 }
 
 // The bytes a resource file contributes: single-image icon and cursor files lose their 22-byte
@@ -117,26 +108,23 @@ HRESULT LoadResourceFile(const std::string& folder, const std::string& name,
 }
 
 // The file of an entry's first language entry, or nullptr.
-XmlNode* FirstFileOf(XmlNode* entry) {
-    for (XmlNode* language = FirstChildNamed(FirstChildNamed(entry, "Directory"), "Entry");
-         language; language = language->next)
-        if (XmlNode* file = FirstChildNamed(language, "File"))
+const XmlNode* FirstFileOf(const XmlNode* entry) {
+    for (const XmlNode* language = xml::Child(xml::Child(entry, "Directory"), "Entry"); language;
+         language = language->next)
+        if (const XmlNode* file = xml::Child(language, "File"))
             return file;
     return nullptr;
 }
 
-HRESULT LoadTypeResources(XmlDocument& manifest, XmlNode* typeEntry, const std::string& folder,
-                          LibraryType& type) {
-    XmlNode* directory = FirstChildNamed(typeEntry, "Directory");
-    for (XmlNode* entry = directory ? directory->firstChild : nullptr; entry; entry = entry->next) {
+HRESULT LoadTypeResources(const XmlNode* typeEntry, const std::string& folder, LibraryType& type) {
+    const XmlNode* directory = xml::Child(typeEntry, "Directory");
+    for (const XmlNode* entry = directory ? directory->firstChild : nullptr; entry;
+         entry = entry->next) {
         if (!EqualsNoCase(entry->Name(), "Entry"))
             continue;
-        std::uint16_t id = EntryId(manifest, entry);
-        XmlNode* file = FirstFileOf(entry);
-        std::string name;
-        if (file)
-            manifest.SetCursor(file);
-        if (!id || !file || FAILED(manifest.GetAttrText(nullptr, "Name", &name))) {
+        std::uint16_t id = EntryId(entry);
+        std::optional<std::string> name = xml::AttributeText(FirstFileOf(entry), "Name");
+        if (!id || !name) {
             ReportError(kModule, __LINE__, E_FAIL,
                         "A resource of type %u has no numeric ID from 1 to 32767 or no file; it "
                         "is left out\n",
@@ -144,7 +132,7 @@ HRESULT LoadTypeResources(XmlDocument& manifest, XmlNode* typeEntry, const std::
             continue;
         }
         LibraryResource resource{id, {}, 0};
-        HRESULT hr = LoadResourceFile(folder, name, resource.data);
+        HRESULT hr = LoadResourceFile(folder, *name, resource.data);
         if (FAILED(hr))
             return hr;
         type.resources.push_back(std::move(resource));
@@ -152,19 +140,19 @@ HRESULT LoadTypeResources(XmlDocument& manifest, XmlNode* typeEntry, const std::
     return S_OK;
 }
 
-HRESULT LoadManifestResources(XmlDocument& manifest, const std::string& folder,
+HRESULT LoadManifestResources(const XmlDocument& manifest, const std::string& folder,
                               std::vector<LibraryType>& types) {
-    XmlNode* root = manifest.Query("\\Directory");
-    for (XmlNode* entry = root ? root->firstChild : nullptr; entry; entry = entry->next) {
+    const XmlNode* root = manifest.Find("\\Directory");
+    for (const XmlNode* entry = root ? root->firstChild : nullptr; entry; entry = entry->next) {
         if (!EqualsNoCase(entry->Name(), "Entry") || entry->FindAttribute("Ignore"))
             continue;
-        LibraryType type{EntryId(manifest, entry), {}};
+        LibraryType type{EntryId(entry), {}};
         if (!type.type) {
             ReportError(kModule, __LINE__, E_FAIL,
                         "A resource type without a numeric ID from 1 to 32767 is left out\n");
             continue;
         }
-        HRESULT hr = LoadTypeResources(manifest, entry, folder, type);
+        HRESULT hr = LoadTypeResources(entry, folder, type);
         if (FAILED(hr))
             return hr;
         if (!type.resources.empty())
@@ -270,7 +258,7 @@ unsigned NeAlignmentShift(std::uint64_t end) {
 // template's name and entry tables, then the resources, each at a multiple of the alignment
 // unit. Two bytes end the file, because a reader measures the last resource up to two bytes
 // before the end of the file.
-HRESULT NeDumper::Rebuild(XmlDocument& manifest, const std::string& folder,
+HRESULT NeDumper::Rebuild(const XmlDocument& manifest, const std::string& folder,
                           const std::string& blankIclPath, std::string* rebuilt) {
     if (!rebuilt)
         return E_POINTER;

@@ -13,12 +13,8 @@ namespace {
 constexpr char kEmptyDocument[] =
     "<?xml version='1.0' encoding='ISO-8859-1'?>\r\n<ROOT>\r\n</ROOT>\r\n";
 
-std::int32_t IdOf(XmlDocument& document, XmlNode* entry) {
-    std::int32_t id = 0;
-    XmlNode* saved = document.SetCursor(entry);
-    document.GetAttrInt(nullptr, "ID", &id);
-    document.SetCursor(saved);
-    return id;
+std::int32_t IdOf(const XmlNode* entry) {
+    return xml::AttributeInt(entry, "ID").value_or(0);
 }
 
 } // namespace
@@ -46,7 +42,7 @@ StringTableWriter::Table& StringTableWriter::TableFor(unsigned language) {
     auto found = tables_.find(language);
     if (found != tables_.end())
         return found->second;
-    XmlNode* root = document_->Query("/ROOT");
+    XmlNode* root = document_->Find("/ROOT");
     XmlNode* table = document_->InsertElement(root, nullptr, "TABLE");
     document_->SetAttribute("LANG", std::to_string(language));
     return tables_[language] = Table{table, nullptr};
@@ -56,7 +52,7 @@ StringTableWriter::Table& StringTableWriter::TableFor(unsigned language) {
 // own. Blocks arrive mostly in order, so the search runs from the end.
 void StringTableWriter::InsertEntry(Table& table, std::int32_t id) {
     XmlNode* after = table.last;
-    while (after && IdOf(*document_, after) >= id)
+    while (after && IdOf(after) >= id)
         after = after->prev;
     XmlNode* entry = document_->InsertElementAfter(table.node, after, "E");
     if (after == table.last)
