@@ -9,6 +9,7 @@
 #include "common/XmlDocument.h"
 #include "compiler/StringTables.h"
 #include "formats/IconDirectory.h"
+#include "formats/ResourceDirectory.h"
 #include "formats/ResourceFiles.h"
 #include "imaging/BmpToPng.h"
 #include "imaging/ImageCodecs.h"
@@ -19,7 +20,6 @@ namespace vellum {
 
 namespace {
 
-constexpr std::uint32_t kSubdirectory = 0x80000000u;
 constexpr std::uint32_t kStringTableType = 6;
 
 std::string Attr(const XmlNode* node, const char* name) {
@@ -254,8 +254,11 @@ std::uint32_t ResourceSectionBuilder::Layout(Node& node, std::uint32_t offset) {
         return node.size = std::uint32_t(node.strings.size());
     }
     if (!node.directory)
-        return node.size = 16 + std::uint32_t(node.head.size() + node.data.Size());
-    std::uint32_t child = offset + 16 + 8 * std::uint32_t(node.children.size()) + node.nameArea;
+        return node.size =
+                   kResourceDataEntrySize + std::uint32_t(node.head.size() + node.data.Size());
+    std::uint32_t child = offset + kResourceDirectorySize +
+                          kResourceDirectoryEntrySize * std::uint32_t(node.children.size()) +
+                          node.nameArea;
     for (Node& c : node.children)
         child += Layout(c, child);
     return node.size = child - offset;
@@ -268,7 +271,7 @@ void ResourceSectionBuilder::Emit(const Node& node, std::vector<std::uint8_t>& o
     }
     std::uint32_t offset = std::uint32_t(out.size() - base_);
     if (!node.directory) {
-        AppendU32(out, sectionRva_ + offset + 16);
+        AppendU32(out, sectionRva_ + offset + kResourceDataEntrySize);
         AppendU32(out, std::uint32_t(node.head.size() + node.data.Size()));
         AppendU32(out, 0);
         AppendU32(out, 0);
@@ -281,12 +284,14 @@ void ResourceSectionBuilder::Emit(const Node& node, std::vector<std::uint8_t>& o
     AppendU32(out, 0);
     AppendU16(out, node.namedCount);
     AppendU16(out, node.idCount);
-    std::uint32_t names = offset + 16 + 8 * std::uint32_t(node.children.size());
+    std::uint32_t names = offset + kResourceDirectorySize +
+                          kResourceDirectoryEntrySize * std::uint32_t(node.children.size());
     std::uint32_t child = names + node.nameArea;
     std::vector<std::uint8_t> nameArea;
     for (const Node& c : node.children) {
-        AppendU32(out, c.named ? kSubdirectory | (names + std::uint32_t(nameArea.size())) : c.id);
-        AppendU32(out, c.directory ? kSubdirectory | child : child);
+        AppendU32(out,
+                  c.named ? kResourceHighBit | (names + std::uint32_t(nameArea.size())) : c.id);
+        AppendU32(out, c.directory ? kResourceHighBit | child : child);
         if (c.named) {
             AppendU16(nameArea, std::uint32_t(c.name.size()));
             for (char16_t ch : c.name)
