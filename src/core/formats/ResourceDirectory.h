@@ -47,7 +47,7 @@ struct ResourceDirectoryEntry {
     std::uint32_t offset = 0;
 
     bool Named() const { return (name & kResourceHighBit) != 0; }
-    std::uint32_t Id() const { return name; }
+    std::uint32_t Id() const { return name; } // of an entry that is not Named()
     std::uint32_t NameOffset() const { return name & kResourceOffsetMask; }
     bool IsDirectory() const { return (offset & kResourceHighBit) != 0; }
     // The subdirectory's or the data entry's offset.
