@@ -5,6 +5,7 @@
 #include "common/FileIo.h"
 #include "common/Prompter.h"
 #include "common/XmlDocument.h"
+#include "compiler/NeWriter.h"
 #include "decompiler/NeDumper.h"
 
 #include <cstdint>
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         vellum::XmlDocument manifest;
         std::string rebuilt;
         if (SUCCEEDED(manifest.Load(folder + "ne.xml")))
-            dumper.Rebuild(manifest, folder, input, &rebuilt);
+            vellum::NeWriter().Write(manifest, folder, input, &rebuilt);
     }
     vellum::ClearErrorTrail();
     std::filesystem::remove_all(folder);

@@ -2,6 +2,7 @@
 
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
+#include "compiler/NeWriter.h"
 #include "support/PeBuilder.h"
 
 #include <cstdio>
@@ -385,7 +386,7 @@ Bytes DumpAndRebuild(Library& lib) {
     XmlDocument manifest;
     EXPECT_EQ(manifest.Load(lib.dir / "ne.xml"), S_OK);
     std::string rebuilt;
-    EXPECT_EQ(lib.dumper.Rebuild(manifest, lib.dir.Path(), BlankIcl(), &rebuilt), S_OK);
+    EXPECT_EQ(NeWriter().Write(manifest, lib.dir.Path(), BlankIcl(), &rebuilt), S_OK);
     EXPECT_EQ(rebuilt, lib.dir / "temp.icl");
     return ReadFileBytes(lib.dir / "temp.icl");
 }
@@ -426,10 +427,8 @@ HRESULT RebuildFrom(const std::string& manifestText, const ScratchDir& dir) {
     EXPECT_EQ(manifest.LoadBuffer(reinterpret_cast<const std::uint8_t*>(manifestText.data()),
                                   manifestText.size()),
               S_OK);
-    ScriptedPrompter prompter;
-    NeDumper dumper(prompter);
     std::string rebuilt;
-    return dumper.Rebuild(manifest, dir.Path(), BlankIcl(), &rebuilt);
+    return NeWriter().Write(manifest, dir.Path(), BlankIcl(), &rebuilt);
 }
 
 std::string OneResource(const std::string& type, const std::string& id, const std::string& file) {

@@ -7,6 +7,7 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
+#include "compiler/NeWriter.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
 #include "operations/Operations.h"
@@ -75,7 +76,8 @@ HRESULT InsertIntoLibrary(const CommandLine& info, Prompter& prompter,
             GroupEditor(project).AddIconOrCursorFile(info.sourcePath, info.resourceName, 0, &added);
     std::string rebuilt;
     if (SUCCEEDED(hr))
-        hr = dumper.Rebuild(project.Manifest(), work, JoinPath(dataFolder, "blank.icl"), &rebuilt);
+        hr =
+            NeWriter().Write(project.Manifest(), work, JoinPath(dataFolder, "blank.icl"), &rebuilt);
     if (SUCCEEDED(hr))
         hr = ReplaceTarget(rebuilt, info.fileName);
     return hr;

@@ -2,7 +2,8 @@
 //
 // Users read these names in the error box and in vellum.log, and reports quote them, so they
 // stay the names they have always been even where the code they label has been renamed: the
-// project model, the group editor and the operations still report as "VelDoc".
+// project model, the group editor and the operations still report as "VelDoc", and the icon
+// library writer as "DumpNe".
 #pragma once
 
 namespace vellum::trail {
@@ -12,6 +13,7 @@ inline constexpr const char* kOperations = "VelDoc";
 inline constexpr const char* kDocumentWindow = "VelDoc";
 inline constexpr const char* kExeDumper = "EXEDUMP";
 inline constexpr const char* kNeDumper = "DumpNe";
+inline constexpr const char* kNeWriter = "DumpNe";
 inline constexpr const char* kCompiler = "compile";
 inline constexpr const char* kColorizer = "ColorizeWnd";
 inline constexpr const char* kIconset = "IconSet";

@@ -16,11 +16,6 @@
 
 namespace vellum {
 
-// The alignment shift a rebuilt library starts from when its last resource ends at `end`:
-// s = floor(floor(ln end) / ln 2), plus 1 when `end` is not a multiple of 2^s, less 15. A value
-// below 0 has no meaning in the format and becomes 0 (one-byte units).
-unsigned NeAlignmentShift(std::uint64_t end);
-
 class NeDumper {
 public:
     explicit NeDumper(Prompter& prompter);
@@ -48,11 +43,6 @@ public:
     // S_FALSE when the library holds no resource of that type; otherwise the first failure, if
     // any, after trying them all.
     HRESULT ExtractType(unsigned type, const std::string& destinationPattern);
-
-    // Builds "<folder>temp.icl" from the blank library and the manifest's entries; the path of
-    // the result goes to *rebuilt. Does not need Open. Nothing is written on failure.
-    HRESULT Rebuild(const XmlDocument& manifest, const std::string& folder,
-                    const std::string& blankIclPath, std::string* rebuilt);
 
 private:
     struct NeResource {

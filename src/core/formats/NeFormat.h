@@ -1,5 +1,5 @@
 // The layout of 16-bit NE executables, as far as icon libraries use it, shared by the reader
-// (NeDumper.cpp) and the writer (NeRebuild.cpp) of icon libraries.
+// (decompiler/NeDumper.cpp) and the writer (compiler/NeWriter.cpp) of icon libraries.
 #pragma once
 
 #include "common/ByteView.h"

@@ -1,10 +1,11 @@
-// Writing 16-bit icon libraries: NeDumper::Rebuild, from a manifest and the blank library.
+// Writing 16-bit icon libraries from a manifest and the blank library.
+#include "compiler/NeWriter.h"
+
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
-#include "decompiler/NeDumper.h"
 #include "formats/IconDirectory.h"
 #include "formats/NeFormat.h"
 
@@ -17,7 +18,7 @@ using namespace ne;
 
 namespace {
 
-constexpr const char* kModule = trail::kNeDumper;
+constexpr const char* kModule = trail::kNeWriter;
 // Moveable, pure and discardable: what resources of a library that is never run ask for.
 constexpr std::uint16_t kResourceFlags = 0x1030;
 // 2^15 units of 2^16 bytes reach 2 GB: beyond that the library could not be written anyway.
@@ -258,8 +259,8 @@ unsigned NeAlignmentShift(std::uint64_t end) {
 // template's name and entry tables, then the resources, each at a multiple of the alignment
 // unit. Two bytes end the file, because a reader measures the last resource up to two bytes
 // before the end of the file.
-HRESULT NeDumper::Rebuild(const XmlDocument& manifest, const std::string& folder,
-                          const std::string& blankIclPath, std::string* rebuilt) {
+HRESULT NeWriter::Write(const XmlDocument& manifest, const std::string& folder,
+                        const std::string& blankIclPath, std::string* rebuilt) const {
     if (!rebuilt)
         return E_POINTER;
     std::string base = WithTrailingSeparator(folder);
