@@ -97,10 +97,12 @@ TEST(ResourceDirectory, NothingReadReachesPastTheEnd) {
 
 TEST(ResourceDirectory, NameStringsNeedTheirLengthWordAndEveryCharacter) {
     EXPECT_EQ(ResourceDirectory(View(Cut(64))).Name(56), u"ICO");
-    ResourceDirectory cutInName(View(Cut(63)));
+    Bytes cutInNameBytes = Cut(63);
+    ResourceDirectory cutInName(View(cutInNameBytes));
     EXPECT_TRUE(cutInName.HasName(56));
     EXPECT_FALSE(cutInName.Name(56));
-    ResourceDirectory cutInLength(View(Cut(57)));
+    Bytes cutInLengthBytes = Cut(57);
+    ResourceDirectory cutInLength(View(cutInLengthBytes));
     EXPECT_FALSE(cutInLength.HasName(56));
     EXPECT_FALSE(cutInLength.Name(56));
 
