@@ -11,6 +11,7 @@
 #include "common/XmlDocument.h"
 #include "decompiler/NeDumper.h"
 #include "formats/PeImage.h"
+#include "formats/ResourceDirectory.h"
 #include "operations/FailureLog.h"
 #include "operations/Operations.h"
 #include "platform/DataFolder.h"
@@ -223,8 +224,7 @@ int RunExtract(const CommandLine& info, Prompter& prompter, const std::string& d
         return UsageError("Extract needs the executable to read: -Source:FILE.");
     if (info.outputPath.empty())
         return UsageError("Extract needs the file to write: -Output:DEST.");
-    int t = info.resourceType;
-    if (t != 1 && t != 3 && t != 12 && t != 14)
+    if (!IsIconOrCursorType(info.resourceType))
         return UsageError(
             "Extract needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
     // The destination's folder is made when it is missing, as Decompile makes its project
@@ -247,6 +247,11 @@ int RunExtract(const CommandLine& info, Prompter& prompter, const std::string& d
 }
 
 } // namespace
+
+bool IsIconOrCursorType(int type) {
+    return type == int(rt::kCursor) || type == int(rt::kIcon) || type == int(rt::kCursorGroup) ||
+           type == int(rt::kIconGroup);
+}
 
 bool RunningSystemMissing() {
 #ifdef _WIN32

@@ -18,6 +18,9 @@ extern const char* const kUsageText;
 
 // Prints "vellum: <message>" and the usage to stderr; returns kExitUsage.
 int UsageError(const std::string& message);
+// Extract and Insert take icons, cursors and their groups
+// (-Type:Icon|Cursor|IconGroup|CursorGroup).
+bool IsIconOrCursorType(int type);
 // Appends the calling thread's error trail to the data folder's log as the failure of
 // `operation`, then prints it to stderr and clears it.
 void PrintErrorTrail(const std::string& dataFolder, const std::string& operation);

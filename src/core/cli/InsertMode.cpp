@@ -90,9 +90,7 @@ int RunInsert(const CommandLine& info, Prompter& prompter, const std::string& da
         return UsageError("Insert needs the executable to change: vellum TARGET -Insert:FILE.");
     if (info.sourcePath.empty())
         return UsageError("Insert needs the file to add: -Insert:FILE.");
-    int t = info.resourceType;
-    if (t != kResourceCursor && t != kResourceIcon && t != kResourceCursorGroup &&
-        t != kResourceIconGroup)
+    if (!IsIconOrCursorType(info.resourceType))
         return UsageError(
             "Insert needs the resource type: -Type:Icon|Cursor|IconGroup|CursorGroup.");
     ExecutableKind kind = ExecutableKindOfFile(info.fileName);
