@@ -5,6 +5,7 @@
 #include "common/ResourceDataFile.h"
 #include "common/Strings.h"
 #include "formats/ResourceFiles.h"
+#include "imaging/PngStructs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -312,28 +313,6 @@ bool PendingFile::Commit() {
     temp_.clear();
     return true;
 }
-
-// The write and info structures of one PNG, released on every path.
-class PngWriteStructs {
-public:
-    explicit PngWriteStructs(PngFailure* failure) {
-        png_ =
-            png_create_write_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, IgnorePngWarning);
-        if (png_)
-            info_ = png_create_info_struct(png_);
-    }
-    ~PngWriteStructs() { png_destroy_write_struct(&png_, info_ ? &info_ : nullptr); }
-    PngWriteStructs(const PngWriteStructs&) = delete;
-    PngWriteStructs& operator=(const PngWriteStructs&) = delete;
-
-    bool Created() const { return png_ && info_; }
-    png_structp Png() const { return png_; }
-    png_infop Info() const { return info_; }
-
-private:
-    png_structp png_ = nullptr;
-    png_infop info_ = nullptr;
-};
 
 // The palette index of pixel x in a row of 1, 4 or 8 bits per pixel; as in PNG, the leftmost
 // pixel sits in the most significant bits of its byte.

@@ -5,6 +5,7 @@
 #include "common/MappedFile.h"
 #include "common/Prompter.h"
 #include "formats/ResourceFiles.h"
+#include "imaging/PngStructs.h"
 
 #include <algorithm>
 #include <array>
@@ -42,27 +43,6 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
     std::memcpy(out, source->data + source->position, length);
     source->position += length;
 }
-
-// The read and info structures of one PNG, released on every path.
-class PngReadStructs {
-public:
-    explicit PngReadStructs(PngFailure* failure) {
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, failure, OnPngError, IgnorePngWarning);
-        if (png_)
-            info_ = png_create_info_struct(png_);
-    }
-    ~PngReadStructs() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
-    PngReadStructs(const PngReadStructs&) = delete;
-    PngReadStructs& operator=(const PngReadStructs&) = delete;
-
-    bool Created() const { return png_ && info_; }
-    png_structp Png() const { return png_; }
-    png_infop Info() const { return info_; }
-
-private:
-    png_structp png_ = nullptr;
-    png_infop info_ = nullptr;
-};
 
 // What the PNG header says, and the depth of the record it becomes (0: no mapping).
 struct PngLayout {
