@@ -49,6 +49,10 @@ void WriteFileText(const std::string& path, const std::string& text) {
         throw std::runtime_error("cannot write " + path);
 }
 
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    WriteFileText(path, std::string(bytes.begin(), bytes.end()));
+}
+
 std::string CaptureOutput(const std::function<void(std::FILE*)>& write) {
     char* text = nullptr;
     std::size_t size = 0;

@@ -29,6 +29,7 @@ private:
 std::string ReadFileText(const std::string& path);
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 void WriteFileText(const std::string& path, const std::string& text);
+void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::string DataPath(const std::string& name);
 
 // What `write` prints to the stream it is given.

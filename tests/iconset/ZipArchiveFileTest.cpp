@@ -73,10 +73,6 @@ Bytes StoredZip(const std::vector<std::pair<std::string, std::string>>& entries)
     return out.Take();
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-}
-
 using Kind = ZipError::Kind;
 
 // The ZipError the call throws; nothing when it returns.
@@ -318,7 +314,7 @@ TEST(ZipAdd, AnArchiveBehindAStubGetsEntriesItsReadersFind) {
     archive[1] = 'Z';
     Bytes proper = StoredZip({{"first.txt", "first entry"}});
     archive.insert(archive.end(), proper.begin(), proper.end());
-    WriteBytes(dir / "sfx.exe", archive);
+    test::WriteFileBytes(dir / "sfx.exe", archive);
     WriteFileText(dir / "second.txt", "second entry");
     {
         ZipArchiveFile zip;
@@ -379,7 +375,7 @@ TEST(ZipAdd, AFullArchiveRefusesMoreFiles) {
     std::vector<std::pair<std::string, std::string>> entries;
     for (int i = 0; i < 65535; ++i)
         entries.emplace_back(std::to_string(i), "");
-    WriteBytes(dir / "full.zip", StoredZip(entries));
+    test::WriteFileBytes(dir / "full.zip", StoredZip(entries));
     WriteFileText(dir / "a.txt", "a");
     ZipArchiveFile zip;
     zip.Open(dir / "full.zip", ZipArchiveFile::Mode::Open);
@@ -389,15 +385,15 @@ TEST(ZipAdd, AFullArchiveRefusesMoreFiles) {
 
 TEST(ZipExtract, NamesThatCouldLeaveTheFolderAreRefused) {
     ScratchDir dir;
-    WriteBytes(dir / "evil.zip", StoredZip({{"../escape.txt", "x"},
-                                            {"..", "x"},
-                                            {"/tmp/absolute.txt", "x"},
-                                            {"C:evil.txt", "x"},
-                                            {"", "x"},
-                                            {"folder/", ""},
-                                            {"sub\\..\\..\\up.txt", "x"},
-                                            {"bad\x01name", "x"},
-                                            {"plain/ok.txt", "fine"}}));
+    test::WriteFileBytes(dir / "evil.zip", StoredZip({{"../escape.txt", "x"},
+                                                {"..", "x"},
+                                                {"/tmp/absolute.txt", "x"},
+                                                {"C:evil.txt", "x"},
+                                                {"", "x"},
+                                                {"folder/", ""},
+                                                {"sub\\..\\..\\up.txt", "x"},
+                                                {"bad\x01name", "x"},
+                                                {"plain/ok.txt", "fine"}}));
     ZipArchiveFile zip;
     zip.Open(dir / "evil.zip", ZipArchiveFile::Mode::ReadOnly);
     ASSERT_EQ(zip.Count(), 9u);
@@ -430,7 +426,7 @@ TEST(ZipExtract, EncryptedEntriesAndUnknownMethodsAreRefused) {
     for (std::size_t field : {central + 8, central + 10}) {
         Bytes bytes = plain;
         bytes[field] = field == central + 8 ? 1 : 99;
-        WriteBytes(dir / "odd.zip", bytes);
+        test::WriteFileBytes(dir / "odd.zip", bytes);
         EXPECT_EQ(OpenAndExtractAll(dir / "odd.zip", dir / "out"), Kind::Unsupported) << field;
     }
     EXPECT_FALSE(fs::exists(dir / "out/a.txt"));
@@ -438,7 +434,7 @@ TEST(ZipExtract, EncryptedEntriesAndUnknownMethodsAreRefused) {
 
 TEST(ZipExtract, UnwritableDestinationsThrowIoAndLeaveNoTemporaryFile) {
     ScratchDir dir;
-    WriteBytes(dir / "one.zip", StoredZip({{"a.txt", "data"}}));
+    test::WriteFileBytes(dir / "one.zip", StoredZip({{"a.txt", "data"}}));
     WriteFileText(dir / "file", "a file where the folder should be");
     fs::create_directories(dir / "out/a.txt"); // a folder where the file should go
     ZipArchiveFile zip;
@@ -464,24 +460,24 @@ TEST(ZipDamage, NotAnArchiveOrTruncatedIsFormat) {
     Bytes good = ReadFileBytes(sample.Archive());
     WriteFileText(dir / "empty.zip", "");
     WriteFileText(dir / "text.zip", std::string(70000, 'P'));
-    WriteBytes(dir / "cut.zip", Bytes(good.begin(), good.end() - 30));
+    test::WriteFileBytes(dir / "cut.zip", Bytes(good.begin(), good.end() - 30));
     for (const char* name : {"empty.zip", "text.zip", "cut.zip", "missing-end.zip"}) {
         if (std::string(name) == "missing-end.zip")
-            WriteBytes(dir / name, Bytes(good.begin(), good.end() - 22));
+            test::WriteFileBytes(dir / name, Bytes(good.begin(), good.end() - 22));
         EXPECT_EQ(OpenAndExtractAll(dir / name, dir / "out"), Kind::Format) << name;
     }
     Bytes wrongDisk = good;
     wrongDisk[wrongDisk.size() - 22 + 4] = 1;
-    WriteBytes(dir / "disk.zip", wrongDisk);
+    test::WriteFileBytes(dir / "disk.zip", wrongDisk);
     EXPECT_EQ(OpenAndExtractAll(dir / "disk.zip", dir / "out"), Kind::Format);
 }
 
 TEST(ZipDamage, CorruptDataThrowsAndKeepsTheOldFile) {
     ScratchDir dir;
-    WriteBytes(dir / "stored.zip", StoredZip({{"a.txt", "original data"}}));
+    test::WriteFileBytes(dir / "stored.zip", StoredZip({{"a.txt", "original data"}}));
     Bytes bytes = ReadFileBytes(dir / "stored.zip");
     bytes[30 + 5] ^= 0x20; // a byte of the data
-    WriteBytes(dir / "stored.zip", bytes);
+    test::WriteFileBytes(dir / "stored.zip", bytes);
     WriteFileText(dir / "a.txt", "kept");
     EXPECT_EQ(OpenAndExtractAll(dir / "stored.zip", dir.Path()), Kind::Data);
     EXPECT_EQ(ReadFileText(dir / "a.txt"), "kept");
@@ -495,7 +491,7 @@ TEST(ZipDamage, CorruptDataThrowsAndKeepsTheOldFile) {
     }
     bytes = ReadFileBytes(dir / "deflated.zip");
     bytes[30 + 5] = 0x07;
-    WriteBytes(dir / "deflated.zip", bytes);
+    test::WriteFileBytes(dir / "deflated.zip", bytes);
     fs::create_directory(dir / "out");
     WriteFileText(dir / "out/a.txt", "kept");
     std::optional<ZipError> e = Thrown([&] {
@@ -525,7 +521,7 @@ TEST(ZipDamage, EveryTruncationAndByteFlipIsHandled) {
     }
     Bytes good = ReadFileBytes(dir / "good.zip");
     auto check = [&](const Bytes& bytes, std::size_t at) {
-        WriteBytes(dir / "bad.zip", bytes);
+        test::WriteFileBytes(dir / "bad.zip", bytes);
         std::optional<Kind> kind = OpenAndExtractAll(dir / "bad.zip", dir / "out");
         EXPECT_TRUE(!kind || (*kind != Kind::Io && *kind != Kind::Full && *kind != Kind::Usage))
             << "at " << at << " " << ::testing::PrintToString(kind);

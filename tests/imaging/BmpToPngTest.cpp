@@ -70,10 +70,6 @@ Bytes InfoBmp(std::int32_t width, std::int32_t height, std::uint16_t bitCount, c
     return test::BmpFileBytes({width, height, bitCount, compression}, colours, rows);
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-}
-
 struct Diagnostics {
     std::vector<std::string> lines;
     DiagnosticsHook Hook() {
@@ -140,7 +136,7 @@ TEST(BmpToPng, ThirtyTwoBitsGiveRgbaWithTheFourthByteAsAlpha) {
     ScratchDir dir;
     // 2x2, bottom row stored first; each pixel blue, green, red, alpha.
     Bytes rows = {1, 2, 3, 0, 4, 5, 6, 128, 7, 8, 9, 255, 10, 11, 12, 77};
-    WriteBytes(dir / "x.bmp", InfoBmp(2, 2, 32, {}, rows));
+    test::WriteFileBytes(dir / "x.bmp", InfoBmp(2, 2, 32, {}, rows));
     Diagnostics diag;
     ASSERT_TRUE(ConvertBmpToPng(dir / "x.bmp", diag.Hook()));
     EXPECT_EQ(diag.lines,
@@ -156,8 +152,8 @@ TEST(BmpToPng, ThirtyTwoBitsGiveRgbaWithTheFourthByteAsAlpha) {
 
 TEST(BmpToPng, BottomUpAndTopDownGiveIdenticalFiles) {
     ScratchDir dir;
-    WriteBytes(dir / "up.bmp", InfoBmp(3, 2, 24, {}, kRows24BottomUp));
-    WriteBytes(dir / "down.bmp", InfoBmp(3, -2, 24, {}, kRows24TopDown));
+    test::WriteFileBytes(dir / "up.bmp", InfoBmp(3, 2, 24, {}, kRows24BottomUp));
+    test::WriteFileBytes(dir / "down.bmp", InfoBmp(3, -2, 24, {}, kRows24TopDown));
     ASSERT_TRUE(ConvertBmpToPng(dir / "up.bmp"));
     ASSERT_TRUE(ConvertBmpToPng(dir / "down.bmp"));
 
@@ -171,11 +167,11 @@ TEST(BmpToPng, OneMacBinaryHeaderIsSkippedTwoAreNot) {
     ScratchDir dir;
     Bytes bmp = InfoBmp(3, 2, 24, {}, kRows24BottomUp);
     Bytes macBinary(128, 0x20);
-    WriteBytes(dir / "plain.bmp", bmp);
+    test::WriteFileBytes(dir / "plain.bmp", bmp);
     bmp.insert(bmp.begin(), macBinary.begin(), macBinary.end());
-    WriteBytes(dir / "mac1.bmp", bmp);
+    test::WriteFileBytes(dir / "mac1.bmp", bmp);
     bmp.insert(bmp.begin(), macBinary.begin(), macBinary.end());
-    WriteBytes(dir / "mac2.bmp", bmp);
+    test::WriteFileBytes(dir / "mac2.bmp", bmp);
 
     ASSERT_TRUE(ConvertBmpToPng(dir / "plain.bmp"));
     ASSERT_TRUE(ConvertBmpToPng(dir / "mac1.bmp"));
@@ -219,7 +215,7 @@ TEST(BmpToPng, RefusedBitmapsNameTheReasonAndWriteNothing) {
     };
     for (const Case& c : cases) {
         ScratchDir dir;
-        WriteBytes(dir / "r.bmp", c.bmp);
+        test::WriteFileBytes(dir / "r.bmp", c.bmp);
         Diagnostics diag;
         EXPECT_FALSE(ConvertBmpToPng(dir / "r.bmp", diag.Hook())) << c.name;
         EXPECT_EQ(diag.Last(), std::string("SKIPPED: ") + c.reason + " - " + dir / "r.bmp\n")
@@ -234,7 +230,7 @@ TEST(BmpToPng, RefusedBitmapsNameTheReasonAndWriteNothing) {
 TEST(BmpToPng, HugeClaimedSizeIsRefusedBeforeAllocating) {
     ScratchDir dir;
     // 100000 x 100000 at 32 bits would be 40 GB; the file holds 16 bytes of pixels.
-    WriteBytes(dir / "huge.bmp", InfoBmp(100000, 100000, 32, {}, Bytes(16)));
+    test::WriteFileBytes(dir / "huge.bmp", InfoBmp(100000, 100000, 32, {}, Bytes(16)));
     Diagnostics diag;
     g_largestAllocation = 0;
     EXPECT_FALSE(ConvertBmpToPng(dir / "huge.bmp", diag.Hook()));
@@ -249,7 +245,8 @@ TEST(BmpToPng, FourBitPaletteWithStrayBytesBeforeThePixels) {
         colours.insert(colours.end(), {std::uint8_t(i * 16), std::uint8_t(i), 0xEE, 0});
     colours.insert(colours.end(), {0xAA, 0xBB, 0xCC}); // stray bytes up to the pixel offset
     // 3x2; bottom row indices 0 1 2, top row 15 14 13 (each row padded to 4 bytes).
-    WriteBytes(dir / "p.bmp", InfoBmp(3, 2, 4, colours, {0x01, 0x20, 0, 0, 0xFE, 0xD0, 0, 0}));
+    test::WriteFileBytes(dir / "p.bmp",
+                         InfoBmp(3, 2, 4, colours, {0x01, 0x20, 0, 0, 0xFE, 0xD0, 0, 0}));
     ASSERT_TRUE(ConvertBmpToPng(dir / "p.bmp"));
 
     auto chunks = ChunksOf(test::ReadFileBytes(dir / "p.png"));
@@ -270,7 +267,7 @@ TEST(BmpToPng, CoreHeaderBitmapGivesTheExpectedHeaderAndPalette) {
         0x10, 0x20, 0x30, 0xF0, 0xE0, 0xD0,                    // two RGBTRIPLEs (blue, green, red)
         0xA0, 0,    0,    0,    0x40, 0,    0, 0,              // bottom row 1 0 1, top row 0 1 0
     };
-    WriteBytes(dir / "c.bmp", bmp);
+    test::WriteFileBytes(dir / "c.bmp", bmp);
     ASSERT_TRUE(ConvertBmpToPng(dir / "c.bmp"));
 
     auto chunks = ChunksOf(test::ReadFileBytes(dir / "c.png"));
@@ -285,11 +282,11 @@ TEST(BmpToPng, CoreHeaderBitmapGivesTheExpectedHeaderAndPalette) {
 TEST(BmpToPng, PaletteIsFittedToTheDepthAndThePixels) {
     ScratchDir dir;
     // 8 bits, two colours, but the second pixel uses index 5: black entries fill the gap.
-    WriteBytes(dir / "gap.bmp", InfoBmp(2, 1, 8, {1, 2, 3, 0, 4, 5, 6, 0}, {1, 5, 0, 0}));
+    test::WriteFileBytes(dir / "gap.bmp", InfoBmp(2, 1, 8, {1, 2, 3, 0, 4, 5, 6, 0}, {1, 5, 0, 0}));
     // 8 bits and no colour table at all.
-    WriteBytes(dir / "none.bmp", InfoBmp(1, 1, 8, {}, {0, 0, 0, 0}));
+    test::WriteFileBytes(dir / "none.bmp", InfoBmp(1, 1, 8, {}, {0, 0, 0, 0}));
     // 1 bit with four colours: only two can be addressed.
-    WriteBytes(dir / "many.bmp", InfoBmp(1, 1, 1, Bytes(16, 9), {0x80, 0, 0, 0}));
+    test::WriteFileBytes(dir / "many.bmp", InfoBmp(1, 1, 1, Bytes(16, 9), {0x80, 0, 0, 0}));
     for (const char* name : {"gap", "none", "many"})
         ASSERT_TRUE(ConvertBmpToPng(dir / (std::string(name) + ".bmp"))) << name;
 
@@ -305,9 +302,9 @@ TEST(BmpToPng, ShortPathsInTheCurrentFolder) {
     std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     Bytes bmp = InfoBmp(3, 2, 24, {}, kRows24BottomUp);
-    WriteBytes("a.bmp", bmp);
-    WriteBytes("abmp", bmp);
-    WriteBytes("bad", Bytes(60, 0));
+    test::WriteFileBytes("a.bmp", bmp);
+    test::WriteFileBytes("abmp", bmp);
+    test::WriteFileBytes("bad", Bytes(60, 0));
 
     EXPECT_TRUE(ConvertBmpToPng("a.bmp"));
     EXPECT_TRUE(std::filesystem::exists("a.png"));
@@ -321,7 +318,7 @@ TEST(BmpToPng, FailedWriteKeepsTheExistingPng) {
     ScratchDir dir;
     // One row 1000001 pixels wide: past libpng's default width limit, so the encoder fails.
     Bytes wide = InfoBmp(1000001, 1, 1, Bytes(8), Bytes(125004));
-    WriteBytes(dir / "w.bmp", wide);
+    test::WriteFileBytes(dir / "w.bmp", wide);
     test::WriteFileText(dir / "w.png", "precious");
     Diagnostics diag;
     EXPECT_FALSE(ConvertBmpToPng(dir / "w.bmp", diag.Hook()));
@@ -330,7 +327,7 @@ TEST(BmpToPng, FailedWriteKeepsTheExistingPng) {
     EXPECT_EQ(FileCount(dir.Path()), 2u) << "no temporary file left behind";
 
     // A folder in the way of the output cannot be replaced.
-    WriteBytes(dir / "d.bmp", InfoBmp(3, 2, 24, {}, kRows24BottomUp));
+    test::WriteFileBytes(dir / "d.bmp", InfoBmp(3, 2, 24, {}, kRows24BottomUp));
     std::filesystem::create_directory(dir / "d.png");
     EXPECT_FALSE(ConvertBmpToPng(dir / "d.bmp", diag.Hook()));
     EXPECT_EQ(diag.Last(), "SKIPPED: Cannot create - " + dir / "d.png\n");

@@ -22,10 +22,6 @@ using vellum::test::ScratchDir;
 
 namespace {
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-}
-
 Colorizer RotatingColorizer() {
     Colorizer colorizer;
     colorizer.ConfigureFromHue(512, Brightness{});
@@ -91,14 +87,14 @@ TEST(ColorizeFile, PngWithoutAlphaIsRefusedUnchanged) {
 
 TEST(ColorizeFile, BitmapIconAndCursorFiles) {
     ScratchDir dir;
-    WriteBytes(dir / "a.bmp", BitmapFile(30, 20, 10));
+    test::WriteFileBytes(dir / "a.bmp", BitmapFile(30, 20, 10));
     ASSERT_EQ(ColorizeFile(RotatingColorizer(), dir / "a.bmp"), S_OK);
     EXPECT_EQ(ReadFileBytes(dir / "a.bmp"), BitmapFile(10, 30, 20));
 
     // Only the first image of an icon or cursor changes, wherever its entry says it starts.
     for (int type : {1, 2}) {
         std::string path = dir / (type == 1 ? "two.ICO" : "two.Cur");
-        WriteBytes(path, IconFile(type, {{30, 20, 10, 99}, {30, 20, 10, 99}}));
+        test::WriteFileBytes(path, IconFile(type, {{30, 20, 10, 99}, {30, 20, 10, 99}}));
         ASSERT_EQ(ColorizeFile(RotatingColorizer(), path), S_OK);
         EXPECT_EQ(ReadFileBytes(path), IconFile(type, {{10, 30, 20, 99}, {30, 20, 10, 99}}));
     }
@@ -120,7 +116,7 @@ TEST(ColorizeFile, OtherAndDamagedFiles) {
     std::vector<std::pair<std::string, Bytes>> cases = {
         {"mz.bmp", notBitmap}, {"far.ico", farIcon}, {"short.bmp", shortBitmap}};
     for (const auto& [name, bytes] : cases) {
-        WriteBytes(dir / name, bytes);
+        test::WriteFileBytes(dir / name, bytes);
         EXPECT_EQ(ColorizeFile(RotatingColorizer(), dir / name), E_FAIL) << name;
         EXPECT_EQ(ReadFileBytes(dir / name), bytes) << name;
     }
@@ -133,10 +129,10 @@ TEST(ColorizeFolder, EveryImageDirectlyInsideDespiteFailures) {
     ScratchDir dir;
     WritePngRow(dir / "a.png", {30, 20, 10, 255}, 32);
     WritePngRow(dir / "bad.png", {30, 20, 10}, 24);
-    WriteBytes(dir / "b.BMP", BitmapFile(30, 20, 10));
+    test::WriteFileBytes(dir / "b.BMP", BitmapFile(30, 20, 10));
     test::WriteFileText(dir / "c.txt", "text");
     std::filesystem::create_directory(dir / "sub");
-    WriteBytes(dir / "sub/d.bmp", BitmapFile(30, 20, 10));
+    test::WriteFileBytes(dir / "sub/d.bmp", BitmapFile(30, 20, 10));
     Bytes badBefore = ReadFileBytes(dir / "bad.png");
 
     EXPECT_EQ(ColorizeFolder(RotatingColorizer(), dir.Path()), E_FAIL);
@@ -217,14 +213,14 @@ XmlNode* FindFileNode(XmlNode* node, std::string_view name) {
 class ColorizeApplyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteBytes(dir_ / "pe.xml", Bytes(kManifest, kManifest + std::strlen(kManifest)));
+        test::WriteFileBytes(dir_ / "pe.xml", Bytes(kManifest, kManifest + std::strlen(kManifest)));
         WritePngRow(dir_ / "LOGO.png", {30, 20, 10, 255}, 32);
         std::filesystem::create_directory(dir_ / "sub");
-        WriteBytes(dir_ / "sub/bitmap00001.bmp", kOriginalBitmap);
-        WriteBytes(dir_ / "other.bmp", kOriginalBitmap);
-        WriteBytes(dir_ / "1400001", GroupData({1, 2}));
+        test::WriteFileBytes(dir_ / "sub/bitmap00001.bmp", kOriginalBitmap);
+        test::WriteFileBytes(dir_ / "other.bmp", kOriginalBitmap);
+        test::WriteFileBytes(dir_ / "1400001", GroupData({1, 2}));
         for (const char* icon : {"Icon00001.ICO", "Icon00002.ICO", "Icon00003.ICO"})
-            WriteBytes(dir_ / icon, kOriginalIcon);
+            test::WriteFileBytes(dir_ / icon, kOriginalIcon);
         ASSERT_EQ(manifest_.Load(dir_ / "pe.xml"), S_OK);
     }
 
@@ -334,7 +330,7 @@ TEST_F(ColorizeApplyTest, AllImagesOfTheProjectFolder) {
 }
 
 TEST_F(ColorizeApplyTest, MissingMembersFailButTheRestIsDone) {
-    WriteBytes(dir_ / "1400001", GroupData({1, 7}));
+    test::WriteFileBytes(dir_ / "1400001", GroupData({1, 7}));
     EXPECT_EQ(
         Apply(Shown("1400001", "1400001", ImageRequest::IconGroup), ColorizeScope::CurrentImage),
         HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));

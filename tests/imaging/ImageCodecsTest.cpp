@@ -72,10 +72,6 @@ Bytes PixelsOf(const ImageRecord& record) {
     return Bytes(record.pixels.begin(), record.pixels.end());
 }
 
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-    test::WriteFileText(path, std::string(bytes.begin(), bytes.end()));
-}
-
 std::size_t FileCount(const std::string& folder) {
     return std::size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
 }
@@ -223,7 +219,7 @@ TEST(ReadPng, DamagedInputFailsAndLeavesTheTargetAlone) {
         EXPECT_FALSE(PngToBmpBytes(View(c.png))) << c.name;
 
         ScratchDir dir;
-        WriteBytes(dir / "r.png", c.png);
+        test::WriteFileBytes(dir / "r.png", c.png);
         test::WriteFileText(dir / "r.bmp", "precious");
         EXPECT_FALSE(PngToBmp(dir / "r.bmp")) << c.name;
         EXPECT_TRUE(PngToDib(dir / "r.bmp").Empty()) << c.name;
@@ -247,7 +243,7 @@ TEST(ReadPng, PictureOverHalfAGigabyteIsRefused) {
 
 TEST(PngToDib, RgbaGivesABottomUpThirtyTwoBitDib) {
     ScratchDir dir;
-    WriteBytes(dir / "a.png", RgbaPng());
+    test::WriteFileBytes(dir / "a.png", RgbaPng());
     ByteBuffer dib = PngToDib(dir / "a.bmp");
     const Bytes header = {
         40, 0, 0, 0, 2,    0,    0, 0, 2,    0,    0, 0, 1, 0, 32, 0, 0, 0, 0, 0, // to compression
@@ -261,8 +257,8 @@ TEST(PngToDib, RgbaGivesABottomUpThirtyTwoBitDib) {
 TEST(PngToDib, PaletteImagesKeepTheirColoursAndPixels) {
     ScratchDir dir;
     // 3x2 1-bit: top row 1 0 1, bottom row 0 1 0.
-    WriteBytes(dir / "p.png",
-               MakePng({3, 2, PNG_COLOR_TYPE_PALETTE, 1, kTwoColours}, {{0xA0}, {0x40}}));
+    test::WriteFileBytes(dir / "p.png",
+                         MakePng({3, 2, PNG_COLOR_TYPE_PALETTE, 1, kTwoColours}, {{0xA0}, {0x40}}));
     ByteBuffer dib = PngToDib(dir / "p.png");
     ASSERT_EQ(dib.Size(), 40u + 8 + 8);
     Bytes bytes(dib.begin(), dib.end());
@@ -287,7 +283,7 @@ TEST(WriteBmp, RgbaRecordGivesAThirtyTwoBitBitmapAndMatchesTheInMemoryImage) {
     EXPECT_EQ(test::ReadFileBytes(dir / "w.bmp"), expected);
     EXPECT_EQ(PngToBmpBytes(View(RgbaPng())), expected);
 
-    WriteBytes(dir / "c.png", RgbaPng());
+    test::WriteFileBytes(dir / "c.png", RgbaPng());
     test::WriteFileText(dir / "c.bmp", "old");
     ASSERT_TRUE(PngToBmp(dir / "c.bmp"));
     EXPECT_EQ(test::ReadFileBytes(dir / "c.bmp"), expected);
@@ -305,7 +301,7 @@ TEST(ConvertBmpToPngExactly, ThePngGivesBackTheBitmapOrIsNotWritten) {
         bmp[38 + i] = std::uint8_t(2835 >> (8 * i));
         bmp[42 + i] = std::uint8_t(3780 >> (8 * i));
     }
-    WriteBytes(dir / "a.bmp", bmp);
+    test::WriteFileBytes(dir / "a.bmp", bmp);
     ASSERT_TRUE(ConvertBmpToPngExactly(dir / "a.bmp"));
     Bytes png = test::ReadFileBytes(dir / "a.png");
     const Bytes phys = {0, 0, 0, 9, 'p', 'H', 'Y', 's', 0, 0, 0x0B, 0x13, 0, 0, 0x0E, 0xC4, 1};
@@ -314,7 +310,7 @@ TEST(ConvertBmpToPngExactly, ThePngGivesBackTheBitmapOrIsNotWritten) {
 
     Bytes important = bmp;
     important[50] = 1; // biClrImportant
-    WriteBytes(dir / "b.bmp", important);
+    test::WriteFileBytes(dir / "b.bmp", important);
     EXPECT_FALSE(ConvertBmpToPngExactly(dir / "b.bmp"));
     EXPECT_FALSE(std::filesystem::exists(dir / "b.png"));
     EXPECT_EQ(test::ReadFileBytes(dir / "b.bmp"), important) << "the bitmap stays";

@@ -14,6 +14,7 @@
 #include "common/Prompter.h"
 #include "common/Result.h"
 #include "common/XmlDocument.h"
+#include "formats/ResourceDirectory.h"
 #include "project/ResourceTree.h"
 
 #include <cstdint>
@@ -22,12 +23,12 @@
 
 namespace vellum {
 
-// Numeric resource types the group logic works with.
-constexpr int kResourceCursor = 1;
-constexpr int kResourceBitmap = 2;
-constexpr int kResourceIcon = 3;
-constexpr int kResourceCursorGroup = 12;
-constexpr int kResourceIconGroup = 14;
+// Numeric resource types the group logic works with, as the manifest's int attributes hold them.
+constexpr int kResourceCursor = int(rt::kCursor);
+constexpr int kResourceBitmap = int(rt::kBitmap);
+constexpr int kResourceIcon = int(rt::kIcon);
+constexpr int kResourceCursorGroup = int(rt::kCursorGroup);
+constexpr int kResourceIconGroup = int(rt::kIconGroup);
 
 // The data RVA range of a leaf, as the dump recorded it.
 struct EntryRange {
