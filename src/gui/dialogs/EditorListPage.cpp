@@ -96,7 +96,9 @@ QWidget* EditorListPage::CreateFields() {
     auto* fields = new QWidget;
     auto* form = new QFormLayout(fields);
     form->setContentsMargins(0, 0, 0, 0);
-    form->addRow("&Command:", commandRow);
+    auto* commandLabel = new QLabel("&Command:");
+    commandLabel->setBuddy(command_);
+    form->addRow(commandLabel, commandRow);
     form->addRow("&Arguments:", arguments_);
     form->addRow("&Initial folder:", folder_);
     connect(command_, &QLineEdit::textEdited, this,
