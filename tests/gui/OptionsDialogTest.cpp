@@ -4,12 +4,15 @@
 
 #include "GuiFixture.h"
 #include "dialogs/EditorListPage.h"
+#include "views/EditorButton.h"
+#include "views/HexView.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -78,6 +81,32 @@ void WhileModal(const std::function<void()>& open, const std::function<void(Dial
     });
     open();
     EXPECT_TRUE(ran);
+}
+
+// Records what the Edit button asks for instead of starting programs.
+class ScriptedFallbacks final : public EditorFallbacks {
+public:
+    HRESULT ShellEdit(const std::string& file) override {
+        shellEdits.push_back(file);
+        return shellResult;
+    }
+    HRESULT Launch(const std::string& commandLine, const std::string& folder) override {
+        launches.push_back(commandLine + " in [" + folder + "]");
+        return S_OK;
+    }
+    std::optional<std::string> Notepad() override { return std::nullopt; }
+
+    std::vector<std::string> shellEdits;
+    std::vector<std::string> launches;
+    HRESULT shellResult = S_OK;
+};
+
+QStringList MenuTexts(gui::EditorButton& button) {
+    emit button.menu()->aboutToShow();
+    QStringList texts;
+    for (QAction* action : button.menu()->actions())
+        texts << (action->isSeparator() ? "---" : action->text());
+    return texts;
 }
 
 std::vector<EditorEntry> ThreeEditors() {
@@ -263,6 +292,46 @@ TEST_F(GuiTest, BrowseTakesAnExecutableFromTheFileDialog) {
     choose(program);
     EXPECT_EQ(page.CommandField()->text().toStdString(), program);
     EXPECT_EQ(page.Entries()[0].command, program);
+}
+
+// The hex pane's Edit button: a click starts the first hex editor, the drop-down any of them.
+TEST_F(GuiTest, HexEditButtonStartsTheConfiguredEditorsOnTheShownFile) {
+    StartApp();
+    ScriptedFallbacks fallbacks;
+    app_->Services().editorFallbacks = &fallbacks;
+    app_->Services().editors.List(EditorKind::Hex) = {{"Okteta", "/usr/bin/okteta", "-x", ""},
+                                                      {"Bless", "/usr/bin/bless", "", "/srv"}};
+    OpenFixture("resources.dll");
+    ASSERT_NE(Select("MYTYPE", "DATA (0)"), nullptr);
+    gui::HexView& hex = *Host().Hex();
+    gui::EditorButton& button = *hex.EditButton();
+    ASSERT_TRUE(button.isEnabled());
+    const std::string file = "\"" + hex.Path() + "\"";
+
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(fallbacks.launches.size(), 1u);
+    EXPECT_EQ(fallbacks.launches[0], "\"/usr/bin/okteta\" " + file + " -x in []");
+
+    ASSERT_EQ(MenuTexts(button), QStringList({"Okteta", "Bless", "---", "Customize Editors ..."}));
+    button.menu()->actions()[1]->trigger();
+    ASSERT_EQ(fallbacks.launches.size(), 2u);
+    EXPECT_EQ(fallbacks.launches[1], "\"/usr/bin/bless\" " + file + " in [/srv]");
+    EXPECT_TRUE(prompter_.Shown().empty());
+
+    WhileModal<OptionsDialog>([&] { button.menu()->actions().last()->trigger(); },
+                              [](OptionsDialog& dialog) {
+                                  Click(*dialog.Page(EditorKind::Hex), "Delete");
+                                  Click(*dialog.Page(EditorKind::Hex), "Delete");
+                                  dialog.accept();
+                              });
+    EXPECT_EQ(MenuTexts(button), QStringList({"Customize Editors ..."}));
+
+    // With no editor the desktop's program is asked for; when it has none, the user is told.
+    fallbacks.shellResult = E_FAIL;
+    button.click();
+    EXPECT_EQ(fallbacks.shellEdits, std::vector<std::string>{hex.Path()});
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    EXPECT_NE(prompter_.Shown()[0].details.find("There is no default editor"), std::string::npos);
 }
 
 } // namespace vellum::test

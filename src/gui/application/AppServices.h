@@ -18,6 +18,8 @@ struct AppServices {
     bool debugMode = true;
     EditorLists editors; // loaded at start-up, saved at exit
     int optionsTab = 0;  // the Options dialog's page shown last in this run
+    // How outside editors are started; null: through the desktop (tests put a script here).
+    EditorFallbacks* editorFallbacks = nullptr;
 
     // Shows the calling thread's error trail with an OK button.
     void ShowErrorTrail() { errorBox.Show(prompter, MB_OK | MB_ICONHAND); }

@@ -28,7 +28,8 @@ bool FileExists(const std::string& path) {
 
 } // namespace
 
-VellumApp::VellumApp(Prompter& prompter) : services_{prompter, errorBox_, {}, true, {}, 0} {
+VellumApp::VellumApp(Prompter& prompter)
+    : services_{prompter, errorBox_, {}, true, {}, 0, nullptr} {
     errorBox_.SetButtonCaptions(DefaultButtonCaptions());
     errorBox_.SetErrorTitle(VersionString());
 }
