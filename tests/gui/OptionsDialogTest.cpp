@@ -145,6 +145,18 @@ TEST_F(GuiTest, EditorListsAreLoadedAtStartAndSavedAtExit) {
     EXPECT_TRUE(StoredKeys("HexEditors").isEmpty()) << "an empty list removes its section";
 }
 
+// A settings file that cannot be read: the failure is shown and the window starts all the same.
+TEST_F(GuiTest, UnreadableEditorSettingsAreShownAndStartUpGoesOn) {
+    std::filesystem::create_directories(scratch_ / "settings/Quillon/Vellum.conf");
+    StartApp();
+    ASSERT_FALSE(prompter_.Shown().empty());
+    EXPECT_NE(prompter_.Shown()[0].details.find(
+                  "Cannot read CmdName1 of the settings section ImageEditors"),
+              std::string::npos);
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(app_->Services().editors.List(EditorKind::Image).empty());
+}
+
 TEST_F(GuiTest, OptionsDialogHasTheThreeEditorPagesWithTheirHelp) {
     StartApp();
     app_->Services().editors.List(EditorKind::Text) = ThreeEditors();
