@@ -1,8 +1,10 @@
 // Pictures of the main window with a project open, written into the build folder for the
 // documentation and for looking at what the offscreen run drew.
 #include "GuiFixture.h"
+#include "dialogs/OptionsDialog.h"
 
 #include <QPixmap>
+#include <QTabWidget>
 
 namespace vellum::test {
 
@@ -66,6 +68,19 @@ TEST_F(GuiTest, ScreenshotOfARealLibrary) {
     std::string path = ScreenshotPath("real-comctl32.png");
     ASSERT_TRUE(Window().grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
+}
+
+// The Options dialog on its image editors, two of them configured.
+TEST_F(GuiTest, ScreenshotOfTheOptionsDialog) {
+    StartApp();
+    app_->Services().editors.List(EditorKind::Image) = {
+        {"GIMP", "/usr/bin/gimp", "--new-instance", ""},
+        {"Krita", "/usr/bin/krita", "", "/home/user/Pictures"}};
+    gui::OptionsDialog dialog(app_->Services(), &Window());
+    dialog.show();
+    std::string path = ScreenshotPath("options-editors.png");
+    ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
 }
 
 } // namespace vellum::test

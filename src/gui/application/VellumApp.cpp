@@ -2,6 +2,7 @@
 #include "application/VellumApp.h"
 
 #include "application/MessageDialogBox.h"
+#include "application/QSettingsStore.h"
 #include "application/Settings.h"
 #include "application/StartDocument.h"
 #include "cli/Version.h"
@@ -27,13 +28,15 @@ bool FileExists(const std::string& path) {
 
 } // namespace
 
-VellumApp::VellumApp(Prompter& prompter) : services_{prompter, errorBox_, {}, true} {
+VellumApp::VellumApp(Prompter& prompter)
+    : services_{prompter, errorBox_, {}, true, {}, 0, nullptr} {
     errorBox_.SetButtonCaptions(DefaultButtonCaptions());
     errorBox_.SetErrorTitle(VersionString());
 }
 
 VellumApp::~VellumApp() {
     window_.reset();
+    SaveEditors();
     document_.reset();
 }
 
@@ -55,6 +58,7 @@ bool VellumApp::Start(const CommandLine& info) {
     services_.debugMode = ReadDebugMode();
     window_ = std::make_unique<MainWindow>(services_, *document_);
     window_->RestorePlacement();
+    LoadEditors();
     OpenStartDocument(info);
     window_->show();
     return true;
@@ -80,6 +84,23 @@ void VellumApp::OpenStartDocument(const CommandLine& info) {
     }
     if (blank)
         document_->MarkBlank();
+}
+
+// A list that cannot be read is shown as a failure; the window starts all the same.
+void VellumApp::LoadEditors() {
+    QSettingsStore store;
+    editorsLoaded_ = true;
+    if (FAILED(services_.editors.Load(store)))
+        services_.ShowErrorTrail();
+}
+
+// Only lists that were loaded are written back: a run that never started keeps the settings.
+void VellumApp::SaveEditors() {
+    if (!editorsLoaded_)
+        return;
+    QSettingsStore store;
+    if (FAILED(services_.editors.Save(store)))
+        services_.ShowErrorTrail();
 }
 
 bool VellumApp::OpenOrBlank(const std::string& path) {

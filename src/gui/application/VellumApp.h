@@ -18,6 +18,7 @@ public:
     // `prompter` answers every question and shows every message (message boxes in the window,
     // a script in tests). A QApplication must exist.
     explicit VellumApp(Prompter& prompter);
+    // Exit: the editor lists are saved.
     ~VellumApp();
 
     // Start-up; false when the program should end (no data folder, nothing could be opened).
@@ -35,11 +36,14 @@ public:
 private:
     bool PrepareDataFolder();
     void OpenStartDocument(const CommandLine& info);
+    void LoadEditors();
+    void SaveEditors();
 
     ErrorBox errorBox_;
     AppServices services_;
     std::unique_ptr<ProjectDocument> document_;
     std::unique_ptr<MainWindow> window_;
+    bool editorsLoaded_ = false;
 };
 
 // The whole window program: QApplication, start-up and the event loop. Returns the exit status.

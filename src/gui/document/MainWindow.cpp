@@ -4,6 +4,7 @@
 #include "application/Settings.h"
 #include "cli/Version.h"
 #include "common/ErrorBox.h"
+#include "dialogs/OptionsDialog.h"
 #include "document/CommandTable.h"
 #include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
@@ -77,8 +78,7 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id :
-         {"resource.import", "resource.add", "tools.snapshot", "tools.apply", "tools.options"})
+    for (const char* id : {"resource.import", "resource.add", "tools.snapshot", "tools.apply"})
         Action(id)->setEnabled(false);
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
@@ -178,6 +178,7 @@ void MainWindow::ConnectCommands() {
     connect(Action("edit.delete"), &QAction::triggered, view_, &ResourceView::DeleteResource);
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
+    connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
@@ -282,6 +283,11 @@ void MainWindow::SavePlacement() const {
     WriteSetting(kMaxKey, isMaximized() ? "1" : "0");
     WriteSetting(kMainRectKey,
                  FormatMainRect(normalGeometry().isValid() ? normalGeometry() : geometry()));
+}
+
+void MainWindow::ShowOptions() {
+    OptionsDialog dialog(app_, this);
+    dialog.exec();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

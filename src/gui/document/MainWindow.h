@@ -46,6 +46,8 @@ public:
     // Opens a file the user chose (File > Open, a recent file, a project Import made) after
     // settling unsaved changes; the blank template when it cannot be opened.
     void OpenPath(const QString& path);
+    // Tools > Options: the editor lists, changed only when the dialog is confirmed.
+    void ShowOptions();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 #include "views/HexView.h"
 
 #include "common/FileIo.h"
+#include "views/EditorButton.h"
 #include "views/ReplaceFile.h"
 
 #include <QFileDialog>
@@ -25,8 +26,8 @@ HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app)
     auto* toolbar = new QToolBar;
     toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     toolbar->setFixedHeight(32);
-    // The external hex editor comes with the editor options; until then Edit stays disabled.
-    toolbar->addAction("Edit")->setEnabled(false);
+    editButton_ = new EditorButton(app_, EditorKind::Hex);
+    toolbar->addWidget(editButton_);
     toolbar->addAction("Replace...", this, &HexView::Replace);
     viewAction_ = toolbar->addAction("View Text");
     viewAction_->setEnabled(false);
@@ -43,6 +44,7 @@ HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app)
 
 void HexView::Open(const std::string& path, Project* project, XmlNode* fileNode, bool fromImage) {
     path_ = path;
+    editButton_->SetFile(path);
     project_ = project;
     fileNode_ = fileNode;
     viewAction_->setText(fromImage ? "View Image" : "View Text");
@@ -79,6 +81,7 @@ void HexView::Undo() {
 void HexView::Close() {
     watch_.stop();
     path_.clear();
+    editButton_->SetFile({});
 }
 
 void HexView::CheckFile() {

@@ -1,5 +1,5 @@
-// The hex pane: a toolbar (Edit, Replace..., View Text/View Image) above the hex edit control,
-// and a file watch that reloads the file when another program changes it.
+// The hex pane: a toolbar (Edit with its editors, Replace..., View Text/View Image) above the hex
+// edit control, and a file watch that reloads the file when another program changes it.
 #pragma once
 
 #include "application/AppServices.h"
@@ -14,6 +14,8 @@
 class QAction;
 
 namespace vellum::gui {
+
+class EditorButton;
 
 class HexView : public QWidget {
     Q_OBJECT
@@ -36,6 +38,7 @@ public:
     bool Modified() const { return modified_; }
     const std::string& Path() const { return path_; }
     HexEdit* Edit() { return edit_; }
+    EditorButton* EditButton() { return editButton_; }
 
 signals:
     // The pane changed the project: it wrote the file or replaced it by another.
@@ -51,6 +54,7 @@ private:
 
     AppServices& app_;
     HexEdit* edit_;
+    EditorButton* editButton_;
     QAction* viewAction_;
     QTimer watch_;
     std::string path_;
