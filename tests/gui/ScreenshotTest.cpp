@@ -1,6 +1,7 @@
 // Pictures of the main window with a project open, written into the build folder for the
 // documentation and for looking at what the offscreen run drew.
 #include "GuiFixture.h"
+#include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
 
 #include <QPixmap>
@@ -79,6 +80,17 @@ TEST_F(GuiTest, ScreenshotOfTheOptionsDialog) {
     gui::OptionsDialog dialog(app_->Services(), &Window());
     dialog.show();
     std::string path = ScreenshotPath("options-editors.png");
+    ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
+}
+
+// The Import dialog with a file chosen and its proposed folder.
+TEST_F(GuiTest, ScreenshotOfTheImportDialog) {
+    StartApp();
+    gui::ImportDialog dialog(app_->Services(), &Window());
+    dialog.ChooseFile("/home/user/Downloads/shell32.dll");
+    dialog.show();
+    std::string path = ScreenshotPath("import.png");
     ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
 }

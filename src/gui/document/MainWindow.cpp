@@ -4,6 +4,7 @@
 #include "application/Settings.h"
 #include "cli/Version.h"
 #include "common/ErrorBox.h"
+#include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "document/CommandTable.h"
 #include "document/ProjectDocument.h"
@@ -11,6 +12,7 @@
 #include "document/ResourceView.h"
 #include "document/ViewerHost.h"
 #include "document/WindowPlacement.h"
+#include "operations/Operations.h"
 #include "project/Project.h"
 
 #include <QAction>
@@ -78,7 +80,7 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id : {"resource.import", "resource.add", "tools.snapshot", "tools.apply"})
+    for (const char* id : {"resource.add", "tools.snapshot", "tools.apply"})
         Action(id)->setEnabled(false);
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
@@ -179,6 +181,7 @@ void MainWindow::ConnectCommands() {
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
     connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
+    connect(Action("resource.import"), &QAction::triggered, this, &MainWindow::ShowImport);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
@@ -288,6 +291,30 @@ void MainWindow::SavePlacement() const {
 void MainWindow::ShowOptions() {
     OptionsDialog dialog(app_, this);
     dialog.exec();
+}
+
+void MainWindow::ShowImport() {
+    ImportDialog dialog(app_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        Import(dialog.File(), dialog.Folder());
+}
+
+// The current project's changes are settled first, so a Cancel there leaves nothing written.
+bool MainWindow::Import(const std::string& file, const std::string& folder) {
+    if (!document_.MaybeSave())
+        return false;
+    DecompileRequest request;
+    request.source = file;
+    request.folder = folder;
+    request.textOutput = nullptr;
+    request.dataFolder = app_.dataFolder;
+    std::string project;
+    if (FAILED(DecompileFile(request, app_.prompter, &project))) {
+        app_.ShowErrorTrail();
+        return false;
+    }
+    OpenPath(QString::fromStdString(project));
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -48,6 +48,10 @@ public:
     void OpenPath(const QString& path);
     // Tools > Options: the editor lists, changed only when the dialog is confirmed.
     void ShowOptions();
+    // Resource > Import: the dialog, then Import.
+    void ShowImport();
+    // Takes `file` apart into `folder` (ending in a separator) and opens the project made there.
+    bool Import(const std::string& file, const std::string& folder);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
