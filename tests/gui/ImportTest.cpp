@@ -66,6 +66,22 @@ TEST_F(ImportTest, RefusalsKeepTheDialogOpenWithItsFields) {
               "The '" + plain + "' file contains no resources that Vellum can extract.");
 }
 
+// The dialog's checks let through what it can see; a decompile that fails afterwards is shown and
+// logged, and the open project stays.
+TEST_F(ImportTest, AFailedImportIsShownAndLoggedAndKeepsTheProject) {
+    OpenFixture("resources.dll");
+    std::string opened = Doc().PathName();
+    std::string text = scratch_ / "notes.txt";
+    WriteFileText(text, "not an executable");
+    std::size_t shown = prompter_.Shown().size();
+    EXPECT_FALSE(Window().Import(text, scratch_ / "out/"));
+    EXPECT_EQ(prompter_.Shown().size(), shown + 1); // the error trail
+    EXPECT_NE(ReadFileText(dataFolder_ + "vellum.log").find("Import " + text + " failed"),
+              std::string::npos);
+    EXPECT_EQ(Doc().PathName(), opened);
+    EXPECT_TRUE(TopLabels().contains("Bitmap"));
+}
+
 TEST_F(ImportTest, AFolderHoldingAProjectIsTakenOnlyOnNo) {
     ImportDialog dialog(app_->Services());
     std::string taken = scratch_ / "taken";

@@ -12,7 +12,7 @@
 #include "document/ResourceView.h"
 #include "document/ViewerHost.h"
 #include "document/WindowPlacement.h"
-#include "operations/Operations.h"
+#include "operations/FailureLog.h"
 #include "project/Project.h"
 
 #include <QAction>
@@ -303,13 +303,9 @@ void MainWindow::ShowImport() {
 bool MainWindow::Import(const std::string& file, const std::string& folder) {
     if (!document_.MaybeSave())
         return false;
-    DecompileRequest request;
-    request.source = file;
-    request.folder = folder;
-    request.textOutput = nullptr;
-    request.dataFolder = app_.dataFolder;
     std::string project;
-    if (FAILED(DecompileFile(request, app_.prompter, &project))) {
+    if (!document_.Decompile(file, folder, &project)) {
+        LogFailure(app_.dataFolder, "Import " + file);
         app_.ShowErrorTrail();
         return false;
     }

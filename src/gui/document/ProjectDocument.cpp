@@ -126,17 +126,21 @@ bool ProjectDocument::LoadFile(const std::string& path) {
 bool ProjectDocument::OpenExecutable(const std::string& path) {
     std::string work = WorkFolder(app_.dataFolder);
     GuardedFolderDelete(work, false, app_.dataFolder);
-    DecompileRequest request;
-    request.source = path;
-    request.folder = work;
-    request.textOutput = nullptr;
-    request.dataFolder = app_.dataFolder;
     std::string project;
-    HRESULT hr = DecompileFile(request, app_.prompter, &project);
-    if (FAILED(hr))
+    if (!Decompile(path, work, &project))
         return false;
     projectPath_ = project;
     return true;
+}
+
+bool ProjectDocument::Decompile(const std::string& source, const std::string& folder,
+                                std::string* projectPath) const {
+    DecompileRequest request;
+    request.source = source;
+    request.folder = folder;
+    request.textOutput = nullptr;
+    request.dataFolder = app_.dataFolder;
+    return SUCCEEDED(DecompileFile(request, app_.prompter, projectPath));
 }
 
 // A failed executable while a project was open: the blank template takes its place, and the

@@ -25,6 +25,10 @@ public:
     // Loads an executable (decompiling it) or a project file, falling back as described in the
     // comments of the implementation. Emits Loaded once, on every outcome.
     bool Load(const std::string& path);
+    // Takes `source` apart into `folder` without output on stdout, as opening and importing do;
+    // the project file's path goes to *projectPath. Failures stay in the error trail.
+    bool Decompile(const std::string& source, const std::string& folder,
+                   std::string* projectPath) const;
     // Saves the manifest and compiles the project to `path`; the document then shows the
     // compiled file.
     bool SaveTo(const std::string& path);
