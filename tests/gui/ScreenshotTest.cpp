@@ -2,8 +2,10 @@
 // documentation and for looking at what the offscreen run drew.
 #include "GuiFixture.h"
 #include "dialogs/ImportDialog.h"
+#include "dialogs/InsertResourceDialog.h"
 #include "dialogs/OptionsDialog.h"
 
+#include <QComboBox>
 #include <QPixmap>
 #include <QTabWidget>
 
@@ -91,6 +93,19 @@ TEST_F(GuiTest, ScreenshotOfTheImportDialog) {
     dialog.ChooseFile("/home/user/Downloads/shell32.dll");
     dialog.show();
     std::string path = ScreenshotPath("import.png");
+    ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
+}
+
+// The Insert New Resource dialog with a PNG chosen as a bitmap.
+TEST_F(GuiTest, ScreenshotOfTheInsertNewResourceDialog) {
+    StartApp();
+    OpenFixture("resources.dll");
+    gui::InsertResourceDialog dialog(app_->Services(), *Doc().GetProject(), {}, &Window());
+    dialog.ChooseFile("/home/user/Pictures/logo.png");
+    dialog.TypeBox()->setCurrentText("Bitmap");
+    dialog.show();
+    std::string path = ScreenshotPath("insert-resource.png");
     ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
 }

@@ -94,14 +94,14 @@ TEST(AddResource, VisualStyleNamesGoIntoThePrefixSubfolder) {
               S_OK);
     EXPECT_EQ(ReadFileText(f.Path("BLUE/NORMAL.INI")), "ini");
     EXPECT_EQ(ReadFileText(f.Path("BLUE/LOGO.png")), "png");
-    EXPECT_EQ(ReadFileText(f.Path("PLAIN.INI")), "ini");
+    EXPECT_EQ(ReadFileText(f.Path("PLAIN.ini")), "ini");
     std::vector<std::string> stored;
     for (XmlNode* type : {f.project.FindNamedType("TEXTFILE"), f.project.FindType(2)})
         for (XmlNode* e : f.project.ResourcesOf(type))
             stored.push_back(f.project.Text(e, "Name") + " " +
                              f.project.Text(Project::FileOf(e), "Name"));
     EXPECT_EQ(stored,
-              (std::vector<std::string>{"BLUE_NORMAL_INI BLUE\\NORMAL.INI", "PLAIN_INI PLAIN.INI",
+              (std::vector<std::string>{"BLUE_NORMAL_INI BLUE\\NORMAL.INI", "PLAIN_INI PLAIN.ini",
                                         "BLUE_LOGO_BMP BLUE\\LOGO.BMP"}));
 }
 

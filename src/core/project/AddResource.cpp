@@ -80,30 +80,36 @@ struct Placement {
     std::string stored;
 };
 
-std::optional<Placement> PlaceFile(const Project& project, const ResourceToAdd& request,
-                                   const std::string& resourceName, const std::string& ext) {
+std::optional<Placement> PlaceFile(const Project& project, const ResourceToAdd& request) {
     std::optional<std::string> base =
         RelativeDestination(project.Folder(), request.destinationFolder);
     if (!base)
         return std::nullopt;
-    if (!request.visualStyleNaming)
+    std::string ext = SplitPath(request.sourcePath).ext;
+    std::size_t cut = request.visualStyleNaming ? request.name.rfind('_') : std::string::npos;
+    if (cut == std::string::npos || cut == 0)
         return Placement{*base + MakeSafeFileName(request.name + ext),
                          *base + MakeSafeFileName(request.name + (request.png ? ".BMP" : ext))};
-    OutputLocation where = LocateOutput(resourceName, true);
-    std::string folder = *base + (where.folder.empty() ? "" : where.folder + "\\");
-    return Placement{folder + (request.png ? PngPathFor(where.leaf) : where.leaf),
-                     folder + where.leaf};
+    std::string folder = *base + MakeSafeFileName(request.name.substr(0, cut)) + "\\";
+    std::string leaf = MakeSafeFileName(request.name.substr(cut + 1) + ToUpperAscii(ext));
+    if (!request.png)
+        return Placement{folder + leaf, folder + leaf};
+    return Placement{folder + PngPathFor(leaf),
+                     folder + MakeSafeFileName(request.name.substr(cut + 1) + ".BMP")};
 }
 
 // Copies the source to the placement, creating its folder when missing. A folder created here
 // goes again when the copy fails.
-HRESULT CopyInto(const std::string& folder, const std::string& relative,
+HRESULT CopyInto(Project& project, const std::string& relative, bool overwrite,
                  const std::vector<std::uint8_t>& bytes) {
-    std::optional<std::string> copy = ResolveInFolder(folder, relative);
+    std::optional<std::string> copy = ResolveInFolder(project.Folder(), relative);
     std::error_code ec;
-    if (!copy || std::filesystem::exists(*copy, ec))
+    bool exists = copy && std::filesystem::exists(*copy, ec);
+    if (!copy || (exists && !overwrite))
         return Refuse(
             Format("The file %s already exists in the project folder.\n", relative.c_str()));
+    if (exists && project.UsesFile(*copy))
+        return Refuse(Format("The file %s holds another resource's data.\n", relative.c_str()));
     std::filesystem::path parent = std::filesystem::path(*copy).parent_path();
     bool created = !std::filesystem::exists(parent, ec);
     if (created && FAILED(CreateFolders(parent.string())))
@@ -117,20 +123,19 @@ HRESULT CopyInto(const std::string& folder, const std::string& relative,
     return hr;
 }
 
+XmlNode* ExistingType(Project& project, const ResourceToAdd& request) {
+    return request.namedType ? project.FindNamedType(request.typeLabel)
+                             : project.FindType(request.type);
+}
+
 HRESULT AddPlainResource(Project& project, const ResourceToAdd& request) {
     if (request.name.empty())
         return Refuse("A resource name must be entered before continuing.\n");
-    std::string ext = SplitPath(request.sourcePath).ext;
-    std::string extWord = ToUpperAscii(ext.empty() ? ext : ext.substr(1));
-    std::string resourceName =
-        request.name + (ext.empty() ? "" : "_" + (request.png ? "BMP" : extWord));
-    XmlNode* existingType = request.namedType ? project.FindNamedType(request.typeLabel)
-                                              : project.FindType(request.type);
-    if (existingType && project.HasResourceNamed(existingType, resourceName))
+    if (IsNameTaken(project, request))
         return Refuse("A resource with that name already exists in that category.\n");
     if (!project.RootDirectory())
         return Refuse("The manifest has no root Directory");
-    std::optional<Placement> place = PlaceFile(project, request, resourceName, ext);
+    std::optional<Placement> place = PlaceFile(project, request);
     if (!place)
         return Refuse(Format("The folder %s is not inside the project folder",
                              request.destinationFolder.c_str()));
@@ -139,17 +144,40 @@ HRESULT AddPlainResource(Project& project, const ResourceToAdd& request) {
     HRESULT hr = ReadWholeFile(request.sourcePath, bytes);
     if (FAILED(hr))
         return Refuse(Format("The file \"%s\" does not exist.\n", request.sourcePath.c_str()));
-    hr = CopyInto(project.Folder(), place->copy, bytes);
+    hr = CopyInto(project, place->copy, request.overwrite, bytes);
     if (FAILED(hr))
         return hr;
     XmlNode* type = request.namedType ? project.EnsureNamedType(request.typeLabel)
                                       : project.EnsureType(request.type);
-    project.InsertNamedResource(type, resourceName, request.language, place->stored, bytes.size(),
-                                request.png);
+    project.InsertNamedResource(type, AddedResourceName(request), request.language, place->stored,
+                                bytes.size(), request.png);
     return S_OK;
 }
 
 } // namespace
+
+std::string AddedResourceName(const ResourceToAdd& request) {
+    std::string ext = SplitPath(request.sourcePath).ext;
+    if (ext.empty())
+        return request.name;
+    return request.name + "_" + (request.png ? std::string("BMP") : ToUpperAscii(ext.substr(1)));
+}
+
+std::string CopyTargetOf(const Project& project, const ResourceToAdd& request) {
+    std::optional<Placement> place = PlaceFile(project, request);
+    if (!place)
+        return {};
+    return ResolveInFolder(project.Folder(), place->copy).value_or(std::string());
+}
+
+bool IsNameTaken(Project& project, const ResourceToAdd& request) {
+    if (!request.groupLogic)
+        return project.HasResourceNamed(ExistingType(project, request), AddedResourceName(request));
+    bool cursor = request.type == kResourceCursor || request.type == kResourceCursorGroup;
+    return GroupEditor(project).HasGroupFile(
+        cursor ? kResourceCursorGroup : kResourceIconGroup,
+        MakeSafeFileName(request.name + (cursor ? "_CUR" : "_ICO")));
+}
 
 int TypeOfAddLabel(std::string_view label) {
     for (const AddLabel& known : kAddLabels)

@@ -22,9 +22,12 @@ struct ResourceToAdd {
     // The folder the copy goes to: the project folder when empty, else a folder inside it, which
     // the File name then includes.
     std::string destinationFolder;
-    // Visual-style projects keep a resource named PREFIX_REST_EXT as PREFIX\REST.EXT, the way
-    // their decompiled folders are laid out.
+    // Visual-style projects keep their files in folders: a name PREFIX_REST is stored as
+    // PREFIX\REST.EXT, PREFIX being the text before the name's last '_'.
     bool visualStyleNaming = false;
+    // A plain resource's copy may replace a file of that name in the project folder, unless the
+    // file holds another resource's data.
+    bool overwrite = false;
 };
 
 // The numeric type of an add-dialog label ("Accelerator" -> 9, case ignored), 0 for any other.
@@ -36,10 +39,21 @@ ResourceToAdd ClassifyResource(const std::string& sourcePath, const std::string&
                                const std::string& destinationFolder = {},
                                bool visualStyleNaming = false);
 
+// The resource name a plain add records: NAME_EXT, NAME_BMP for a PNG, NAME without extension.
+std::string AddedResourceName(const ResourceToAdd& request);
+
+// The full path a plain add copies the source to; empty when it would leave the project folder.
+std::string CopyTargetOf(const Project& project, const ResourceToAdd& request);
+
+// True when the project already holds a resource the add would collide with: a plain resource
+// of that name within the type, or a group with that data file for icons and cursors.
+bool IsNameTaken(Project& project, const ResourceToAdd& request);
+
 // Adds the resource to the project. A plain resource is copied to the project folder as
 // name + the source's extension and recorded as NAME_EXT (NAME_BMP with Png for a PNG, whose
 // stored file name is NAME.BMP). A name already taken within the type, a missing source or an
-// existing copy target is refused before anything is copied; nothing is left behind on failure.
+// existing copy target (unless `overwrite` allows it) is refused before anything is copied;
+// nothing is left behind on failure.
 // Icons and cursors always go to the project folder, where their members live.
 HRESULT AddResource(Project& project, const ResourceToAdd& request);
 

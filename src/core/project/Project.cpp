@@ -8,6 +8,7 @@
 #include "common/TrailModules.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace vellum {
 
@@ -317,6 +318,18 @@ bool Project::HasResourceNamed(XmlNode* typeEntry, std::string_view name) {
     for (XmlNode* entry : ResourcesOf(typeEntry))
         if (EqualsNoCase(Text(entry, "Name"), name))
             return true;
+    return false;
+}
+
+bool Project::UsesFile(const std::string& path) {
+    std::filesystem::path wanted = std::filesystem::path(path).lexically_normal();
+    for (XmlNode* type : ChildrenOf(RootDirectory()))
+        for (XmlNode* resource : ResourcesOf(type))
+            for (XmlNode* language : ChildrenOf(resource->firstChild)) {
+                std::string data = IsEntry(language) ? DataFilePath(FileOfLanguage(language)) : "";
+                if (!data.empty() && std::filesystem::path(data).lexically_normal() == wanted)
+                    return true;
+            }
     return false;
 }
 

@@ -112,6 +112,8 @@ public:
                                  const std::string& fileName, std::uint64_t size, bool png);
     // True when a resource of the type already carries the name (ignoring case).
     bool HasResourceNamed(XmlNode* typeEntry, std::string_view name);
+    // True when some language entry's data lives in the file at `path`.
+    bool UsesFile(const std::string& path);
 
     Prompter& GetPrompter() { return prompter_; }
     TreeSink* Tree() { return tree_; }

@@ -80,7 +80,7 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id : {"resource.add", "tools.snapshot", "tools.apply"})
+    for (const char* id : {"tools.snapshot", "tools.apply"})
         Action(id)->setEnabled(false);
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
@@ -178,6 +178,7 @@ void MainWindow::ConnectCommands() {
     connect(Action("file.saveAs"), &QAction::triggered, this, [this] { document_.SaveAs(); });
     connect(Action("file.exit"), &QAction::triggered, this, &QWidget::close);
     connect(Action("edit.delete"), &QAction::triggered, view_, &ResourceView::DeleteResource);
+    connect(Action("resource.add"), &QAction::triggered, view_, &ResourceView::AddResource);
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
     connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
@@ -206,6 +207,7 @@ void MainWindow::ConnectEditCommands() {
 void MainWindow::UpdateCommands() {
     ViewerHost* host = view_->Host();
     Action("file.save")->setEnabled(document_.CanSave());
+    Action("resource.add")->setEnabled(document_.GetProject() != nullptr);
     Action("edit.copy")->setEnabled(host->CanCopy());
     Action("edit.cut")->setEnabled(host->CanCut());
     Action("edit.paste")->setEnabled(host->CanPaste());

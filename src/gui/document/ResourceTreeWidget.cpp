@@ -104,9 +104,12 @@ void ResourceTreeWidget::InsertResourceItem(const std::string& typeLabel,
     type->insertChild(int(at), item);
     UpdateIcon(item);
     UpdateIcon(type);
+    lastInserted_ = node;
 }
 
 void ResourceTreeWidget::RemoveResourceItem(XmlNode* node) {
+    if (node == lastInserted_)
+        lastInserted_ = nullptr;
     QTreeWidgetItem* item = FindItem(node);
     if (!item)
         return;

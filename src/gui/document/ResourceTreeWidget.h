@@ -23,6 +23,9 @@ public:
     void InsertResourceItem(const std::string& typeLabel, const std::string& resourceLabel,
                             XmlNode* node) override;
     void RemoveResourceItem(XmlNode* node) override;
+    // The language entry of the item inserted last; null after ForgetLastInserted.
+    XmlNode* LastInserted() const { return lastInserted_; }
+    void ForgetLastInserted() { lastInserted_ = nullptr; }
 
 private:
     QTreeWidgetItem* NewSubtree(const TreeFillItem& fill);
@@ -35,6 +38,7 @@ private:
     QIcon fileIcon_;
     QIcon closedFolderIcon_;
     QIcon openFolderIcon_;
+    XmlNode* lastInserted_ = nullptr;
 };
 
 } // namespace vellum::gui

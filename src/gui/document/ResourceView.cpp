@@ -2,6 +2,9 @@
 #include "document/ResourceView.h"
 
 #include "application/Settings.h"
+#include "application/StartDocument.h"
+#include "common/Path.h"
+#include "dialogs/InsertResourceDialog.h"
 #include "document/DeleteResource.h"
 #include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
@@ -83,6 +86,31 @@ bool ResourceView::DeleteResource() {
         return false;
     document_.SetModified(true);
     return true;
+}
+
+// The viewer lets go of its resource first: adding an image to an icon renumbers the icon's
+// members, and an edit not yet saved belongs in the file it was made for.
+bool ResourceView::AddResource() {
+    Project* project = document_.GetProject();
+    if (!project)
+        return false;
+    host_->SavePendingEdits();
+    host_->Clear();
+    InsertContext context;
+    context.visualStyle = HasExtension(document_.SourcePath(), ".msstyles");
+    context.scratchFolder = WorkFolder(app_.dataFolder);
+    tree_->ForgetLastInserted();
+    InsertResourceDialog dialog(app_, *project, context, this);
+    bool added = dialog.exec() == QDialog::Accepted;
+    if (added)
+        document_.SetModified(true);
+    XmlNode* inserted = tree_->LastInserted();
+    QTreeWidgetItem* item = inserted ? tree_->FindItem(inserted) : nullptr;
+    if (added && item)
+        tree_->setCurrentItem(item);
+    else
+        ShowSelection();
+    return added;
 }
 
 bool ResourceView::ToggleDebugMode() {

@@ -32,6 +32,8 @@ public:
 
     // Commands.
     bool DeleteResource();
+    // The Insert New Resource dialog; the resource added is selected.
+    bool AddResource();
     // Flips "DebugMode" between "1" and "0"; returns the new state.
     bool ToggleDebugMode();
     // Opens the blank DLL as a new project, offering to save the current one first.
