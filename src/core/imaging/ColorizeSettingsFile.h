@@ -1,0 +1,51 @@
+// Colorizer settings kept in a file, so that the same colours can be used again: an INI file with
+// one section [Colorize]. The panel's "Save Settings..." and "Load Settings..." write and read it,
+// and the command line's -Colorize: reads it.
+//
+//   [Colorize]
+//   Hue=256                  ; -768..768; when present, the tables come from the hue
+//   Preset=12                ; 0..161; its matrix and saturation; wins over Hue
+//   Matrix=100 0 0 0 100 0 0 0 100 ; nine whole numbers, row-major, output rows red, green, blue;
+//                            ; used when neither Hue nor Preset is given
+//   BrightnessRed=0          ; -255..255, the same for BrightnessGreen and BrightnessBlue
+//   Saturation=0             ; the slider value, -255..255
+//   SourceBrightness=1       ; 0 or 1
+//   GammaBrightness=1        ; 0 or 1
+#pragma once
+
+#include "common/Result.h"
+#include "imaging/Colorizer.h"
+#include "imaging/ColorizerSettings.h"
+
+#include <optional>
+#include <string>
+
+namespace vellum {
+
+struct ColorizeFileSettings {
+    std::optional<int> hue;
+    std::optional<int> preset;
+    MixMatrix matrix = kIdentityMix;
+    Brightness brightness; // offsets, Source and Gamma Brightness
+    int saturation = 0;
+};
+
+// Reads the [Colorize] section. A missing file, a missing section, a value that is not a whole
+// number or lies outside its range fails with a message in the error trail naming the file and
+// the key; nothing is returned then.
+HRESULT ReadColorizeSettings(const std::string& path, ColorizeFileSettings* settings);
+
+// Writes the settings as above (keys that are not set are left out), replacing the file only
+// once the whole text is written.
+HRESULT WriteColorizeSettings(const std::string& path, const ColorizeFileSettings& settings);
+
+// Configures the colorizer and the panel's settings as the controls would: a preset as picking it
+// does, else the hue as a hue-slider move does, else the matrix; then brightness and saturation.
+void ApplyColorizeSettings(const ColorizeFileSettings& file, Colorizer& colorizer,
+                           ColorizerSettings& panel);
+
+// What the panel holds, for saving: `hueActive` tells whether the matrix came from the hue slider
+// (then Hue is written) or was typed or picked (then Matrix is written).
+ColorizeFileSettings FileSettingsOf(const ColorizerSettings& panel, bool hueActive);
+
+} // namespace vellum
