@@ -33,8 +33,14 @@ else
 	./$(BUILD)/vellum $(ARGS)
 endif
 
+# The window tests once more on a real X server (Xvfb, the xcb platform) when xvfb-run is there,
+# so that clipboard and drag code meets a display server and not only the offscreen platform.
 test: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+	@if command -v xvfb-run >/dev/null 2>&1 && [ -x $(BUILD)/tests/gui_tests ]; then \
+	  echo "test: window tests under Xvfb (xcb)"; \
+	  xvfb-run -a env VELLUM_GUI_PLATFORM=xcb ./$(BUILD)/tests/gui_tests --gtest_brief=1; \
+	fi
 
 sanitize-test: deps
 	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DVELLUM_SANITIZE=ON -DVELLUM_GUI=OFF -DCMAKE_BUILD_TYPE=Debug
