@@ -85,6 +85,14 @@ QFrame* Etched(QFrame::Shape shape) {
     return line;
 }
 
+// A status text, its horizontal slider and the button that resets it, closed by a separator.
+void AddSliderRows(QVBoxLayout* column, QLabel* text, QSlider* slider, QPushButton* reset) {
+    column->addWidget(text);
+    column->addWidget(slider);
+    column->addWidget(reset, 0, Qt::AlignLeft);
+    column->addWidget(Etched(QFrame::HLine));
+}
+
 QVBoxLayout* Column(QWidget* group) {
     auto* column = new QVBoxLayout(group);
     column->setContentsMargins(0, 0, 0, 0);
@@ -157,10 +165,7 @@ QWidget* ColorizerPanel::CreateHueGroup() {
     hueText_ = new QLabel("Hue +0%");
     hue_ = NewSlider(Qt::Horizontal, kHueRange, 48, 1, 256);
     connect(hue_, &QSlider::valueChanged, this, &ColorizerPanel::HueMoved);
-    column->addWidget(hueText_);
-    column->addWidget(hue_);
-    column->addWidget(AddPushButton("Reset Hue", &ColorizerPanel::ResetHue), 0, Qt::AlignLeft);
-    column->addWidget(Etched(QFrame::HLine));
+    AddSliderRows(column, hueText_, hue_, AddPushButton("Reset Hue", &ColorizerPanel::ResetHue));
 
     auto* grid = new QGridLayout;
     grid->setSpacing(4);
@@ -226,11 +231,8 @@ QWidget* ColorizerPanel::CreateApplyGroup() {
     saturationText_ = new QLabel("Saturation +0%");
     saturation_ = NewSlider(Qt::Horizontal, kLevelRange, 20, 2, 20);
     connect(saturation_, &QSlider::valueChanged, this, &ColorizerPanel::SaturationMoved);
-    column->addWidget(saturationText_);
-    column->addWidget(saturation_);
-    column->addWidget(AddPushButton("Reset Saturation", &ColorizerPanel::ResetSaturation), 0,
-                      Qt::AlignLeft);
-    column->addWidget(Etched(QFrame::HLine));
+    AddSliderRows(column, saturationText_, saturation_,
+                  AddPushButton("Reset Saturation", &ColorizerPanel::ResetSaturation));
 
     const char* scopes[3] = {"To Current Image Only", "To All Images Of This Type",
                              "To All Images"};
