@@ -54,7 +54,9 @@ HRESULT WriteColorizeSettings(const std::string& path, const ColorizeFileSetting
 std::string ColorizeSettingsText(const ColorizeFileSettings& settings);
 
 // Configures the colorizer and the panel's settings as the controls would: a preset as picking it
-// does, else the hue as a hue-slider move does, else the matrix; then brightness and saturation.
+// does (its own saturation in place of the file's), else the hue as a hue-slider move does, else
+// the matrix; the brightness offsets and both flags come first, so that the tables use them.
+// The panel's hue is 0 unless the tables come from the hue; Lock Brightness is left as it is.
 void ApplyColorizeSettings(const ColorizeFileSettings& file, Colorizer& colorizer,
                            ColorizerSettings& panel);
 
