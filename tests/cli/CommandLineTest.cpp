@@ -64,3 +64,11 @@ TEST(CommandLine, ApplyTakesTheIconsetAndIsABatchMode) {
     EXPECT_FALSE(Parse({"-Applyx"}).apply) << "the option is a prefix ending in a colon";
     EXPECT_EQ(Parse({"-Apply"}).unknownFlags, std::vector<std::string>{"Apply"});
 }
+
+TEST(CommandLine, ColorizeTakesTheSettingsAndIsABatchMode) {
+    CommandLine info = Parse({"/COLORIZE:look.ini", "-Output:/images"});
+    EXPECT_TRUE(info.colorize && info.batch);
+    EXPECT_EQ(info.colorizeSettings, "look.ini");
+    EXPECT_EQ(info.outputPath, "/images");
+    EXPECT_FALSE(Parse({"-Colorize"}).batch) << "the option is a prefix ending in a colon";
+}

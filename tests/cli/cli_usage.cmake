@@ -72,3 +72,15 @@ execute_process(COMMAND ${VELLUM} -Extract:77 -Type:Icon -Source:${DATA}/resourc
 if(NOT rc EQUAL 1 OR EXISTS ${work}/none.ico)
   message(FATAL_ERROR "extract of a missing icon: exit ${rc}")
 endif()
+
+# Colorize: each file that fails is named on stderr with its reason; a file of another kind is
+# skipped; the summary goes to stdout.
+file(MAKE_DIRECTORY ${work}/colorize)
+file(WRITE ${work}/colorize/look.ini "[Colorize]\nHue=256\n")
+file(WRITE ${work}/colorize/broken.bmp "MZ not a bitmap")
+execute_process(COMMAND ${VELLUM} -Colorize:${work}/colorize/look.ini -Output:${work}/colorize
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "colorize/broken.bmp was not colorized \\(0x80004005\\):\n.*broken.bmp is not a bitmap"
+   OR NOT out MATCHES "Colorized 0 file\\(s\\); 1 skipped .* 1 failed")
+  message(FATAL_ERROR "colorize with a broken file: exit ${rc}, stdout: ${out}, stderr: ${err}")
+endif()

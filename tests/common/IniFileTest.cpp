@@ -25,6 +25,19 @@ TEST(IniFile, ReadsKeysOfTheNamedSectionWithoutCaseOrBlanksOrQuotes) {
     EXPECT_EQ(ReadIniText("[s]\nk='v'", "s", "k"), "v");
 }
 
+TEST(IniFile, SectionEntriesSkipCommentsAndStopAtTheNextSection) {
+    auto entries =
+        ReadIniSection("[a]\r\n ; x=1\r\n#y=2\r\n K = 'v' \r\nnoequals\r\n=e\r\n[b]\r\nz=3", "A");
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 2u);
+    EXPECT_EQ((*entries)[0].key, "K");
+    EXPECT_EQ((*entries)[0].value, "v");
+    EXPECT_EQ((*entries)[1].key, "");
+    EXPECT_EQ((*entries)[1].value, "e");
+    EXPECT_FALSE(ReadIniSection("a=1\n[ab]\n", "a"));
+    EXPECT_TRUE(ReadIniSection("[a]", "a").value().empty());
+}
+
 TEST(IniFile, SettingReplacesAddsToTheSectionOrAppendsTheSection) {
     EXPECT_EQ(SetIniText(kDesktopIni, ".ShellClassInfo", "IconIndex", "7"),
               "; comment\r\n[.ShellClassInfo]\r\n  IconFile = \"C:\\x\\a.ico\" \r\n"

@@ -9,6 +9,12 @@
 
 namespace vellum::test {
 
+std::string ScreenshotPath(const std::string& name) {
+    std::filesystem::path folder = std::filesystem::path(VELLUM_TEST_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(folder);
+    return (folder / name).string();
+}
+
 void GuiTest::SetUp() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(scratch_ / "settings"));

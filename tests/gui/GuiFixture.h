@@ -18,6 +18,9 @@
 
 namespace vellum::test {
 
+// Where a screenshot named `name` goes: build/tests/screenshots/, made when missing.
+std::string ScreenshotPath(const std::string& name);
+
 class GuiTest : public ::testing::Test {
 protected:
     void SetUp() override;

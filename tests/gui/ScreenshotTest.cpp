@@ -11,16 +11,6 @@
 
 namespace vellum::test {
 
-namespace {
-
-std::string ScreenshotPath(const std::string& name) {
-    std::filesystem::path folder = std::filesystem::path(VELLUM_TEST_BINARY_DIR) / "screenshots";
-    std::filesystem::create_directories(folder);
-    return (folder / name).string();
-}
-
-} // namespace
-
 TEST_F(GuiTest, ScreenshotsOfTheTreeWithTheHexViewAndTheHeaderTable) {
     StartApp();
     Window().setGeometry(0, 0, 1100, 700);

@@ -1,6 +1,7 @@
 #include "cli/BatchDriver.h"
 
 #include "cli/ApplyMode.h"
+#include "cli/ColorizeMode.h"
 #include "cli/InsertMode.h"
 #include "cli/SnapshotMode.h"
 #include "common/ErrorTrail.h"
@@ -43,6 +44,11 @@ const char* const kUsageText =
     "      Apply the iconset PATH (.iconset, .iconzip or .zip) to the system (the Wine prefix\n"
     "      in $WINEPREFIX, else ~/.wine). The values and files it overwrites are saved first\n"
     "      in Current.ico/Backup/ of the data folder.\n"
+    "  vellum -Colorize:SETTINGS -Output:PATH\n"
+    "      Recolour the image file PATH (.png, .bmp, .ico, .cur), or every such file directly\n"
+    "      inside the folder PATH, with the colorizer settings file SETTINGS (an INI file with\n"
+    "      a [Colorize] section, as the colorizer panel's Save Settings... writes it). Other\n"
+    "      files are skipped; each failure is listed, and any failure gives exit status 1.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -278,6 +284,8 @@ int RunBatch(const CommandLine& info, Prompter& prompter) {
         return RunSnapshot(info, prompter, dataFolder);
     if (info.apply)
         return RunApply(info, dataFolder);
+    if (info.colorize)
+        return RunColorize(info, dataFolder);
     if (info.insert)
         return RunInsert(info, prompter, dataFolder);
     if (info.extract)

@@ -20,7 +20,8 @@ enum class Option {
     Type,
     Source,
     Id,
-    Apply
+    Apply,
+    Colorize
 };
 
 struct OptionName {
@@ -31,12 +32,19 @@ struct OptionName {
 
 // Tested in this order; the first match wins.
 constexpr OptionName kOptions[] = {
-    {Option::Compile, "Compile", false}, {Option::Decompile, "Decompile", false},
-    {Option::Output, "Output:", true},   {Option::Extract, "Extract:", true},
-    {Option::Insert, "Insert:", true},   {Option::Lang, "Lang:", true},
-    {Option::Name, "Name:", true},       {Option::SnapShot, "SnapShot:", true},
-    {Option::Type, "Type:", true},       {Option::Source, "Source:", true},
-    {Option::Id, "ID:", true},           {Option::Apply, "Apply:", true},
+    {Option::Compile, "Compile", false},
+    {Option::Decompile, "Decompile", false},
+    {Option::Output, "Output:", true},
+    {Option::Extract, "Extract:", true},
+    {Option::Insert, "Insert:", true},
+    {Option::Lang, "Lang:", true},
+    {Option::Name, "Name:", true},
+    {Option::SnapShot, "SnapShot:", true},
+    {Option::Type, "Type:", true},
+    {Option::Source, "Source:", true},
+    {Option::Id, "ID:", true},
+    {Option::Apply, "Apply:", true},
+    {Option::Colorize, "Colorize:", true},
 };
 
 const OptionName* MatchOption(const std::string& flag) {
@@ -121,8 +129,12 @@ void CommandLine::ParseParam(const std::string& param, bool flag) {
         applyPath = value;
         apply = true;
         break;
+    case Option::Colorize:
+        colorizeSettings = value;
+        colorize = true;
+        break;
     }
-    batch = snapshot || apply || insert || extract || decompile || compile;
+    batch = snapshot || apply || colorize || insert || extract || decompile || compile;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

@@ -1,7 +1,7 @@
-// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply) and their
-// options. Flags start with "-" or "/"; option names ignore case; options that take a value are
-// prefixes ("-Output:folder"). A "/" argument is a flag only when it names an option, so absolute
-// paths stay file names.
+// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply, Colorize)
+// and their options. Flags start with "-" or "/"; option names ignore case; options that take a
+// value are prefixes ("-Output:folder"). A "/" argument is a flag only when it names an option, so
+// absolute paths stay file names.
 #pragma once
 
 #include <string>
@@ -20,7 +20,8 @@ struct CommandLine {
     bool insert = false;
     bool snapshot = false;
     bool apply = false;
-    bool batch = false; // any of snapshot, apply, insert, extract, decompile, compile
+    bool colorize = false;
+    bool batch = false; // any of snapshot, apply, colorize, insert, extract, decompile, compile
     int resourceType = 0;
     int resourceId = 0;
     int language = 1033;
@@ -28,7 +29,8 @@ struct CommandLine {
     std::string secondPath;
     std::string outputPath;
     std::string resourceName;
-    std::string applyPath; // the iconset "Apply:" names
+    std::string applyPath;        // the iconset "Apply:" names
+    std::string colorizeSettings; // the settings file "Colorize:" names
 
     std::string fileName;                 // the first plain parameter
     std::vector<std::string> extraParams; // further plain parameters

@@ -119,6 +119,25 @@ std::string ReadIniText(std::string_view text, std::string_view section, std::st
     return std::string(fallback);
 }
 
+std::optional<std::vector<IniEntry>> ReadIniSection(std::string_view text,
+                                                    std::string_view section) {
+    std::vector<IniLine> lines = SplitLines(text);
+    SectionSpan span = FindSection(lines, section);
+    if (span.header == lines.size())
+        return std::nullopt;
+    std::vector<IniEntry> entries;
+    for (std::size_t i = span.header + 1; i < span.lastContent; ++i) {
+        std::string_view content = Trim(lines[i].content);
+        std::size_t equals = content.find('=');
+        if (content.empty() || content.front() == ';' || content.front() == '#' ||
+            equals == std::string_view::npos)
+            continue;
+        entries.push_back({std::string(Trim(content.substr(0, equals))),
+                           std::string(Unquote(Trim(content.substr(equals + 1))))});
+    }
+    return entries;
+}
+
 std::string SetIniText(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value) {
     std::string_view eol = LineEnding(text);

@@ -11,8 +11,10 @@
 
 #include "common/Result.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vellum {
 
@@ -31,5 +33,16 @@ std::string ReadIniText(std::string_view text, std::string_view section, std::st
                         std::string_view fallback = {});
 std::string SetIniText(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value);
+
+// One "Key=Value" line of a section, blanks and quotes removed as ReadIniText removes them.
+struct IniEntry {
+    std::string key;
+    std::string value;
+};
+
+// Every key line of the first section of that name, in file order; lines starting with ';' or
+// '#' are comments. Nothing when the text has no such section.
+std::optional<std::vector<IniEntry>> ReadIniSection(std::string_view text,
+                                                    std::string_view section);
 
 } // namespace vellum

@@ -111,7 +111,12 @@ HRESULT ColorizeFile(const Colorizer& colorizer, const std::string& path) {
     return S_OK;
 }
 
-HRESULT ColorizeFolder(const Colorizer& colorizer, const std::string& folder) {
+bool IsColorizableFile(const std::string& path) {
+    return KindOf(path) != FileKind::Other;
+}
+
+HRESULT ColorizeFolder(const Colorizer& colorizer, const std::string& folder,
+                       const ColorizedFileSink& sink) {
     // The names are gathered first: colorizing renames temporary files into the folder.
     std::vector<std::string> files;
     std::error_code ec;
@@ -130,6 +135,8 @@ HRESULT ColorizeFolder(const Colorizer& colorizer, const std::string& folder) {
     HRESULT first = S_OK;
     for (const std::string& file : files) {
         HRESULT hr = ColorizeFile(colorizer, file);
+        if (sink)
+            sink(file, hr);
         if (FAILED(hr) && SUCCEEDED(first))
             first = hr;
     }

@@ -11,6 +11,12 @@
 //   Saturation=0             ; the slider value, -255..255
 //   SourceBrightness=1       ; 0 or 1
 //   GammaBrightness=1        ; 0 or 1
+//
+// Keys ignore case, blanks around '=' do not count, lines starting with ';' or '#' are comments
+// and so is whatever follows ';' or '#' on a value; other sections and unknown keys are left
+// alone. A missing key keeps its default: the identity matrix, no brightness offset, saturation
+// 0, both flags 1. Matrix cells lie within -kMatrixCellLimit..kMatrixCellLimit and may also be
+// separated by commas.
 #pragma once
 
 #include "common/Result.h"
@@ -19,6 +25,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vellum {
 
@@ -34,18 +41,30 @@ struct ColorizeFileSettings {
 // number or lies outside its range fails with a message in the error trail naming the file and
 // the key; nothing is returned then.
 HRESULT ReadColorizeSettings(const std::string& path, ColorizeFileSettings* settings);
+// The same on text already in memory; `name` is the file the messages name.
+HRESULT ParseColorizeSettings(std::string_view text, const std::string& name,
+                              ColorizeFileSettings* settings);
 
 // Writes the settings as above (keys that are not set are left out), replacing the file only
-// once the whole text is written.
+// once the whole text is written. Keys the reader would ignore are left out too: Matrix beside
+// Hue or Preset, Saturation beside Preset. Settings the reader would refuse (a value outside its
+// range) give E_INVALIDARG and write nothing.
 HRESULT WriteColorizeSettings(const std::string& path, const ColorizeFileSettings& settings);
+// The text WriteColorizeSettings writes, lines ending in CR LF.
+std::string ColorizeSettingsText(const ColorizeFileSettings& settings);
 
 // Configures the colorizer and the panel's settings as the controls would: a preset as picking it
-// does, else the hue as a hue-slider move does, else the matrix; then brightness and saturation.
+// does (its own saturation in place of the file's), else the hue as a hue-slider move does, else
+// the matrix; the brightness offsets and both flags come first, so that the tables use them.
+// The panel's hue is 0 unless the tables come from the hue; Lock Brightness is left as it is.
 void ApplyColorizeSettings(const ColorizeFileSettings& file, Colorizer& colorizer,
                            ColorizerSettings& panel);
 
 // What the panel holds, for saving: `hueActive` tells whether the matrix came from the hue slider
-// (then Hue is written) or was typed or picked (then Matrix is written).
+// (then Hue is written) or was typed or picked (then Matrix is written). Hue is written only
+// while the matrix is still the hue's own: a darkening linear offset makes the matrix read back
+// from the tables smaller than the hue's, and the tables the panel then builds come from that
+// matrix, so the file keeps the matrix and loads into the same tables.
 ColorizeFileSettings FileSettingsOf(const ColorizerSettings& panel, bool hueActive);
 
 } // namespace vellum

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vellum {
@@ -117,9 +118,18 @@ private:
 // ready.
 HRESULT ColorizeFile(const Colorizer& colorizer, const std::string& path);
 
+// True for the paths ColorizeFile changes: those ending in "png", "bmp", "ico" or "cur".
+bool IsColorizableFile(const std::string& path);
+
+// Told about every file of a folder right after it was colorized (or skipped, with S_OK) and
+// before the next one starts, so that the records a failure added to the error trail can be
+// taken file by file.
+using ColorizedFileSink = std::function<void(const std::string& path, HRESULT result)>;
+
 // Every file directly inside the folder (not its sub-folders, not symbolic links), in name order.
 // A file that fails does not stop the others; the result is the first failure, or the system
 // error when the folder cannot be listed.
-HRESULT ColorizeFolder(const Colorizer& colorizer, const std::string& folder);
+HRESULT ColorizeFolder(const Colorizer& colorizer, const std::string& folder,
+                       const ColorizedFileSink& sink = {});
 
 } // namespace vellum

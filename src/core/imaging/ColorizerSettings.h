@@ -8,6 +8,10 @@
 
 namespace vellum {
 
+// The largest percentage a matrix cell may hold, either way: what the panel's boxes take and
+// what a settings file may give.
+inline constexpr int kMatrixCellLimit = 9999;
+
 // Everything the panel's controls hold, with the values the panel starts with.
 struct ColorizerSettings {
     int hue = 0;           // -768..768: half the wheel each way
