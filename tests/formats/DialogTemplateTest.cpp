@@ -3,6 +3,7 @@
 #include "formats/DialogTemplate.h"
 
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 
 #include <gtest/gtest.h>
 
@@ -48,12 +49,6 @@ Bytes ExtendedDialog() {
     w.U16(0xFFFF).U16(0x0081).U16(0).U16(0);
     EXPECT_EQ(w.Size(), 92u);
     return w.Take();
-}
-
-std::vector<std::uint8_t> Serialized(const DialogTemplate& d) {
-    std::optional<std::vector<std::uint8_t>> bytes = d.Serialize();
-    EXPECT_TRUE(bytes);
-    return bytes.value_or(std::vector<std::uint8_t>{});
 }
 
 TEST(DialogTemplate, ReadsAPlainTemplateAndWritesItBack) {

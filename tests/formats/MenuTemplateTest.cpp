@@ -3,6 +3,7 @@
 #include "formats/MenuTemplate.h"
 
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 
 #include <gtest/gtest.h>
 
@@ -50,12 +51,6 @@ Bytes ExtendedMenu() {
     w.U16(0);
     EXPECT_EQ(w.Size(), 112u);
     return w.Take();
-}
-
-std::vector<std::uint8_t> Serialized(const MenuTemplate& menu) {
-    std::optional<std::vector<std::uint8_t>> bytes = menu.Serialize();
-    EXPECT_TRUE(bytes);
-    return bytes.value_or(std::vector<std::uint8_t>{});
 }
 
 TEST(MenuTemplate, ReadsAPlainMenuTreeAndWritesItBack) {

@@ -4,6 +4,7 @@
 
 #include "formats/VersionNames.h"
 #include "support/ByteBuilder.h"
+#include "support/Serialized.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,13 @@ void Fixed(ByteWriter& w) {
     w.U32(0).U32(0);
 }
 
+// The root's header, its padding and VS_FIXEDFILEINFO: 92 bytes.
+void Root(ByteWriter& w, std::uint16_t length) {
+    Node(w, length, 52, 0, u"VS_VERSION_INFO");
+    w.U16(0);
+    Fixed(w);
+}
+
 // Two string tables and two Var nodes:
 //   0   root, 380 bytes: header 6 + "VS_VERSION_INFO" 32 = 38, padding to 40, value 52 -> 92
 //   92  StringFileInfo, 194: 6 + 30 = 36 -> 128
@@ -40,9 +48,7 @@ void Fixed(ByteWriter& w) {
 //   356 Extra, 24: 6 + 12 = 18, padding to 20, value 4 -> 380
 Bytes TwoTablesTwoVars() {
     ByteWriter w;
-    Node(w, 380, 52, 0, u"VS_VERSION_INFO");
-    w.U16(0);
-    Fixed(w);
+    Root(w, 380);
     Node(w, 194, 0, 1, u"StringFileInfo");
     Node(w, 88, 0, 1, u"040904B0");
     Node(w, 40, 4, 1, u"FileVersion");
@@ -60,12 +66,6 @@ Bytes TwoTablesTwoVars() {
     w.U16(0).U32(0xDEADBEEF);
     EXPECT_EQ(w.Size(), 380u);
     return w.Take();
-}
-
-std::vector<std::uint8_t> Serialized(const VersionInfo& info) {
-    std::optional<std::vector<std::uint8_t>> bytes = info.Serialize();
-    EXPECT_TRUE(bytes);
-    return bytes.value_or(std::vector<std::uint8_t>{});
 }
 
 TEST(VersionInfo, ReadsEveryNodeAndWritesTheSameBytes) {
@@ -182,9 +182,7 @@ TEST(VersionInfo, TranslationPairsAsBytes) {
 Bytes VarsFirstThirteenStrings() {
     ByteWriter w;
     // root 40 + 52 = 92; VarFileInfo 32 + 36 = 68 -> 160; StringFileInfo 36 + 232 = 268 -> 428
-    Node(w, 428, 52, 0, u"VS_VERSION_INFO");
-    w.U16(0);
-    Fixed(w);
+    Root(w, 428);
     Node(w, 68, 0, 1, u"VarFileInfo");
     w.U16(0);
     Node(w, 36, 4, 0, u"Translation");
@@ -221,9 +219,7 @@ TEST(VersionInfo, CompilerVariantsRoundTrip) {
     // -> 20); at 112 one whose value is counted in bytes (4 for "w" and its NUL; 16); then
     // padding inside the root (130) and behind it.
     ByteWriter w;
-    Node(w, 130, 52, 0, u"VS_VERSION_INFO");
-    w.U16(0);
-    Fixed(w);
+    Root(w, 130);
     Node(w, 20, 3, 1, u"S");
     w.U16(0).Utf16(u"vw").U16(0).U16(0);
     Node(w, 16, 4, 1, u"T");

@@ -8,35 +8,51 @@ namespace {
 constexpr std::uint64_t kSignatureOffset = 2;
 constexpr std::size_t kMaxCount = 0xFFFF;
 
-void ReadRect(TemplateReader& in, std::int16_t& x, std::int16_t& y, std::int16_t& cx,
-              std::int16_t& cy) {
-    x = in.I16();
-    y = in.I16();
-    cx = in.I16();
-    cy = in.I16();
+// The help ID and styles: an extended template puts the help ID first and the extended style
+// before the style; a plain one has no help ID and the style first.
+void ReadStyles(TemplateReader& in, bool extended, DialogFrame& f) {
+    if (extended) {
+        f.helpId = in.U32();
+        f.exStyle = in.U32();
+        f.style = in.U32();
+    } else {
+        f.style = in.U32();
+        f.exStyle = in.U32();
+    }
 }
 
-void WriteRect(TemplateWriter& out, std::int16_t x, std::int16_t y, std::int16_t cx,
-               std::int16_t cy) {
-    for (std::int16_t value : {x, y, cx, cy})
+void WriteStyles(TemplateWriter& out, bool extended, const DialogFrame& f) {
+    if (extended) {
+        out.U32(f.helpId);
+        out.U32(f.exStyle);
+        out.U32(f.style);
+    } else {
+        out.U32(f.style);
+        out.U32(f.exStyle);
+    }
+}
+
+void ReadRect(TemplateReader& in, DialogFrame& f) {
+    f.x = in.I16();
+    f.y = in.I16();
+    f.cx = in.I16();
+    f.cy = in.I16();
+}
+
+void WriteRect(TemplateWriter& out, const DialogFrame& f) {
+    for (std::int16_t value : {f.x, f.y, f.cx, f.cy})
         out.U16(std::uint16_t(value));
 }
 
 // The fixed header; returns the item count.
 std::uint16_t ReadHeader(TemplateReader& in, DialogTemplate& d) {
-    std::uint16_t count = 0;
     if (d.extended) {
         d.version = in.U16();
         in.U16(); // the signature
-        d.helpId = in.U32();
-        d.exStyle = in.U32();
-        d.style = in.U32();
-    } else {
-        d.style = in.U32();
-        d.exStyle = in.U32();
     }
-    count = in.U16();
-    ReadRect(in, d.x, d.y, d.cx, d.cy);
+    ReadStyles(in, d.extended, d);
+    std::uint16_t count = in.U16();
+    ReadRect(in, d);
     return count;
 }
 
@@ -57,15 +73,8 @@ void ReadNamesAndFont(TemplateReader& in, DialogTemplate& d) {
 
 DialogItem ReadItem(TemplateReader& in, bool extended) {
     DialogItem item;
-    if (extended) {
-        item.helpId = in.U32();
-        item.exStyle = in.U32();
-        item.style = in.U32();
-    } else {
-        item.style = in.U32();
-        item.exStyle = in.U32();
-    }
-    ReadRect(in, item.x, item.y, item.cx, item.cy);
+    ReadStyles(in, extended, item);
+    ReadRect(in, item);
     item.id = extended ? in.U32() : in.U16();
     item.windowClass = in.NameOrOrd();
     item.title = in.NameOrOrd();
@@ -79,15 +88,10 @@ void WriteHeader(TemplateWriter& out, const DialogTemplate& d) {
     if (d.extended) {
         out.U16(d.version);
         out.U16(kDialogExSignature);
-        out.U32(d.helpId);
-        out.U32(d.exStyle);
-        out.U32(d.style);
-    } else {
-        out.U32(d.style);
-        out.U32(d.exStyle);
     }
+    WriteStyles(out, d.extended, d);
     out.U16(std::uint16_t(d.items.size()));
-    WriteRect(out, d.x, d.y, d.cx, d.cy);
+    WriteRect(out, d);
     out.NameOrOrd(d.menu);
     out.NameOrOrd(d.windowClass);
     out.Utf16z(d.title);
@@ -103,15 +107,8 @@ void WriteHeader(TemplateWriter& out, const DialogTemplate& d) {
 }
 
 void WriteItem(TemplateWriter& out, const DialogItem& item, bool extended) {
-    if (extended) {
-        out.U32(item.helpId);
-        out.U32(item.exStyle);
-        out.U32(item.style);
-    } else {
-        out.U32(item.style);
-        out.U32(item.exStyle);
-    }
-    WriteRect(out, item.x, item.y, item.cx, item.cy);
+    WriteStyles(out, extended, item);
+    WriteRect(out, item);
     if (extended)
         out.U32(item.id);
     else

@@ -53,7 +53,8 @@ struct DialogFont {
     bool operator==(const DialogFont&) const = default;
 };
 
-struct DialogItem {
+// What a dialog and each of its controls have alike: styles, help ID and place, in dialog units.
+struct DialogFrame {
     std::uint32_t helpId = 0; // extended templates only
     std::uint32_t exStyle = 0;
     std::uint32_t style = 0;
@@ -61,6 +62,10 @@ struct DialogItem {
     std::int16_t y = 0;
     std::int16_t cx = 0;
     std::int16_t cy = 0;
+    bool operator==(const DialogFrame&) const = default;
+};
+
+struct DialogItem : DialogFrame {
     std::uint32_t id = 0; // 16 bits in plain templates
     NameOrOrdinal windowClass;
     NameOrOrdinal title;
@@ -68,16 +73,9 @@ struct DialogItem {
     bool operator==(const DialogItem&) const = default;
 };
 
-struct DialogTemplate {
+struct DialogTemplate : DialogFrame {
     bool extended = false;
     std::uint16_t version = 1; // extended templates only
-    std::uint32_t helpId = 0;  // extended templates only
-    std::uint32_t exStyle = 0;
-    std::uint32_t style = 0;
-    std::int16_t x = 0;
-    std::int16_t y = 0;
-    std::int16_t cx = 0;
-    std::int16_t cy = 0;
     NameOrOrdinal menu;
     NameOrOrdinal windowClass;
     std::u16string title;
@@ -94,6 +92,8 @@ struct DialogTemplate {
     // The template; nothing when there are more than 65535 items or more creation data than a
     // 16-bit count can say.
     std::optional<std::vector<std::uint8_t>> Serialize() const;
+
+    bool operator==(const DialogTemplate&) const = default;
 };
 
 } // namespace vellum
