@@ -38,6 +38,8 @@ struct AcceleratorTable {
     static std::optional<AcceleratorTable> Parse(ByteView bytes);
     // The entries, the end flag on the last one only, then the trailing bytes.
     std::vector<std::uint8_t> Serialize() const;
+
+    bool operator==(const AcceleratorTable&) const = default;
 };
 
 } // namespace vellum

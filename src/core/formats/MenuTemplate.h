@@ -65,6 +65,8 @@ struct MenuTemplate {
     static std::optional<MenuTemplate> Parse(ByteView bytes);
     // The template; nothing when a drop-down has no items, which the format cannot express.
     std::optional<std::vector<std::uint8_t>> Serialize() const;
+
+    bool operator==(const MenuTemplate&) const = default;
 };
 
 } // namespace vellum

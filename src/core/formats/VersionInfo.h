@@ -118,6 +118,8 @@ public:
     std::vector<const VersionNode*> StringTables() const;
     // The Var nodes of every VarFileInfo child, in order.
     std::vector<const VersionNode*> Vars() const;
+
+    bool operator==(const VersionInfo&) const = default;
 };
 
 // The pairs of a Translation value (a trailing odd half is ignored).
