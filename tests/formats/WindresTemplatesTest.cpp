@@ -7,15 +7,17 @@
 #include "formats/MenuTemplate.h"
 #include "formats/VersionInfo.h"
 #include "support/ByteBuilder.h"
+#include "support/ResourceLists.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace vellum;
 using namespace vellum::test;
 
 namespace {
+
+constexpr std::uint16_t kEnglishUs = 0x0409;
 
 const char* const kScript = R"rc(#include <windows.h>
 LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
@@ -100,30 +102,6 @@ BEGIN
 END
 )rc";
 
-// One resource of a .res file: its numeric type and name, and its data.
-struct ResResource {
-    std::uint16_t type = 0;
-    std::uint16_t name = 0;
-    Bytes data;
-};
-
-// A .res file is a run of resources, each a header (data size, header size, type, name, ...)
-// then its data, on 4-byte boundaries. Only numeric types and names are needed here.
-std::vector<ResResource> ReadRes(const Bytes& res) {
-    std::vector<ResResource> found;
-    ByteView v = View(res);
-    for (std::uint64_t at = 0; v.Has(at, 16);) {
-        std::uint32_t dataSize = v.U32(at), headerSize = v.U32(at + 4);
-        if (v.U16(at + 8) == 0xFFFF && v.U16(at + 12) == 0xFFFF && dataSize &&
-            v.Has(at + headerSize, dataSize)) {
-            const std::uint8_t* data = v.Data() + at + headerSize;
-            found.push_back({v.U16(at + 10), v.U16(at + 14), Bytes(data, data + dataSize)});
-        }
-        at = (at + headerSize + dataSize + 3) & ~std::uint64_t(3);
-    }
-    return found;
-}
-
 class WindresTemplates : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -133,12 +111,12 @@ protected:
         std::string command = "x86_64-w64-mingw32-windres -c 65001 -i '" + (dir_ / "t.rc") +
                               "' -O res -o '" + (dir_ / "t.res") + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        for (ResResource& r : ReadRes(ReadFileBytes(dir_ / "t.res")))
-            resources_[{r.type, r.name}] = std::move(r.data);
+        Bytes res = ReadFileBytes(dir_ / "t.res");
+        resources_ = ResFileResources(View(res));
     }
 
     const Bytes& Resource(std::uint16_t type, std::uint16_t name) {
-        return resources_[{type, name}];
+        return resources_[{type, NameOrOrdinal::Ordinal(name), kEnglishUs}];
     }
 
     // Parses, checks that the unedited result writes back windres's bytes, and returns it.
@@ -154,7 +132,7 @@ protected:
     }
 
     ScratchDir dir_;
-    std::map<std::pair<std::uint16_t, std::uint16_t>, Bytes> resources_;
+    ResourceMap resources_;
 };
 
 TEST_F(WindresTemplates, PlainDialog) {
