@@ -11,6 +11,9 @@ using namespace vellum;
 
 namespace {
 
+// What every script starts with.
+const std::string kPreamble = "#pragma code_page(65001)\n#include <windows.h>\n";
+
 MenuItem Item(std::uint16_t flags, std::uint32_t id, std::u16string text,
               std::vector<MenuItem> children = {}) {
     MenuItem item;
@@ -89,24 +92,24 @@ TEST(ResourceScript, DialogStatements) {
     d.items = {ok, list};
     ResourceScript script;
     script.AddDialog(NameOrOrdinal::Name(u"ABOUT"), 0x0407, d);
-    EXPECT_EQ(script.Text(), "#pragma code_page(65001)\n#include <windows.h>\n"
-                             "\n"
-                             "LANGUAGE 7, 1\n"
-                             "\"ABOUT\" DIALOGEX (-1), 0, 200, 80, 9\n"
-                             "CAPTION \"About\"\n"
-                             "STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SHELLFONT\n"
-                             "EXSTYLE WS_EX_TOOLWINDOW\n"
-                             "MENU 300\n"
-                             "FONT 9, \"Segoe UI\", 700, 1, 0\n"
-                             "BEGIN\n"
-                             "    CONTROL \"OK\", 1, 0x80, WS_CHILD | WS_VISIBLE | WS_TABSTOP | "
-                             "BS_DEFPUSHBUTTON, 5, 0, 50, 14\n"
-                             "    CONTROL 7, 70000, \"SysListView32\", WS_CHILD | NOT WS_VISIBLE, "
-                             "5, 0, 50, 14, WS_EX_CLIENTEDGE, 4\n"
-                             "    BEGIN\n"
-                             "        0x1234, 0x78\n"
-                             "    END\n"
-                             "END\n");
+    EXPECT_EQ(script.Text(),
+              kPreamble + "\n"
+                          "LANGUAGE 7, 1\n"
+                          "\"ABOUT\" DIALOGEX (-1), 0, 200, 80, 9\n"
+                          "CAPTION \"About\"\n"
+                          "STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SHELLFONT\n"
+                          "EXSTYLE WS_EX_TOOLWINDOW\n"
+                          "MENU 300\n"
+                          "FONT 9, \"Segoe UI\", 700, 1, 0\n"
+                          "BEGIN\n"
+                          "    CONTROL \"OK\", 1, 0x80, WS_CHILD | WS_VISIBLE | WS_TABSTOP | "
+                          "BS_DEFPUSHBUTTON, 5, 0, 50, 14\n"
+                          "    CONTROL 7, 70000, \"SysListView32\", WS_CHILD | NOT WS_VISIBLE, "
+                          "5, 0, 50, 14, WS_EX_CLIENTEDGE, 4\n"
+                          "    BEGIN\n"
+                          "        0x1234, 0x78\n"
+                          "    END\n"
+                          "END\n");
 }
 
 TEST(ResourceScript, MenuAndAcceleratorStatements) {
@@ -133,27 +136,27 @@ TEST(ResourceScript, MenuAndAcceleratorStatements) {
     script.AddMenu(NameOrOrdinal::Ordinal(1), 0x0409, plain);
     script.AddMenu(NameOrOrdinal::Ordinal(2), 0x0409, ex);
     script.AddAccelerators(NameOrOrdinal::Ordinal(3), 0x0409, keys);
-    EXPECT_EQ(script.Text(), "#pragma code_page(65001)\n#include <windows.h>\n"
-                             "\nLANGUAGE 9, 1\n1 MENU\nBEGIN\n"
-                             "    POPUP \"&File\"\n"
-                             "    BEGIN\n"
-                             "        MENUITEM \"&Open\", 100\n"
-                             "        MENUITEM SEPARATOR\n"
-                             "        MENUITEM \"E&xit\", 101, GRAYED\n"
-                             "    END\n"
-                             "END\n"
-                             "\nLANGUAGE 9, 1\n2 MENUEX\nBEGIN\n"
-                             "    POPUP \"&View\", 200, MFT_STRING, MFS_ENABLED, 102\n"
-                             "    BEGIN\n"
-                             "        MENUITEM \"&Large\", 201, MFT_RADIOCHECK, MFS_CHECKED\n"
-                             "    END\n"
-                             "END\n"
-                             "\nLANGUAGE 9, 1\n3 ACCELERATORS\nBEGIN\n"
-                             "    \"O\", 100, VIRTKEY, CONTROL\n"
-                             "    115, 101, VIRTKEY, SHIFT, ALT\n"
-                             "    \"a\", 102, ASCII\n"
-                             "    34, 103, ASCII, NOINVERT\n"
-                             "END\n");
+    EXPECT_EQ(script.Text(), kPreamble +
+                                 "\nLANGUAGE 9, 1\n1 MENU\nBEGIN\n"
+                                 "    POPUP \"&File\"\n"
+                                 "    BEGIN\n"
+                                 "        MENUITEM \"&Open\", 100\n"
+                                 "        MENUITEM SEPARATOR\n"
+                                 "        MENUITEM \"E&xit\", 101, GRAYED\n"
+                                 "    END\n"
+                                 "END\n"
+                                 "\nLANGUAGE 9, 1\n2 MENUEX\nBEGIN\n"
+                                 "    POPUP \"&View\", 200, MFT_STRING, MFS_ENABLED, 102\n"
+                                 "    BEGIN\n"
+                                 "        MENUITEM \"&Large\", 201, MFT_RADIOCHECK, MFS_CHECKED\n"
+                                 "    END\n"
+                                 "END\n"
+                                 "\nLANGUAGE 9, 1\n3 ACCELERATORS\nBEGIN\n"
+                                 "    \"O\", 100, VIRTKEY, CONTROL\n"
+                                 "    115, 101, VIRTKEY, SHIFT, ALT\n"
+                                 "    \"a\", 102, ASCII\n"
+                                 "    34, 103, ASCII, NOINVERT\n"
+                                 "END\n");
 }
 
 TEST(ResourceScript, StringTableAndVersionStatements) {
@@ -178,32 +181,31 @@ TEST(ResourceScript, StringTableAndVersionStatements) {
     script.AddStringBlock(2, 0x0409, {u"", u"seventeen", u""});
     script.AddStringBlock(3, 0x0409, {u"", u""});
     script.AddVersionInfo(NameOrOrdinal::Ordinal(1), 0x0409, info);
-    EXPECT_EQ(script.Text(), "#pragma code_page(65001)\n#include <windows.h>\n"
-                             "\nLANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n"
-                             "    17, \"seventeen\"\n"
-                             "END\n"
-                             "\nLANGUAGE 9, 1\n1 VERSIONINFO\n"
-                             "FILEVERSION 1, 2, 3, 4\n"
-                             "PRODUCTVERSION 0, 0, 0, 0\n"
-                             "FILEFLAGSMASK 0x3F\n"
-                             "FILEFLAGS VS_FF_PRERELEASE | VS_FF_SPECIALBUILD\n"
-                             "FILEOS VOS_NT_WINDOWS32\n"
-                             "FILETYPE VFT_STATIC_LIB\n"
-                             "FILESUBTYPE VFT2_UNKNOWN\n"
-                             "BEGIN\n"
-                             "    BLOCK \"StringFileInfo\"\n"
-                             "    BEGIN\n"
-                             "        BLOCK \"040904B0\"\n"
-                             "        BEGIN\n"
-                             "            VALUE \"ProductName\", \"Vellum\"\n"
-                             "            VALUE \"Comments\", \"\"\n"
-                             "        END\n"
-                             "    END\n"
-                             "    BLOCK \"VarFileInfo\"\n"
-                             "    BEGIN\n"
-                             "        VALUE \"Translation\", 0x409, 0x4B0\n"
-                             "    END\n"
-                             "END\n");
+    EXPECT_EQ(script.Text(), kPreamble + "\nLANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n"
+                                         "    17, \"seventeen\"\n"
+                                         "END\n"
+                                         "\nLANGUAGE 9, 1\n1 VERSIONINFO\n"
+                                         "FILEVERSION 1, 2, 3, 4\n"
+                                         "PRODUCTVERSION 0, 0, 0, 0\n"
+                                         "FILEFLAGSMASK 0x3F\n"
+                                         "FILEFLAGS VS_FF_PRERELEASE | VS_FF_SPECIALBUILD\n"
+                                         "FILEOS VOS_NT_WINDOWS32\n"
+                                         "FILETYPE VFT_STATIC_LIB\n"
+                                         "FILESUBTYPE VFT2_UNKNOWN\n"
+                                         "BEGIN\n"
+                                         "    BLOCK \"StringFileInfo\"\n"
+                                         "    BEGIN\n"
+                                         "        BLOCK \"040904B0\"\n"
+                                         "        BEGIN\n"
+                                         "            VALUE \"ProductName\", \"Vellum\"\n"
+                                         "            VALUE \"Comments\", \"\"\n"
+                                         "        END\n"
+                                         "    END\n"
+                                         "    BLOCK \"VarFileInfo\"\n"
+                                         "    BEGIN\n"
+                                         "        VALUE \"Translation\", 0x409, 0x4B0\n"
+                                         "    END\n"
+                                         "END\n");
 }
 
 } // namespace

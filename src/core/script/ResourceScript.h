@@ -4,7 +4,8 @@
 // written so that compiling the script gives the resource's bytes again. Where the script
 // language has no words for something the bytes hold (a menu's own help ID, option bits without
 // a keyword, an accelerator's padding word, fixed-information dates, compiler padding), it is
-// left out.
+// left out; creation data of an odd length gains a zero byte, as it is written in words.
+// Compilers write resource and class names in capitals.
 #pragma once
 
 #include "formats/AcceleratorTable.h"
