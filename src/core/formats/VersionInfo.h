@@ -35,8 +35,8 @@ constexpr std::uint16_t kVersionValueBinary = 0;
 constexpr std::uint16_t kVersionValueText = 1;
 constexpr std::uint32_t kFixedFileInfoSignature = 0xFEEF04BD;
 constexpr std::uint32_t kFixedFileInfoSize = 52;
-// Deeper nesting than the root, StringFileInfo, a table and its strings is refused: it bounds
-// the recursion over hostile bytes and no version block needs it.
+// Real blocks nest four deep (root, StringFileInfo, a table, its strings); deeper than this is
+// refused, which bounds the recursion over hostile bytes.
 constexpr int kMaxVersionDepth = 8;
 
 // One node of the block. Fields hold what the bytes say, so that writing an unedited tree gives
