@@ -11,7 +11,7 @@ import sys
 import tempfile
 
 # Bottom to top; folders in one row sit side by side and may not include each other.
-LAYERS = [["common"], ["platform"], ["formats"], ["imaging"], ["decompiler", "compiler"],
+LAYERS = [["common"], ["platform"], ["formats"], ["imaging"], ["decompiler", "compiler", "script"],
           ["project"], ["operations"], ["iconset"], ["cli"]]
 RANK = {folder: rank for rank, row in enumerate(LAYERS) for folder in row}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')

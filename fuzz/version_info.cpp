@@ -1,0 +1,12 @@
+// libFuzzer target: reads arbitrary bytes as a VS_VERSIONINFO block; whatever reads back must
+// write, read again to the same structure and write the same bytes again.
+#include "formats/VersionInfo.h"
+#include "resource_template_check.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    vellum::fuzz::CheckRoundTrip<vellum::VersionInfo>(vellum::ByteView(data, size));
+    return 0;
+}

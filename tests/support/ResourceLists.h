@@ -1,0 +1,35 @@
+// The resources of a PE file and of a .res file, by type, name and language, for tests that
+// compare what two tools wrote. Both readers are written from the published layouts and read
+// only what the tests need; the PE walk goes through the engine's resource-directory view.
+#pragma once
+
+#include "common/ByteView.h"
+#include "formats/TemplateFields.h"
+
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace vellum::test {
+
+struct ResourceKey {
+    std::uint16_t type = 0;
+    NameOrOrdinal name;
+    std::uint16_t language = 0;
+
+    auto Tie() const { return std::tie(type, name.ordinal, name.name, language); }
+    bool operator<(const ResourceKey& other) const { return Tie() < other.Tie(); }
+};
+
+using ResourceMap = std::map<ResourceKey, std::vector<std::uint8_t>>;
+
+// Every resource of the given numeric types in a PE file (empty when it has none or is no PE).
+ResourceMap PeResources(ByteView file, const std::vector<std::uint16_t>& types);
+
+// Every resource with a numeric type in a .res file: a run of entries, each a header (u32 data
+// size, u32 header size, type and name as sz_Or_Ord, padding to 4, u32 data version, u16 memory
+// flags, u16 language, u32 version, u32 characteristics) and its data, on 4-byte boundaries.
+ResourceMap ResFileResources(ByteView res);
+
+} // namespace vellum::test
