@@ -7,8 +7,11 @@
 #include "imaging/ImageCodecs.h"
 #include "views/HexEdit.h"
 #include "views/HexView.h"
+#include "views/ImageView.h"
 
+#include <QAction>
 #include <QTest>
+#include <QToolBar>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -110,8 +113,13 @@ protected:
         dll_ = OpenFixture("resources.dll");
     }
 
+    // Bitmaps open in the image view; its View Hex shows the same file as hex.
     gui::HexView& ShowBitmap(const QString& label) {
         EXPECT_NE(Select("Bitmap", label), nullptr);
+        EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
+        for (QAction* action : Host().Image()->Toolbar()->actions())
+            if (action->text() == "View Hex")
+                action->trigger();
         EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
         return *Host().Hex();
     }

@@ -3,6 +3,7 @@
 
 #include "common/FileIo.h"
 #include "views/EditorButton.h"
+#include "views/FileTime.h"
 #include "views/ReplaceFile.h"
 
 #include <QFileDialog>
@@ -10,16 +11,6 @@
 #include <QVBoxLayout>
 
 namespace vellum::gui {
-
-namespace {
-
-std::filesystem::file_time_type LastWriteTime(const std::string& path) {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(path, ec);
-    return ec ? std::filesystem::file_time_type{} : time;
-}
-
-} // namespace
 
 HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("HexView");
