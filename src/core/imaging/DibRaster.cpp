@@ -4,6 +4,8 @@
 #include "formats/DibShape.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace vellum {
 
@@ -96,6 +98,23 @@ int SourceIndex(int destination, int sourceSize, int destinationSize) {
     return int(std::int64_t(destination) * sourceSize / destinationSize);
 }
 
+// The source column of every destination column, worked out once per picture.
+std::vector<int> SourceColumns(int sourceWidth, int width) {
+    std::vector<int> columns(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x)
+        columns[std::size_t(x)] = SourceIndex(x, sourceWidth, width);
+    return columns;
+}
+
+// Little-endian blue, green, red, alpha bytes are already the 0xAARRGGBB word.
+void CopyRow32(const std::uint8_t* row, std::uint32_t* out, int width) {
+    std::memcpy(out, row, std::size_t(width) * 4);
+    if constexpr (std::endian::native == std::endian::big)
+        for (int x = 0; x < width; ++x)
+            out[x] =
+                out[x] >> 24 | (out[x] >> 8 & 0xFF00u) | (out[x] << 8 & 0xFF0000u) | out[x] << 24;
+}
+
 } // namespace
 
 std::optional<Raster> DecodeDib(ByteView dib) {
@@ -120,6 +139,10 @@ std::optional<Raster> DecodeDib(ByteView dib) {
         int stored = raster.bottomUp ? raster.height - 1 - y : y;
         const std::uint8_t* row = dib.Data() + pixelOffset + rowBytes * std::uint64_t(stored);
         std::uint32_t* out = &raster.pixels[std::size_t(y) * raster.width];
+        if (header.bitCount == 32 && header.compression == kDibRgb) {
+            CopyRow32(row, out, raster.width);
+            continue;
+        }
         for (int x = 0; x < raster.width; ++x)
             out[x] = decoder.Pixel(row, x);
     }
@@ -129,11 +152,11 @@ std::optional<Raster> DecodeDib(ByteView dib) {
 Raster StretchNearest(const Raster& source, int width, int height) {
     Raster out{width, height, source.bottomUp, {}};
     out.pixels.resize(std::size_t(width) * height);
+    std::vector<int> columns = SourceColumns(source.width, width);
     for (int y = 0; y < height; ++y) {
         int sy = SourceIndex(y, source.height, height);
         for (int x = 0; x < width; ++x)
-            out.pixels[std::size_t(y) * width + x] =
-                source.At(SourceIndex(x, source.width, width), sy);
+            out.pixels[std::size_t(y) * width + x] = source.At(columns[std::size_t(x)], sy);
     }
     return out;
 }
@@ -143,6 +166,7 @@ Raster StretchNearest(const Raster& source, int width, int height) {
 Raster CompositeOnCheckerboard(const Raster& source, int width, int height) {
     Raster out{width, height, source.bottomUp, {}};
     out.pixels.resize(std::size_t(width) * height);
+    std::vector<int> columns = SourceColumns(source.width, width);
     for (int row = 0; row < height; ++row) {
         int y = source.bottomUp ? height - 1 - row : row;
         int sy = SourceIndex(y, source.height, height);
@@ -151,7 +175,7 @@ Raster CompositeOnCheckerboard(const Raster& source, int width, int height) {
         std::uint32_t* dest = &out.pixels[std::size_t(row) * width];
         const std::uint32_t* src = &source.pixels[std::size_t(sourceRow) * source.width];
         for (int x = 0; x < width; ++x) {
-            std::uint32_t pixel = src[SourceIndex(x, source.width, width)];
+            std::uint32_t pixel = src[columns[std::size_t(x)]];
             unsigned alpha = pixel >> 24;
             if (alpha == 255) {
                 dest[x] = pixel;

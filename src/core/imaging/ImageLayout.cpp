@@ -11,32 +11,32 @@ constexpr int kColumnGap = 24; // between the info band's two columns, and at it
 
 } // namespace
 
-int ImageAreaTop(bool infoBand) {
-    return kToolbarBand + (infoBand ? kInfoBand : 0);
+int ImageAreaTop(bool infoBand, int toolbarBand) {
+    return toolbarBand + (infoBand ? kInfoBand : 0);
 }
 
 int ZoomFor(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool infoBand,
-            bool trueSize) {
+            bool trueSize, int toolbarBand) {
     if (trueSize)
         return 1;
     int freeWidth = std::min(clientWidth - kFreeAreaInset, kMaxFreeWidth);
-    int freeHeight = clientHeight - ImageAreaTop(infoBand) - kFreeAreaInset;
+    int freeHeight = clientHeight - ImageAreaTop(infoBand, toolbarBand) - kFreeAreaInset;
     int zoom = std::min(freeWidth / std::max(imageWidth, 1), freeHeight / std::max(imageHeight, 1));
     return std::max(zoom, 1);
 }
 
-PixelRect ImageRectFor(int imageWidth, int imageHeight, int zoom, bool infoBand) {
-    return {kImageMargin, ImageAreaTop(infoBand) + kImageMargin, std::max(imageWidth, 1) * zoom,
-            std::max(imageHeight, 1) * zoom};
+PixelRect ImageRectFor(int imageWidth, int imageHeight, int zoom, bool infoBand, int toolbarBand) {
+    return {kImageMargin, ImageAreaTop(infoBand, toolbarBand) + kImageMargin,
+            std::max(imageWidth, 1) * zoom, std::max(imageHeight, 1) * zoom};
 }
 
 int ListingHeight(int members) {
     return kListingLineStep * members + kListingExtra;
 }
 
-std::vector<PixelRect> StackGroupMembers(const std::vector<MemberSize>& members) {
+std::vector<PixelRect> StackGroupMembers(const std::vector<MemberSize>& members, int toolbarBand) {
     std::vector<PixelRect> rects;
-    int y = kToolbarBand + ListingHeight(int(members.size())) + kMemberGap;
+    int y = toolbarBand + ListingHeight(int(members.size())) + kMemberGap;
     for (const MemberSize& member : members) {
         if (member.width <= 0 || member.height <= 0) {
             rects.push_back({kImageMargin, y, 0, 0});
@@ -49,13 +49,13 @@ std::vector<PixelRect> StackGroupMembers(const std::vector<MemberSize>& members)
 }
 
 PixelRect ColorizerPanelRect(const std::vector<PixelRect>& drawn, bool group, int clientWidth,
-                             int clientHeight) {
+                             int clientHeight, int toolbarBand) {
     int right = 0;
-    int top = ImageAreaTop(!group);
+    int top = ImageAreaTop(!group, toolbarBand);
     for (const PixelRect& rect : drawn)
         right = std::max(right, rect.width);
     if (group && !drawn.empty())
-        top = std::max(kToolbarBand, drawn.front().y - kGroupPanelRaise);
+        top = std::max(toolbarBand, drawn.front().y - kGroupPanelRaise);
     int x = std::max(right + kPanelGap, kMaxFreeWidth);
     return {x, top, std::max(clientWidth - x, 0), std::max(clientHeight - top, 0)};
 }

@@ -7,7 +7,9 @@
 
 namespace vellum {
 
-constexpr int kToolbarBand = 30;   // the toolbar
+// The toolbar's band. A toolkit whose buttons need more room for their text under the icons
+// passes its own height to the functions below; everything under the band moves down with it.
+constexpr int kToolbarBand = 30;
 constexpr int kInfoBand = 37;      // file name, sizes and depth, below the toolbar
 constexpr int kInfoLineStep = 18;  // between the two lines of the info band
 constexpr int kImageMargin = 8;    // left of the image and above it
@@ -35,16 +37,17 @@ struct PixelRect {
 };
 
 // The top of the image area: below the toolbar and, for single images, the info band.
-int ImageAreaTop(bool infoBand);
+int ImageAreaTop(bool infoBand, int toolbarBand = kToolbarBand);
 
 // The whole-number zoom that fits the image into the free area (the client area below the bands,
 // less the inset each way, its width at most kMaxFreeWidth); 1 with True Size or when the image
 // does not fit at all. A side of 0 counts as 1.
 int ZoomFor(int imageWidth, int imageHeight, int clientWidth, int clientHeight, bool infoBand,
-            bool trueSize);
+            bool trueSize, int toolbarBand = kToolbarBand);
 
-// The zoomed image at (kImageMargin, 1 + the image area's top).
-PixelRect ImageRectFor(int imageWidth, int imageHeight, int zoom, bool infoBand);
+// The zoomed image at kImageMargin right of the left edge and below the image area's top.
+PixelRect ImageRectFor(int imageWidth, int imageHeight, int zoom, bool infoBand,
+                       int toolbarBand = kToolbarBand);
 
 // The group listing's height for `members` entries.
 int ListingHeight(int members);
@@ -55,12 +58,13 @@ struct MemberSize {
     int width = 0;
     int height = 0;
 };
-std::vector<PixelRect> StackGroupMembers(const std::vector<MemberSize>& members);
+std::vector<PixelRect> StackGroupMembers(const std::vector<MemberSize>& members,
+                                         int toolbarBand = kToolbarBand);
 
 // The colorizer panel: right of the widest drawn rectangle (at least at kMaxFreeWidth), from the
 // top of the image area (raised for groups) down to the view's bottom right corner.
 PixelRect ColorizerPanelRect(const std::vector<PixelRect>& drawn, bool group, int clientWidth,
-                             int clientHeight);
+                             int clientHeight, int toolbarBand = kToolbarBand);
 
 // The info band's second column: where the texts "Image Size: ..." and "Pixel Depth/...: ..."
 // start so that their colons line up, given the widths of the texts up to their colons, of the
