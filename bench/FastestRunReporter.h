@@ -1,6 +1,7 @@
 // A console reporter that also keeps the fastest real time of every benchmark, for ratio lines.
 #pragma once
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <string>
@@ -22,3 +23,16 @@ public:
 private:
     std::map<std::string, double> fastest_;
 };
+
+// Runs `run` once per repetition, fifteen times, and reports only the aggregates, the fastest
+// ("min") among them.
+inline void RegisterFastestOf15(const char* name, void (*run)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name, run)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(15)
+        ->ComputeStatistics(
+            "min",
+            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
+        ->ReportAggregatesOnly(true);
+}
