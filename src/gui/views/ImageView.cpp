@@ -83,19 +83,17 @@ ImageView::ImageView(AppServices& app, QWidget* parent) : QWidget(parent), app_(
 void ImageView::CreateToolbar() {
     toolbar_ = new QToolBar(this);
     toolbar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    toolbar_->setIconSize(QSize(12, 12));
-    toolbar_->setFixedHeight(kToolbarBand);
+    toolbar_->setIconSize(QSize(16, 16));
     toolbar_->setAutoFillBackground(true);
-    QFont small = toolbar_->font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    toolbar_->setFont(small);
     editButton_ = new EditorButton(app_, EditorKind::Image);
     editButton_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     editButton_->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     editButton_->SetRunCheck([this](const EditorEntry* editor) { return CanEditWith(editor); });
     toolbar_->addWidget(editButton_);
-    toolbar_->addAction(style()->standardIcon(QStyle::SP_BrowserReload), "Replace...", this,
-                        &ImageView::Replace);
+    QAction* replace = toolbar_->addAction(style()->standardIcon(QStyle::SP_BrowserReload),
+                                           "Replace...", this, &ImageView::Replace);
+    // A tool button drops a trailing "..." from the text it derives; these keep it.
+    replace->setIconText(replace->text());
     toolbar_->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), "View Hex", this,
                         &ImageView::ViewHexRequested);
     trueSize_ =
@@ -107,9 +105,13 @@ void ImageView::CreateToolbar() {
                                 "Copy to Clipboard", this, &ImageView::CopyToClipboard);
     QAction* memory =
         toolbar_->addAction(style()->standardIcon(QStyle::SP_DriveHDIcon), "Memory Replace...");
+    memory->setIconText(memory->text());
     memory->setEnabled(false);
     memory->setToolTip("Memory Replace swaps a resource inside the running system through a "
                        "Windows system service; Linux has no such service.");
+    // The buttons' text under their icons needs more than the classic 30 pixels here.
+    band_ = std::max(kToolbarBand, toolbar_->sizeHint().height());
+    toolbar_->setFixedHeight(band_);
 }
 
 QString ImageView::ListingText() const {
@@ -196,7 +198,7 @@ void ImageView::LoadPreview() {
     delete movie_;
     movie_ = nullptr;
     preview_->clear();
-    preview_->setGeometry(0, kToolbarBand, width(), std::max(height() - kToolbarBand, 0));
+    preview_->setGeometry(0, band_, width(), std::max(height() - band_, 0));
     preview_->setScaledContents(!TrueSize());
     QString file = QString::fromStdString(path_);
     bool known = kind_ == ImageKind::Gif || kind_ == ImageKind::Jpeg;
@@ -222,17 +224,18 @@ void ImageView::Relayout() {
         for (const LoadedDib& member : group_.members)
             sizes.push_back(member.status == LoadStatus::Ok ? MemberSize{member.width, Rows(member)}
                                                             : MemberSize{});
-        rects_ = StackGroupMembers(sizes);
+        rects_ = StackGroupMembers(sizes, band_);
     } else if (IsDibKind(kind_) && image_.status != LoadStatus::Unreadable) {
         int w = std::max(image_.width, 1);
         int h = std::max(Rows(image_), 1);
         if (image_.status == LoadStatus::Invalid)
             w = h = 1;
-        zoom_ = ZoomFor(w, h, width(), height(), true, TrueSize());
-        rects_ = {ImageRectFor(w, h, zoom_, true)};
+        zoom_ = ZoomFor(w, h, width(), height(), true, TrueSize(), band_);
+        rects_ = {ImageRectFor(w, h, zoom_, true, band_)};
     }
     if (panel_)
-        panel_->setGeometry(ToQRect(ColorizerPanelRect(rects_, ShowsGroup(), width(), height())));
+        panel_->setGeometry(
+            ToQRect(ColorizerPanelRect(rects_, ShowsGroup(), width(), height(), band_)));
     Render();
 }
 
@@ -268,9 +271,9 @@ void ImageView::CheckFile() {
 
 void ImageView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    toolbar_->setGeometry(0, 0, width(), kToolbarBand);
+    toolbar_->setGeometry(0, 0, width(), band_);
     if (preview_->isVisible())
-        preview_->setGeometry(0, kToolbarBand, width(), std::max(height() - kToolbarBand, 0));
+        preview_->setGeometry(0, band_, width(), std::max(height() - band_, 0));
     if (IsDibKind(kind_) || ShowsGroup())
         Relayout();
 }
@@ -290,7 +293,7 @@ void ImageView::paintEvent(QPaintEvent*) {
 
 // Two lines 18 pixels apart; the right-hand texts share the column where their colons meet.
 void ImageView::PaintInfoBand(QPainter& painter) {
-    painter.fillRect(0, kToolbarBand, width(), kInfoBand, palette().color(QPalette::Dark));
+    painter.fillRect(0, band_, width(), kInfoBand, palette().color(QPalette::Dark));
     painter.setPen(palette().color(QPalette::Base));
     QFontMetrics metrics = painter.fontMetrics();
     auto width = [&](const std::string& text) {
@@ -301,7 +304,7 @@ void ImageView::PaintInfoBand(QPainter& painter) {
     InfoColumns columns =
         AlignInfoColumns(left, colon(info_.imageSize), width(info_.imageSize),
                          colon(info_.pixelDepth), width(info_.pixelDepth), this->width());
-    int first = kToolbarBand + (kInfoBand - kInfoLineStep) / 2 + metrics.ascent() / 2;
+    int first = band_ + (kInfoBand - kInfoLineStep) / 2 + metrics.ascent() / 2;
     int second = first + kInfoLineStep;
     painter.drawText(kImageMargin, first, QString::fromStdString(info_.fileName));
     painter.drawText(kImageMargin, second, QString::fromStdString(info_.fileSize));
@@ -311,13 +314,15 @@ void ImageView::PaintInfoBand(QPainter& painter) {
 
 void ImageView::PaintListing(QPainter& painter) {
     int height = ListingHeight(int(group_.directory.entries.size()));
-    painter.fillRect(0, kToolbarBand, width(), height, palette().color(QPalette::Dark));
+    painter.fillRect(0, band_, width(), height, palette().color(QPalette::Dark));
     painter.setPen(palette().color(QPalette::Base));
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     painter.setFont(fixed);
+    QFontMetrics metrics(fixed);
+    int baseline = (kListingLineStep + metrics.ascent() - metrics.descent()) / 2;
     QStringList lines = ListingText().split('\n');
     for (int i = 0; i < lines.size(); ++i)
-        painter.drawText(kImageMargin, kToolbarBand + 4 + (i + 1) * kListingLineStep - 5, lines[i]);
+        painter.drawText(kImageMargin, band_ + i * kListingLineStep + baseline, lines[i]);
 }
 
 int ImageView::RectAt(QPoint point) const {
@@ -448,7 +453,8 @@ void ImageView::SetColorizerPanel(QWidget* panel) {
     if (!panel_)
         return;
     panel_->setParent(this);
-    panel_->setGeometry(ToQRect(ColorizerPanelRect(rects_, ShowsGroup(), width(), height())));
+    panel_->setGeometry(
+        ToQRect(ColorizerPanelRect(rects_, ShowsGroup(), width(), height(), band_)));
     panel_->show();
 }
 

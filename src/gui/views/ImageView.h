@@ -59,6 +59,8 @@ public:
     const ImageInfoTexts& InfoTexts() const { return info_; }
     QString ListingText() const;
     QToolBar* Toolbar() { return toolbar_; }
+    // The toolbar's band at the top; the info band and the image area lie below it.
+    int ToolbarBand() const { return band_; }
     EditorButton* EditButton() { return editButton_; }
     // The text shown instead of a picture the platform cannot preview.
     QLabel* Preview() { return preview_; }
@@ -123,6 +125,7 @@ private:
     QMovie* movie_ = nullptr;
     QWidget* panel_ = nullptr;
     QTimer watch_;
+    int band_ = kToolbarBand;
 
     std::string path_;
     Project* project_ = nullptr;
