@@ -1,5 +1,5 @@
 // libFuzzer target: arbitrary bytes as the image view loads them (bitmap, PNG, icon and cursor
-// files, group directories) and as it draws them: decoded, stretched and laid over the
+// files, animated cursors, group directories) and as it draws them: decoded, stretched and laid over the
 // checkerboard at a size the first byte chooses.
 #include "common/ByteView.h"
 #include "formats/IconDirectory.h"
@@ -37,5 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vellum::InfoTextsFor("x.bmp", kind, image);
     bool cursor = kind == vellum::ImageKind::Cursor;
     vellum::GroupListingText(vellum::GroupDirectory::Read(file, cursor));
+    vellum::LoadedAnimation animation = vellum::LoadAnimation(file);
+    for (const vellum::LoadedDib& frame : animation.frames)
+        Draw(frame, side);
     return 0;
 }

@@ -23,6 +23,7 @@
 #include <QUrl>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace vellum::test {
 
@@ -351,6 +352,33 @@ TEST_F(ImageViewTest, GifAndJpegArePreviewedAndOtherKindsSaySo) {
     WriteFileBytes(scratch_ / "clip.avi", BytesOf("RIFF\4\0\0\0AVI "));
     auto avi = StandaloneView(scratch_ / "clip.avi");
     EXPECT_TRUE(avi->Preview()->text().startsWith("No preview for this file type"));
+}
+
+// Two cursor frames, red then green, a jiffy (1/60 s) each.
+TEST_F(ImageViewTest, AnAnimatedCursorPlaysItsFrames) {
+    auto cursorFrame = [](std::uint32_t rgb) {
+        Bytes icon = OpaqueIcon(8, rgb);
+        Put16(icon, 2, kCursorType);
+        return icon;
+    };
+    WriteFileBytes(scratch_ / "busy.ani",
+                   AconFile(AniHeaderChunk(2, 1) +
+                            AniFramesChunk({cursorFrame(0xFF0000), cursorFrame(0x00FF00)})));
+    auto view = StandaloneView(scratch_ / "busy.ani");
+    ASSERT_EQ(view->Dib().status, LoadStatus::Ok);
+    EXPECT_EQ(view->InfoTexts().fileName, "File Name: busy.ani");
+    PixelRect rect = view->DrawnRects().at(0);
+    std::set<QRgb> seen;
+    for (int i = 0; i < 40 && seen.size() < 2; ++i) {
+        seen.insert(PixelAt(*view, rect.x + 1, rect.y + 1));
+        QTest::qWait(10);
+    }
+    EXPECT_EQ(seen, std::set<QRgb>({qRgb(255, 0, 0), qRgb(0, 255, 0)}));
+
+    // Not an animated cursor after all: the invalid-image question.
+    WriteFileBytes(scratch_ / "fake.ani", BytesOf("RIFF....AVI LIST"));
+    StandaloneView(scratch_ / "fake.ani");
+    EXPECT_EQ(Asked("Invalid Resource"), 1u);
 }
 
 TEST_F(ImageViewTest, AChangedFileIsReadAgainByTheWatch) {

@@ -149,6 +149,33 @@ LoadedDib LoadDibFile(const std::string& path, ImageKind kind) {
     return LoadDib(ByteView(bytes.data(), bytes.size()), kind);
 }
 
+LoadedAnimation LoadAnimation(ByteView file) {
+    LoadedAnimation animation;
+    std::optional<AniCursor> ani = AniCursor::Read(file);
+    animation.status = ani ? LoadStatus::Ok : LoadStatus::Invalid;
+    if (!ani)
+        return animation;
+    for (ByteView frame : ani->frames) {
+        bool cursor = IconDirHeader::Read(frame).type == kIconDirCursor;
+        animation.frames.push_back(LoadDib(frame, cursor ? ImageKind::Cursor : ImageKind::Icon));
+    }
+    animation.steps = ani->Steps();
+    // A frame that cannot be drawn makes the whole file suspect.
+    for (const LoadedDib& frame : animation.frames)
+        if (frame.status != LoadStatus::Ok)
+            animation.status = LoadStatus::Invalid;
+    if (animation.steps.empty())
+        animation.status = LoadStatus::Invalid;
+    return animation;
+}
+
+LoadedAnimation LoadAnimationFile(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    if (FAILED(ReadWholeFile(path, bytes)))
+        return {};
+    return LoadAnimation(ByteView(bytes.data(), bytes.size()));
+}
+
 std::string PixelDepthText(unsigned bitCount) {
     switch (bitCount) {
     case 1:

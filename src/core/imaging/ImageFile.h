@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/ByteView.h"
+#include "formats/AniCursor.h"
 #include "formats/IconDirectory.h"
 #include "imaging/ColorizeApply.h"
 
@@ -56,6 +57,15 @@ struct LoadedDib {
 // hold, and PNG streams that claim more pixels than their deflate data can make.
 LoadedDib LoadDib(ByteView file, ImageKind kind);
 LoadedDib LoadDibFile(const std::string& path, ImageKind kind);
+
+// An animated cursor's frames, each loaded as a cursor or icon file, and the steps that play them.
+struct LoadedAnimation {
+    LoadStatus status = LoadStatus::Unreadable;
+    std::vector<LoadedDib> frames;
+    std::vector<AniCursor::Step> steps;
+};
+LoadedAnimation LoadAnimation(ByteView file);
+LoadedAnimation LoadAnimationFile(const std::string& path);
 
 struct ImageInfoTexts {
     std::string fileName;   // "File Name: NAME.EXT"

@@ -78,6 +78,8 @@ ImageView::ImageView(AppServices& app, QWidget* parent) : QWidget(parent), app_(
     preview_->hide();
     watch_.setInterval(kWatchIntervalMs);
     connect(&watch_, &QTimer::timeout, this, &ImageView::CheckFile);
+    animationTimer_.setSingleShot(true);
+    connect(&animationTimer_, &QTimer::timeout, this, &ImageView::NextFrame);
 }
 
 void ImageView::CreateToolbar() {
@@ -128,7 +130,7 @@ void ImageView::SetTrueSize(bool on) {
         return;
     }
     WriteSetting(kScaleToFitKey, on ? "0" : "1");
-    if (IsDibKind(kind_) || ShowsGroup())
+    if (ShowsDib() || ShowsGroup())
         Relayout();
     else if (!path_.empty())
         LoadPreview();
@@ -158,6 +160,8 @@ void ImageView::Show(const std::string& path, Project* project, XmlNode* fileNod
 
 void ImageView::Clear() {
     watch_.stop();
+    animationTimer_.stop();
+    animation_ = {};
     path_.clear();
     kind_ = ImageKind::None;
     image_ = {};
@@ -180,6 +184,8 @@ void ImageView::Load() {
     kind_ = KindOfImageFile(path_, request_);
     if (ShowsGroup()) {
         group_ = LoadGroupFile(path_, kind_ == ImageKind::CursorGroup);
+    } else if (kind_ == ImageKind::AnimatedCursor) {
+        LoadAnimationFrames();
     } else if (IsDibKind(kind_)) {
         image_ = LoadDibFile(path_, kind_);
         if (image_.status != LoadStatus::Unreadable)
@@ -190,6 +196,36 @@ void ImageView::Load() {
     }
     preview_->hide();
     Relayout();
+}
+
+// An animated cursor shows its first step's frame and plays the others at their rates.
+void ImageView::LoadAnimationFrames() {
+    animation_ = LoadAnimationFile(path_);
+    step_ = 0;
+    image_ = {};
+    image_.status = animation_.status;
+    if (animation_.status == LoadStatus::Ok)
+        image_ = animation_.frames[animation_.steps.front().frame];
+    if (image_.status != LoadStatus::Unreadable)
+        info_ = InfoTextsFor(path_, ImageKind::Cursor, image_);
+    if (animation_.status == LoadStatus::Ok && animation_.steps.size() > 1)
+        ScheduleNextFrame();
+}
+
+// Rates are in jiffies, sixtieths of a second; a minute is the longest any step is held.
+void ImageView::ScheduleNextFrame() {
+    constexpr std::uint32_t kJiffiesPerSecond = 60;
+    std::uint32_t jiffies = std::min<std::uint32_t>(animation_.steps[step_].jiffies, 3600);
+    animationTimer_.start(int(jiffies * 1000 / kJiffiesPerSecond));
+}
+
+void ImageView::NextFrame() {
+    if (animation_.steps.empty())
+        return;
+    step_ = (step_ + 1) % animation_.steps.size();
+    image_ = animation_.frames[animation_.steps[step_].frame];
+    Render();
+    ScheduleNextFrame();
 }
 
 // GIF (animated too) and JPEG through Qt's readers; stretched over the area below the toolbar
@@ -225,7 +261,7 @@ void ImageView::Relayout() {
             sizes.push_back(member.status == LoadStatus::Ok ? MemberSize{member.width, Rows(member)}
                                                             : MemberSize{});
         rects_ = StackGroupMembers(sizes, band_);
-    } else if (IsDibKind(kind_) && image_.status != LoadStatus::Unreadable) {
+    } else if (ShowsDib() && image_.status != LoadStatus::Unreadable) {
         int w = std::max(image_.width, 1);
         int h = std::max(Rows(image_), 1);
         if (image_.status == LoadStatus::Invalid)
@@ -274,7 +310,7 @@ void ImageView::resizeEvent(QResizeEvent* event) {
     toolbar_->setGeometry(0, 0, width(), band_);
     if (preview_->isVisible())
         preview_->setGeometry(0, band_, width(), std::max(height() - band_, 0));
-    if (IsDibKind(kind_) || ShowsGroup())
+    if (ShowsDib() || ShowsGroup())
         Relayout();
 }
 
@@ -282,7 +318,7 @@ void ImageView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     static const QBrush checker = CheckerBrush();
     painter.fillRect(rect(), checker);
-    if (IsDibKind(kind_) && image_.status != LoadStatus::Unreadable)
+    if (ShowsDib() && image_.status != LoadStatus::Unreadable)
         PaintInfoBand(painter);
     if (ShowsGroup())
         PaintListing(painter);

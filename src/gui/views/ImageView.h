@@ -49,6 +49,10 @@ public:
 
     const std::string& Path() const { return path_; }
     ImageKind Kind() const { return kind_; }
+    // Kinds drawn from a DIB: bitmaps, PNGs, icons, cursors and animated cursors.
+    bool ShowsDib() const { return IsDibKind(kind_) || kind_ == ImageKind::AnimatedCursor; }
+    // The step of an animated cursor on screen.
+    std::size_t AnimationStep() const { return step_; }
     bool ShowsGroup() const {
         return kind_ == ImageKind::IconGroup || kind_ == ImageKind::CursorGroup;
     }
@@ -105,6 +109,9 @@ private:
     void CreateToolbar();
     void Load();
     void LoadPreview();
+    void LoadAnimationFrames();
+    void ScheduleNextFrame();
+    void NextFrame();
     void Relayout();
     void Render(const std::vector<LoadedDib>* colorized = nullptr);
     void AskAboutInvalidImage();
@@ -125,6 +132,7 @@ private:
     QMovie* movie_ = nullptr;
     QWidget* panel_ = nullptr;
     QTimer watch_;
+    QTimer animationTimer_;
     int band_ = kToolbarBand;
 
     std::string path_;
@@ -134,6 +142,8 @@ private:
     ImageKind kind_ = ImageKind::None;
     LoadedDib image_;
     LoadedGroup group_;
+    LoadedAnimation animation_;
+    std::size_t step_ = 0;
     ImageInfoTexts info_;
     int zoom_ = 1;
     std::vector<PixelRect> rects_;
