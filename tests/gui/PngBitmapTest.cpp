@@ -171,6 +171,13 @@ TEST_F(PngBitmapTest, ThePngIsShownAndHexEditsGoIntoIt) {
         EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
         EXPECT_EQ(hex.Edit()->Buffer().Data(), png) << label;
     }
+    // View Image goes back.
+    for (QAction* action : Host().Hex()->findChildren<QAction*>())
+        if (action->text() == "View Image")
+            action->trigger();
+    EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
+    EXPECT_EQ(Host().Image()->Path(), Folder() + "LOGO.png");
+    ShowBitmap("LOGO.BMP (1033)");
 
     std::set<std::string> files = FilesIn(Folder());
     gui::HexView& hex = *Host().Hex();

@@ -72,6 +72,10 @@ void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fil
         stack_->addWidget(hex_);
         connect(hex_->Edit(), &HexEdit::StateChanged, this, &ViewerHost::CommandsChanged);
         connect(hex_, &HexView::FileChanged, this, &ViewerHost::ProjectChanged);
+        connect(hex_, &HexView::ViewImageRequested, this, [this] {
+            SavePendingEdits();
+            ShowImage(hex_->Path(), shownProject_, shownFile_, shownRequest_);
+        });
     }
     hex_->Open(path, project, fileNode, fromImage);
     Activate(hex_, ViewKind::Hex);
@@ -88,6 +92,7 @@ void ViewerHost::ShowImage(const std::string& path, Project* project, XmlNode* f
     }
     shownProject_ = project;
     shownFile_ = fileNode;
+    shownRequest_ = request;
     image_->Show(path, project, fileNode, request);
     ViewKind kind = request == ImageRequest::IconGroup     ? ViewKind::ImageIconGroup
                     : request == ImageRequest::CursorGroup ? ViewKind::ImageCursorGroup

@@ -83,9 +83,10 @@ private:
     QWidget* empty_;
     HexView* hex_ = nullptr;
     ImageView* image_ = nullptr;
-    // The image view's resource, for View Hex.
+    // The image view's resource, for View Hex and back.
     Project* shownProject_ = nullptr;
     XmlNode* shownFile_ = nullptr;
+    ImageRequest shownRequest_ = ImageRequest::Plain;
     HeaderTableView* headerTable_ = nullptr;
     ViewKind kind_ = ViewKind::None;
 };
