@@ -36,3 +36,10 @@ inline void RegisterFastestOf15(const char* name, void (*run)(benchmark::State&)
             [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
         ->ReportAggregatesOnly(true);
 }
+
+// Runs the registered benchmarks as the command line selects, reporting to `collector`.
+inline void RunBenchmarks(int& argc, char** argv, FastestRunReporter& collector) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+}

@@ -63,10 +63,8 @@ int main(int argc, char** argv) {
     Dib(); // built before any timing
     RegisterFastestOf15("plain_pass_4096x4096", PlainPass);
     RegisterFastestOf15("colorize_hue_saturation_4096x4096", Colorize);
-    benchmark::Initialize(&argc, argv);
     FastestRunReporter collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv, collector);
 
     double plain = collector.Fastest("plain_pass_4096x4096");
     double colorize = collector.Fastest("colorize_hue_saturation_4096x4096");

@@ -43,10 +43,8 @@ void PreviewColorized(benchmark::State& state) {
 int main(int argc, char** argv) {
     Dib(); // built before any timing
     RegisterFastestOf15("preview_colorize_composite_1024x1024", PreviewColorized);
-    benchmark::Initialize(&argc, argv);
     FastestRunReporter collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv, collector);
     double fastest = collector.Fastest("preview_colorize_composite_1024x1024");
     std::printf("image preview: %.1f ms, fastest of 15 (target under %.0f ms; on a busy machine "
                 "compare the CPU column)\n",

@@ -20,8 +20,8 @@ constexpr ViewMode kAuto = ViewMode::Automatic;
 // Named types pass 0; 256 stands for any user-defined number.
 const Case kCases[] = {
     // The type decides before the name does.
-    {kAuto, 12, "Cursor00001", false, ViewChoice::CursorGroup},
-    {kAuto, 14, "Icon00001.ico", false, ViewChoice::IconGroup},
+    {kAuto, 12, "Cursor00001", false, ViewChoice::ImageCursorGroup},
+    {kAuto, 14, "Icon00001.ico", false, ViewChoice::ImageIconGroup},
     {kAuto, 5, "500100.bmp", false, ViewChoice::Dialog},
     {kAuto, 16, "VERSION", false, ViewChoice::Version},
     {kAuto, 4, "400100", false, ViewChoice::Menu},

@@ -33,9 +33,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 std::optional<ViewChoice> ChoiceOfType(int type) {
     switch (type) {
     case int(rt::kCursorGroup):
-        return ViewChoice::CursorGroup;
+        return ViewChoice::ImageCursorGroup;
     case int(rt::kIconGroup):
-        return ViewChoice::IconGroup;
+        return ViewChoice::ImageIconGroup;
     case int(rt::kDialog):
         return ViewChoice::Dialog;
     case int(rt::kVersion):

@@ -10,16 +10,18 @@ namespace vellum {
 enum class ViewMode { Automatic, Hex, Text };
 
 // The viewers, numbered as the window has always numbered its view kinds (3, 4 and 5 all meant
-// the plain image display; 3 stands for it here).
+// the plain image display; 3 stands for it here). None is no viewer at all, which the window's
+// pane has before anything is selected; ChooseView never gives it.
 enum class ViewChoice {
+    None = 0,
     Hex = 1,
     Text = 2,
     Image = 3,
     Dialog = 6,
     Menu = 7,
     Version = 8,
-    IconGroup = 9,
-    CursorGroup = 10,
+    ImageIconGroup = 9,
+    ImageCursorGroup = 10,
     HeaderTable = 11,
 };
 

@@ -42,10 +42,10 @@ void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     case ViewChoice::Image:
         ShowImage(path, project, file, ImageRequest::Plain);
         break;
-    case ViewChoice::IconGroup:
+    case ViewChoice::ImageIconGroup:
         ShowImage(path, project, file, ImageRequest::IconGroup);
         break;
-    case ViewChoice::CursorGroup:
+    case ViewChoice::ImageCursorGroup:
         ShowImage(path, project, file, ImageRequest::CursorGroup);
         break;
     default: // hex, and the kinds whose viewers are still to come

@@ -6,6 +6,7 @@
 #include "document/PendingEdits.h"
 #include "imaging/ColorizeApply.h"
 #include "project/Project.h"
+#include "project/ViewDispatch.h"
 
 #include <QWidget>
 
@@ -17,20 +18,8 @@ class HexView;
 class HeaderTableView;
 class ImageView;
 
-// The kinds of the active view; the numbers are those the program has always used. 3, 4 and 5
-// all named the plain image display; Image stands for them.
-enum class ViewKind {
-    None = 0,
-    Hex = 1,
-    Text = 2,
-    Image = 3,
-    Dialog = 6,
-    Menu = 7,
-    Version = 8,
-    ImageIconGroup = 9,
-    ImageCursorGroup = 10,
-    HeaderTable = 11,
-};
+// The kind of the active view: the viewer the dispatcher chose, None before any.
+using ViewKind = ViewChoice;
 
 class ViewerHost : public QWidget, public PendingEdits {
     Q_OBJECT
