@@ -187,12 +187,14 @@ TEST_F(ImageViewTest, TheWindowPicksTheViewerByTypeAndExtension) {
     EXPECT_EQ(Host().Kind(), gui::ViewKind::ImageIconGroup);
     EXPECT_EQ(group.DrawnRects().size(), 5u);
     EXPECT_FALSE(Host().CanCopy()) << "a group has no one picture to copy";
+    EXPECT_FALSE(Window().Action("edit.copy")->isEnabled());
     ShowInWindow("Cursor Group", "1 (1033)");
     EXPECT_EQ(Host().Kind(), gui::ViewKind::ImageCursorGroup);
     ImageView& bitmap = ShowInWindow("Bitmap", "BANNER.BMP (1033)");
     EXPECT_EQ(&bitmap, &group) << "one image view for all of them";
     EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
     EXPECT_TRUE(Host().CanCopy());
+    EXPECT_TRUE(Window().Action("edit.copy")->isEnabled());
     EXPECT_FALSE(Host().CanCut() || Host().CanPaste() || Host().CanUndo());
     EXPECT_EQ(bitmap.InfoTexts().imageSize, "Image Size: 20x8");
     ShowInWindow("Cursor", "2 (1033)");
@@ -278,6 +280,23 @@ TEST_F(ImageViewTest, PaintIsNotStartedOnCursorsButOnIcons) {
     QTest::mouseClick(view.EditButton(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(fallbacks.launches.size(), 1u);
     EXPECT_EQ(Asked("Warning"), 1u);
+    // A double click on the picture edits too; beside it nothing happens.
+    PixelRect rect = view.DrawnRects().at(0);
+    QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(rect.x + 2, rect.y + 2));
+    EXPECT_EQ(fallbacks.launches.size(), 2u);
+    QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(rect.Right() + 5, rect.y + 2));
+    EXPECT_EQ(fallbacks.launches.size(), 2u);
+}
+
+TEST_F(ImageViewTest, TheHandCursorStandsOverThePictureOnly) {
+    std::string path = scratch_ / "two.bmp";
+    WriteFileBytes(path, Bitmap24(2, 2));
+    auto view = StandaloneView(path);
+    PixelRect rect = view->DrawnRects().at(0);
+    QTest::mouseMove(view.get(), QPoint(rect.x + 10, rect.y + 10));
+    EXPECT_EQ(view->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(view.get(), QPoint(rect.Right() + 10, rect.y + 10));
+    EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
 }
 
 // Qt's own readers decode the project's files as the oracle for what reaches the clipboard.
