@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as the image view loads them (bitmap, PNG, icon and cursor
-// files, animated cursors, group directories) and as it draws them: decoded, stretched and laid over the
-// checkerboard at a size the first byte chooses.
+// files, animated cursors, group directories) and as it draws them: decoded, stretched and laid
+// over the checkerboard at a size the first byte chooses.
 #include "common/ByteView.h"
 #include "formats/IconDirectory.h"
 #include "imaging/DibRaster.h"
