@@ -12,6 +12,7 @@
 #include "platform/DragShortcut.h"
 #include "support/ByteBuilder.h"
 #include "views/EditorButton.h"
+#include "views/ImageRender.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <cstring>
 #include <map>
@@ -295,6 +297,10 @@ TEST_F(ImageViewTest, TheHandCursorStandsOverThePictureOnly) {
     PixelRect rect = view->DrawnRects().at(0);
     QTest::mouseMove(view.get(), QPoint(rect.x + 10, rect.y + 10));
     EXPECT_EQ(view->cursor().shape(), Qt::PointingHandCursor);
+    // After a second's rest the tip appears.
+    QTest::qWait(1300);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Double Click Bitmap to edit.\nClick and drag to copy.");
     QTest::mouseMove(view.get(), QPoint(rect.Right() + 10, rect.y + 10));
     EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
 }
@@ -338,6 +344,13 @@ TEST_F(ImageViewTest, ADragCarriesTheImageAndOneLinkToTheShownFile) {
     std::string text = ReadFileText(link);
     EXPECT_NE(text.find("\nURL=" + FileUrl(view.Path()) + "\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nName=Bitmap00001.BMP\n"), std::string::npos) << text;
+
+    // BANNER's frame is magenta, the key colour: see-through under the pointer.
+    ImageView& banner = ShowInWindow("Bitmap", "BANNER.BMP (1033)");
+    QImage pixmap = gui::DragPixmap(banner.Dib(), banner.Kind()).toImage();
+    ASSERT_EQ(pixmap.size(), QSize(20, 8));
+    EXPECT_EQ(qAlpha(pixmap.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(pixmap.pixel(10, 4)), 255);
 
     // A group offers the icon file its members make.
     ImageView& group = ShowInWindow("Icon Group", "APP (1033)");

@@ -5,6 +5,7 @@
 #include "imaging/Colorizer.h"
 #include "imaging/DibRaster.h"
 
+#include <QBitmap>
 #include <QMimeData>
 #include <QUrl>
 #include <cstring>
@@ -48,6 +49,19 @@ QImage RenderedImage(const LoadedDib& image, ImageKind kind, int width, int heig
 QImage PlainImage(const LoadedDib& image) {
     std::optional<Raster> raster = Decode(image);
     return raster ? ToQImage(*raster, QImage::Format_ARGB32) : QImage();
+}
+
+QPixmap DragPixmap(const LoadedDib& image, ImageKind kind) {
+    constexpr int kMaxSide = 128;
+    QImage picture = PlainImage(image);
+    if (picture.isNull())
+        return {};
+    if (picture.width() > kMaxSide || picture.height() > kMaxSide)
+        picture = picture.scaled(kMaxSide, kMaxSide, Qt::KeepAspectRatio);
+    QPixmap pixmap = QPixmap::fromImage(picture);
+    if (!DrawnOverCheckerboard(image, kind))
+        pixmap.setMask(pixmap.createMaskFromColor(QColor(255, 0, 255)));
+    return pixmap;
 }
 
 LoadedDib ColorizedCopy(const LoadedDib& image, const Colorizer& colorizer) {

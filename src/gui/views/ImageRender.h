@@ -6,6 +6,7 @@
 #include "imaging/ImageFile.h"
 
 #include <QImage>
+#include <QPixmap>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,10 @@ QImage RenderedImage(const LoadedDib& image, ImageKind kind, int width, int heig
 
 // The image at its own size, alpha kept; null when the DIB cannot be decoded.
 QImage PlainImage(const LoadedDib& image);
+
+// What a drag shows under the pointer: the image at its own size (at most 128 pixels each way),
+// with alpha, or, without alpha, transparent where it has the key colour magenta.
+QPixmap DragPixmap(const LoadedDib& image, ImageKind kind);
 
 // A copy of the image colorized in memory; the loaded one is left as it is.
 LoadedDib ColorizedCopy(const LoadedDib& image, const Colorizer& colorizer);

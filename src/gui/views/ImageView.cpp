@@ -33,7 +33,7 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr int kTipWidth = 300;
+constexpr int kTipDelayMs = 1000;
 constexpr int kTipShowMs = 2000;
 constexpr int kCheckerSquare = 6;
 const QColor kSilver(192, 192, 192);
@@ -78,6 +78,9 @@ ImageView::ImageView(AppServices& app, QWidget* parent) : QWidget(parent), app_(
     preview_->hide();
     watch_.setInterval(kWatchIntervalMs);
     connect(&watch_, &QTimer::timeout, this, &ImageView::CheckFile);
+    tipTimer_.setSingleShot(true);
+    tipTimer_.setInterval(kTipDelayMs);
+    connect(&tipTimer_, &QTimer::timeout, this, &ImageView::ShowTip);
     animationTimer_.setSingleShot(true);
     connect(&animationTimer_, &QTimer::timeout, this, &ImageView::NextFrame);
 }
@@ -368,20 +371,23 @@ int ImageView::RectAt(QPoint point) const {
     return -1;
 }
 
+// The pictures' tips keep their own timing (shown once the pointer has rested a second, hidden
+// after two), so the toolkit's tip requests are not used.
 bool ImageView::event(QEvent* event) {
-    if (event->type() != QEvent::ToolTip)
-        return QWidget::event(event);
-    auto* help = static_cast<QHelpEvent*>(event);
-    int index = RectAt(help->pos());
-    if (index < 0) {
-        QToolTip::hideText();
-        event->ignore();
+    if (event->type() == QEvent::ToolTip)
         return true;
-    }
+    if (event->type() == QEvent::Leave)
+        tipTimer_.stop();
+    return QWidget::event(event);
+}
+
+void ImageView::ShowTip() {
+    int index = RectAt(tipAt_);
+    if (index < 0)
+        return;
     QString tip = ShowsGroup() ? kGroupTip : kImageTip;
-    QToolTip::showText(help->globalPos(), tip, this, ToQRect(rects_[std::size_t(index)]),
+    QToolTip::showText(mapToGlobal(tipAt_), tip, this, ToQRect(rects_[std::size_t(index)]),
                        kTipShowMs);
-    return true;
 }
 
 void ImageView::mousePressEvent(QMouseEvent* event) {
@@ -391,7 +397,13 @@ void ImageView::mousePressEvent(QMouseEvent* event) {
 }
 
 void ImageView::mouseMoveEvent(QMouseEvent* event) {
-    setCursor(RectAt(event->pos()) >= 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    bool over = RectAt(event->pos()) >= 0;
+    setCursor(over ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    tipAt_ = event->pos();
+    if (over && !QToolTip::isVisible())
+        tipTimer_.start();
+    else if (!over)
+        tipTimer_.stop();
     if (!pressAt_ || !(event->buttons() & Qt::LeftButton))
         return;
     QPoint moved = event->pos() - *pressAt_;
@@ -409,11 +421,8 @@ void ImageView::mouseDoubleClickEvent(QMouseEvent* event) {
 void ImageView::StartDrag(std::size_t index) {
     auto* drag = new QDrag(this);
     drag->setMimeData(DragData(index));
-    QImage picture = drawn_[index];
-    if (!picture.isNull())
-        drag->setPixmap(QPixmap::fromImage(picture.width() > 128 || picture.height() > 128
-                                               ? picture.scaled(128, 128, Qt::KeepAspectRatio)
-                                               : picture));
+    const LoadedDib& image = ShowsGroup() ? group_.members.at(index) : image_;
+    drag->setPixmap(DragPixmap(image, ShowsGroup() ? ImageKind::Icon : kind_));
     drag->exec(Qt::CopyAction);
 }
 

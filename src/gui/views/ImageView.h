@@ -122,6 +122,7 @@ private:
     int RectAt(QPoint point) const;
     std::string OfferedPath() const;
     void StartDrag(std::size_t index);
+    void ShowTip();
 
     AppServices& app_;
     QToolBar* toolbar_;
@@ -133,6 +134,8 @@ private:
     QWidget* panel_ = nullptr;
     QTimer watch_;
     QTimer animationTimer_;
+    QTimer tipTimer_;
+    QPoint tipAt_;
     int band_ = kToolbarBand;
 
     std::string path_;
