@@ -24,17 +24,20 @@ private:
     std::map<std::string, double> fastest_;
 };
 
-// Runs `run` once per repetition, fifteen times, and reports only the aggregates, the fastest
-// ("min") among them.
-inline void RegisterFastestOf15(const char* name, void (*run)(benchmark::State&)) {
-    benchmark::RegisterBenchmark(name, run)
-        ->Unit(benchmark::kMillisecond)
+// One run per repetition, `repetitions` of them, reported as aggregates only, the fastest
+// ("min") among them: on a shared machine the slower runs measure the neighbours.
+inline void KeepFastest(benchmark::internal::Benchmark* benchmark, int repetitions) {
+    benchmark->Unit(benchmark::kMillisecond)
         ->Iterations(1)
-        ->Repetitions(15)
+        ->Repetitions(repetitions)
         ->ComputeStatistics(
             "min",
             [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
         ->ReportAggregatesOnly(true);
+}
+
+inline void RegisterFastestOf15(const char* name, void (*run)(benchmark::State&)) {
+    KeepFastest(benchmark::RegisterBenchmark(name, run), 15);
 }
 
 // Runs the registered benchmarks as the command line selects, reporting to `collector`.

@@ -1,24 +1,14 @@
 // The 32-bit DIBs the imaging benchmarks work on: the same random pixels in every run.
 #pragma once
 
+#include "Lcg.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 // BITMAPINFOHEADER without a colour table.
 constexpr std::size_t kRandomDibHeaderSize = 40;
-
-// A deterministic generator, so every run works on the same pixels.
-class Lcg {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<std::uint32_t>(state_ >> 32);
-    }
-
-private:
-    std::uint64_t state_ = 0x5eed;
-};
 
 inline void PutLe(std::uint8_t* out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i)
