@@ -6,6 +6,7 @@
 // benchmark repeats and the fastest repetition counts, so that neighbours on a shared machine
 // do not decide the ratio.
 #include "FastestRunReporter.h"
+#include "RandomDib.h"
 #include "imaging/Colorizer.h"
 
 #include <algorithm>
@@ -20,40 +21,10 @@
 namespace {
 
 constexpr std::int32_t kSide = 4096;
-constexpr std::size_t kHeaderSize = 40;
-
-// A deterministic generator, so every run colorizes the same pixels.
-class Lcg {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<std::uint32_t>(state_ >> 32);
-    }
-
-private:
-    std::uint64_t state_ = 0x5eed;
-};
-
-void PutLe(std::uint8_t* out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = std::uint8_t(value >> (8 * i));
-}
-
-// BITMAPINFOHEADER (size, width, height, planes 1 and 32 bits, the rest 0) and random pixels.
-std::vector<std::uint8_t> MakeDib() {
-    std::vector<std::uint8_t> dib(kHeaderSize + std::size_t(kSide) * kSide * 4);
-    PutLe(&dib[0], kHeaderSize);
-    PutLe(&dib[4], kSide);
-    PutLe(&dib[8], kSide);
-    PutLe(&dib[12], 1 | 32 << 16);
-    Lcg random;
-    for (std::size_t i = kHeaderSize; i < dib.size(); i += 4)
-        PutLe(&dib[i], random.Next());
-    return dib;
-}
+constexpr std::size_t kHeaderSize = kRandomDibHeaderSize;
 
 std::vector<std::uint8_t>& Dib() {
-    static std::vector<std::uint8_t> dib = MakeDib();
+    static std::vector<std::uint8_t> dib = RandomDib32(kSide);
     return dib;
 }
 
@@ -86,27 +57,14 @@ void Colorize(benchmark::State& state) {
     state.SetBytesProcessed(std::int64_t(state.iterations() * (dib.size() - kHeaderSize)));
 }
 
-void Register(const char* name, void (*run)(benchmark::State&)) {
-    benchmark::RegisterBenchmark(name, run)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(15)
-        ->ComputeStatistics(
-            "min",
-            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-        ->ReportAggregatesOnly(true);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     Dib(); // built before any timing
-    Register("plain_pass_4096x4096", PlainPass);
-    Register("colorize_hue_saturation_4096x4096", Colorize);
-    benchmark::Initialize(&argc, argv);
+    RegisterFastestOf15("plain_pass_4096x4096", PlainPass);
+    RegisterFastestOf15("colorize_hue_saturation_4096x4096", Colorize);
     FastestRunReporter collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv, collector);
 
     double plain = collector.Fastest("plain_pass_4096x4096");
     double colorize = collector.Fastest("colorize_hue_saturation_4096x4096");

@@ -11,6 +11,7 @@
 // happens to lie at the top of the heap, and runs swing by a factor of two on page faults. Warm
 // memory also spares pugixml's copy of the input its faults, so the comparison leans its way.
 #include "FastestRunReporter.h"
+#include "Lcg.h"
 #include "common/XmlDocument.h"
 
 #include <algorithm>
@@ -28,18 +29,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A small deterministic generator, so every run parses the same bytes.
-class Lcg {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<std::uint32_t>(state_ >> 33);
-    }
-
-private:
-    std::uint64_t state_ = 0x5eed;
-};
 
 void Append(std::string& out, const char* format, auto... args) {
     char line[512];
@@ -191,17 +180,10 @@ void PugiInPlace(benchmark::State& state, const Input* input) {
     state.SetBytesProcessed(std::int64_t(state.iterations() * input->bytes.size()));
 }
 
-// One parse per repetition, and the fastest of them counts: on a shared machine the slower
-// runs measure the neighbours, not the parser.
+// One parse per repetition, and the fastest of twenty counts.
 void Register(const char* name, void (*run)(benchmark::State&, const Input*), const Input& in) {
-    benchmark::RegisterBenchmark((std::string(name) + "/" + in.label).c_str(), run, &in)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(20)
-        ->ComputeStatistics(
-            "min",
-            [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); })
-        ->ReportAggregatesOnly(true);
+    KeepFastest(
+        benchmark::RegisterBenchmark((std::string(name) + "/" + in.label).c_str(), run, &in), 20);
 }
 
 void CheckSameTree(const Input& input) {
@@ -240,10 +222,8 @@ int main(int argc, char** argv) {
         Register("pugixml_load_buffer_inplace", PugiInPlace, input);
     }
 
-    benchmark::Initialize(&argc, argv);
     FastestRunReporter collector;
-    benchmark::RunSpecifiedBenchmarks(&collector);
-    benchmark::Shutdown();
+    RunBenchmarks(argc, argv, collector);
 
     for (const Input& input : inputs) {
         std::filesystem::remove(input.path);

@@ -3,6 +3,7 @@
 #include "dialogs/OptionsDialog.h"
 
 #include "GuiFixture.h"
+#include "ScriptedFallbacks.h"
 #include "dialogs/EditorListPage.h"
 #include "views/EditorButton.h"
 #include "views/HexView.h"
@@ -82,24 +83,6 @@ void WhileModal(const std::function<void()>& open, const std::function<void(Dial
     open();
     EXPECT_TRUE(ran);
 }
-
-// Records what the Edit button asks for instead of starting programs.
-class ScriptedFallbacks final : public EditorFallbacks {
-public:
-    HRESULT ShellEdit(const std::string& file) override {
-        shellEdits.push_back(file);
-        return shellResult;
-    }
-    HRESULT Launch(const std::string& commandLine, const std::string& folder) override {
-        launches.push_back(commandLine + " in [" + folder + "]");
-        return S_OK;
-    }
-    std::optional<std::string> Notepad() override { return std::nullopt; }
-
-    std::vector<std::string> shellEdits;
-    std::vector<std::string> launches;
-    HRESULT shellResult = S_OK;
-};
 
 QStringList MenuTexts(gui::EditorButton& button) {
     emit button.menu()->aboutToShow();

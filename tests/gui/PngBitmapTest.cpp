@@ -7,8 +7,11 @@
 #include "imaging/ImageCodecs.h"
 #include "views/HexEdit.h"
 #include "views/HexView.h"
+#include "views/ImageView.h"
 
+#include <QAction>
 #include <QTest>
+#include <QToolBar>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -110,8 +113,13 @@ protected:
         dll_ = OpenFixture("resources.dll");
     }
 
+    // Bitmaps open in the image view; its View Hex shows the same file as hex.
     gui::HexView& ShowBitmap(const QString& label) {
         EXPECT_NE(Select("Bitmap", label), nullptr);
+        EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
+        for (QAction* action : Host().Image()->Toolbar()->actions())
+            if (action->text() == "View Hex")
+                action->trigger();
         EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
         return *Host().Hex();
     }
@@ -124,6 +132,29 @@ protected:
             if (shown.title == "FAILED TO OPEN")
                 return true;
         return false;
+    }
+
+    // Saves, then reads BANNER.BMP of the compiled file back: a 32-bit bitmap kept as PNG with
+    // the test pixels, and the same for python3-pefile when it is installed.
+    void ExpectBannerCompilesToTestPixels() {
+        prompter_.Answer(IDYES); // copy the compiled file over resources.dll
+        ASSERT_TRUE(Doc().SaveTo(dll_));
+        EXPECT_FALSE(AnyFileMissing());
+        EXPECT_FALSE(Doc().IsModified());
+
+        // The document shows the compiled file: its BANNER.BMP is a 32-bit bitmap, kept as PNG.
+        gui::HexView& shown = ShowBitmap("BANNER.BMP (1033)");
+        EXPECT_EQ(shown.Path(), Folder() + "BANNER.png");
+        ImageRecord image;
+        ASSERT_TRUE(ReadPng(shown.Path(), image));
+        EXPECT_EQ(image.width, kWidth);
+        EXPECT_EQ(image.height, kHeight);
+        ASSERT_EQ(image.bitCount, 32);
+        EXPECT_EQ(PixelsOf(image), TestPixels(4));
+
+        if (!PefileInstalled())
+            GTEST_SKIP() << "python3-pefile is not installed";
+        EXPECT_EQ(PefileBannerCheck(dll_, TestPixels(4)), 0);
     }
 
     std::string dll_;
@@ -140,6 +171,13 @@ TEST_F(PngBitmapTest, ThePngIsShownAndHexEditsGoIntoIt) {
         EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
         EXPECT_EQ(hex.Edit()->Buffer().Data(), png) << label;
     }
+    // View Image goes back.
+    for (QAction* action : Host().Hex()->findChildren<QAction*>())
+        if (action->text() == "View Image")
+            action->trigger();
+    EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
+    EXPECT_EQ(Host().Image()->Path(), Folder() + "LOGO.png");
+    ShowBitmap("LOGO.BMP (1033)");
 
     std::set<std::string> files = FilesIn(Folder());
     gui::HexView& hex = *Host().Hex();
@@ -164,24 +202,29 @@ TEST_F(PngBitmapTest, ABitmapReplacedByAPngCompilesWithThePngsPixels) {
     EXPECT_EQ(hex.Path(), Folder() + "pixels.png");
     EXPECT_TRUE(Doc().IsModified());
 
-    prompter_.Answer(IDYES); // copy the compiled file over resources.dll
-    ASSERT_TRUE(Doc().SaveTo(dll_));
-    EXPECT_FALSE(AnyFileMissing());
-    EXPECT_FALSE(Doc().IsModified());
+    ExpectBannerCompilesToTestPixels();
+}
 
-    // The document shows the compiled file: its BANNER.BMP is a 32-bit bitmap, kept as PNG.
-    gui::HexView& shown = ShowBitmap("BANNER.BMP (1033)");
-    EXPECT_EQ(shown.Path(), Folder() + "BANNER.png");
-    ImageRecord image;
-    ASSERT_TRUE(ReadPng(shown.Path(), image));
-    EXPECT_EQ(image.width, kWidth);
-    EXPECT_EQ(image.height, kHeight);
-    ASSERT_EQ(image.bitCount, 32);
-    EXPECT_EQ(PixelsOf(image), TestPixels(4));
-
-    if (!PefileInstalled())
-        GTEST_SKIP() << "python3-pefile is not installed";
-    EXPECT_EQ(PefileBannerCheck(dll_, TestPixels(4)), 0);
+// The image view's Replace...: the same copy and manifest line, from a PNG in another folder.
+TEST_F(PngBitmapTest, ABitmapReplacedFromTheImageViewByAPngCompilesWithThePngsPixels) {
+    ASSERT_NE(Select("Bitmap", "BANNER.BMP (1033)"), nullptr);
+    gui::ImageView& view = *Host().Image();
+    std::filesystem::create_directories(scratch_ / "elsewhere");
+    std::string png = scratch_ / "elsewhere/b.png";
+    WriteTestImage(png, 32, true);
+    prompter_.Answer(IDYES); // a different extension
+    ASSERT_TRUE(view.ReplaceWith(png));
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    EXPECT_NE(prompter_.Shown()[0].message.find("different extension"), std::string::npos);
+    Project& project = *Doc().GetProject();
+    EXPECT_EQ(project.Text(SelectedFile(), "Name"), "b.BMP");
+    EXPECT_EQ(project.Int(SelectedFile(), "Png"), 1);
+    EXPECT_EQ(view.Path(), Folder() + "b.png");
+    EXPECT_EQ(view.Kind(), ImageKind::Png);
+    EXPECT_EQ(view.InfoTexts().imageSize, "Image Size: 4x3");
+    EXPECT_EQ(ReadFileBytes(Folder() + "b.png"), ReadFileBytes(png));
+    EXPECT_TRUE(Doc().IsModified());
+    ExpectBannerCompilesToTestPixels();
 }
 
 // The bitmap's old PNG stays in the folder; with Png 0 the compile must take the new bitmap file.

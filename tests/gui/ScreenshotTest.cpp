@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QPixmap>
 #include <QTabWidget>
+#include <tuple>
 
 namespace vellum::test {
 
@@ -40,6 +41,26 @@ TEST_F(GuiTest, ScreenshotOfABitmapKeptAsPng) {
     std::string path = ScreenshotPath("main-png-bitmap.png");
     ASSERT_TRUE(Window().grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
+}
+
+// The image view: a 32-bit icon with alpha over the checkerboard, an icon group's listing and
+// members, and a bitmap zoomed to the free area.
+TEST_F(GuiTest, ScreenshotsOfTheImageView) {
+    StartApp();
+    Window().setGeometry(0, 0, 1100, 700);
+    OpenFixture("resources.dll");
+    Tree().expandAll();
+    const std::tuple<const char*, const char*, const char*> shots[] = {
+        {"Icon", "6 (1033)", "image-icon.png"},
+        {"Icon Group", "1 (1033)", "image-group.png"},
+        {"Bitmap", "BANNER.BMP (1033)", "image-bitmap.png"},
+    };
+    for (const auto& [type, label, file] : shots) {
+        ASSERT_NE(Select(type, label), nullptr) << label;
+        std::string path = ScreenshotPath(file);
+        ASSERT_TRUE(Window().grab().save(QString::fromStdString(path)));
+        EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(1100, 700));
+    }
 }
 
 // A real system library, when Wine is installed: Wine's own comctl32.dll with its bitmaps,

@@ -160,4 +160,25 @@ Bytes StringBlock(const std::vector<std::u16string>& strings) {
     return w.Take();
 }
 
+Bytes RiffChunk(std::string_view id, const Bytes& data) {
+    return ByteWriter().Ascii(id).U32(std::uint32_t(data.size())).Append(data).Align(2).Take();
+}
+
+Bytes AconFile(const Bytes& chunks) {
+    return ByteWriter().Ascii("RIFF").U32(std::uint32_t(chunks.size() + 4)).Ascii("ACON").Take() +
+           chunks;
+}
+
+Bytes AniHeaderChunk(std::uint32_t frames, std::uint32_t rate) {
+    return RiffChunk("anih",
+                     ByteWriter().U32(36).U32(frames).U32(frames).Fill(16).U32(rate).U32(1).Take());
+}
+
+Bytes AniFramesChunk(const std::vector<Bytes>& frames) {
+    Bytes list = BytesOf("fram");
+    for (const Bytes& frame : frames)
+        list = list + RiffChunk("icon", frame);
+    return RiffChunk("LIST", list);
+}
+
 } // namespace vellum::test

@@ -158,4 +158,15 @@ Bytes PngHeaderData(std::uint32_t width, std::uint32_t height, std::uint8_t bitD
 // length and its UTF-16 code units.
 Bytes StringBlock(const std::vector<std::u16string>& strings);
 
+// ---- animated cursors ---------------------------------------------------------------------------
+
+// A RIFF chunk: 4-character id, little-endian size, data, a pad byte after odd sizes.
+Bytes RiffChunk(std::string_view id, const Bytes& data);
+// "RIFF", its size, "ACON", then the chunks.
+Bytes AconFile(const Bytes& chunks);
+// "anih" with the frame and step counts and the display rate (jiffies); flag 1 (icon frames).
+Bytes AniHeaderChunk(std::uint32_t frames, std::uint32_t rate);
+// LIST "fram" with one "icon" chunk per frame.
+Bytes AniFramesChunk(const std::vector<Bytes>& frames);
+
 } // namespace vellum::test

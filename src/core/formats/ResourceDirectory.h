@@ -30,15 +30,19 @@ constexpr std::uint32_t kResourceDataEntrySize = 16;
 constexpr std::uint32_t kResourceHighBit = 0x80000000u;
 constexpr std::uint32_t kResourceOffsetMask = 0x7FFFFFFFu;
 
-// The predefined type IDs that get files of their own kind.
+// The predefined type IDs that get files or viewers of their own kind.
 namespace rt {
 constexpr std::uint32_t kCursor = 1;
 constexpr std::uint32_t kBitmap = 2;
 constexpr std::uint32_t kIcon = 3;
+constexpr std::uint32_t kMenu = 4;
+constexpr std::uint32_t kDialog = 5;
 constexpr std::uint32_t kStringTable = 6;
 constexpr std::uint32_t kCursorGroup = 12;
 constexpr std::uint32_t kIconGroup = 14;
 constexpr std::uint32_t kVersion = 16;
+constexpr std::uint32_t kHtml = 23;
+constexpr std::uint32_t kManifest = 24;
 } // namespace rt
 
 // IMAGE_RESOURCE_DIRECTORY_ENTRY, its two fields as stored.

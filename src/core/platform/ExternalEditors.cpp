@@ -1,6 +1,7 @@
 #include "platform/ExternalEditors.h"
 
 #include "common/ErrorTrail.h"
+#include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
 #include "platform/ProcessLauncher.h"
@@ -236,5 +237,10 @@ std::optional<std::string> SystemEditorFallbacks::Notepad() {
 }
 
 #endif
+
+bool PaintCannotEditCursor(const std::string& editor, const std::string& file) {
+    return EqualsNoCase(SplitPath(editor).fname, "MSPAINT") &&
+           EqualsNoCase(SplitPath(file).ext, ".cur");
+}
 
 } // namespace vellum

@@ -83,6 +83,10 @@ private:
     [[maybe_unused]] std::chrono::milliseconds openerVerdictTime_; // xdg-open only
 };
 
+// Paint cannot open cursors: true when `editor` (the program's path) is MSPAINT, whatever its
+// folder, extension and case, and `file` ends in ".cur".
+bool PaintCannotEditCursor(const std::string& editor, const std::string& file);
+
 // Starts `entry` on `file`, or the first editor of the kind's list when `entry` is null. With
 // neither, the desktop edits the file; a text file then goes to Notepad(). A failure is added to
 // the error trail and returned.

@@ -17,6 +17,8 @@ inline constexpr SettingKey kMainRectKey{"Layout", "MainRect"};
 inline constexpr SettingKey kMaxKey{"Layout", "Max"};
 inline constexpr SettingKey kSplitterKey{"Layout", "SplitterX"};
 inline constexpr SettingKey kInsertKey{"Flag", "Insert"};
+// The image view fits images into its free area (1, the default) or shows them at true size (0).
+inline constexpr SettingKey kScaleToFitKey{"ImageWnd", "ScaleToFit"};
 
 inline constexpr const char* kRecentSection = "Recent File List";
 inline constexpr int kRecentFileCount = 16;

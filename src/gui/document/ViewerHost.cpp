@@ -1,9 +1,12 @@
 // Choosing, creating and switching the viewers.
 #include "document/ViewerHost.h"
 
-#include "common/Strings.h"
+#include "common/Path.h"
+#include "common/ResourceDataFile.h"
+#include "project/ViewDispatch.h"
 #include "views/HeaderTableView.h"
 #include "views/HexView.h"
+#include "views/ImageView.h"
 
 #include <QStackedLayout>
 
@@ -28,30 +31,73 @@ void ViewerHost::ShowResource(Project* project, XmlNode* node) {
         Clear();
         return;
     }
-    if (EndsWithNoCase(path, ".hdr"))
+    bool png = Project::Int(file, "Png") != 0;
+    // A bitmap written without its own ".BMP" is read from its title plus ".bmp".
+    std::string name = ResourceDataFileName(Project::Text(file, "Name"), false,
+                                            Project::Int(file, "StripExt") != 0);
+    switch (ChooseView(ViewMode::Automatic, project->TypeOfFile(file), name, png)) {
+    case ViewChoice::HeaderTable:
         ShowHeaderTable(path);
-    else
+        break;
+    case ViewChoice::Image:
+        ShowImage(path, project, file, ImageRequest::Plain);
+        break;
+    case ViewChoice::ImageIconGroup:
+        ShowImage(path, project, file, ImageRequest::IconGroup);
+        break;
+    case ViewChoice::ImageCursorGroup:
+        ShowImage(path, project, file, ImageRequest::CursorGroup);
+        break;
+    default: // hex, and the kinds whose viewers are still to come
         ShowHex(path, project, file);
+        break;
+    }
 }
 
 void ViewerHost::Activate(QWidget* viewer, ViewKind kind) {
     if (hex_ && viewer != hex_)
         hex_->Close();
+    if (image_ && viewer != image_)
+        image_->Clear();
     stack_->setCurrentWidget(viewer);
     kind_ = kind;
     viewer->update();
     emit CommandsChanged();
 }
 
-void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fileNode) {
+void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fileNode,
+                         bool fromImage) {
     if (!hex_) {
         hex_ = new HexView(app_);
         stack_->addWidget(hex_);
         connect(hex_->Edit(), &HexEdit::StateChanged, this, &ViewerHost::CommandsChanged);
         connect(hex_, &HexView::FileChanged, this, &ViewerHost::ProjectChanged);
+        connect(hex_, &HexView::ViewImageRequested, this, [this] {
+            SavePendingEdits();
+            ShowImage(hex_->Path(), shownProject_, shownFile_, shownRequest_);
+        });
     }
-    hex_->Open(path, project, fileNode, false);
+    hex_->Open(path, project, fileNode, fromImage);
     Activate(hex_, ViewKind::Hex);
+}
+
+void ViewerHost::ShowImage(const std::string& path, Project* project, XmlNode* fileNode,
+                           ImageRequest request) {
+    if (!image_) {
+        image_ = new ImageView(app_);
+        stack_->addWidget(image_);
+        connect(image_, &ImageView::FileChanged, this, &ViewerHost::ProjectChanged);
+        connect(image_, &ImageView::ViewHexRequested, this,
+                [this] { ShowHex(image_->Path(), shownProject_, shownFile_, true); });
+    }
+    shownProject_ = project;
+    shownFile_ = fileNode;
+    shownRequest_ = request;
+    image_->Show(path, project, fileNode, request);
+    ViewKind kind = request == ImageRequest::IconGroup     ? ViewKind::ImageIconGroup
+                    : request == ImageRequest::CursorGroup ? ViewKind::ImageCursorGroup
+                                                           : ViewKind::Image;
+    Activate(image_, kind);
 }
 
 void ViewerHost::ShowHeaderTable(const std::string& path) {
@@ -87,6 +133,8 @@ void ViewerHost::DiscardPendingEdits() {
 void ViewerHost::Copy() {
     if (kind_ == ViewKind::Hex)
         hex_->Edit()->CopyToClipboard();
+    else if (kind_ == ViewKind::Image)
+        image_->CopyToClipboard();
 }
 
 void ViewerHost::Cut() {
@@ -104,7 +152,10 @@ void ViewerHost::Undo() {
         hex_->Undo();
 }
 
+// The image view copies its picture; a group has no single picture to copy.
 bool ViewerHost::CanCopy() const {
+    if (kind_ == ViewKind::Image)
+        return true;
     return kind_ == ViewKind::Hex && hex_->Edit()->Buffer().HasSelection();
 }
 

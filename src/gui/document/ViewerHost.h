@@ -4,7 +4,9 @@
 
 #include "application/AppServices.h"
 #include "document/PendingEdits.h"
+#include "imaging/ColorizeApply.h"
 #include "project/Project.h"
+#include "project/ViewDispatch.h"
 
 #include <QWidget>
 
@@ -14,9 +16,10 @@ namespace vellum::gui {
 
 class HexView;
 class HeaderTableView;
+class ImageView;
 
-// The kinds of the active view; the numbers are those the program has always used.
-enum class ViewKind { None = 0, Hex = 1, HeaderTable = 11 };
+// The kind of the active view: the viewer the dispatcher chose, None before any.
+using ViewKind = ViewChoice;
 
 class ViewerHost : public QWidget, public PendingEdits {
     Q_OBJECT
@@ -25,10 +28,15 @@ public:
     ~ViewerHost() override;
 
     // Shows the data file of the resource whose language entry is `node` (the file the compiler
-    // reads, see Project::DataFilePath): header tables in the table view, every other file in the
-    // hex view. Pending edits of the active viewer are saved first.
+    // reads, see Project::DataFilePath) in the viewer ChooseView picks for it. Text, dialogs,
+    // menus and version information have no viewer of their own yet and show as hex. Pending
+    // edits of the active viewer are saved first.
     void ShowResource(Project* project, XmlNode* node);
-    void ShowHex(const std::string& path, Project* project, XmlNode* fileNode);
+    // `fromImage` when the image view's View Hex asked for the file.
+    void ShowHex(const std::string& path, Project* project, XmlNode* fileNode,
+                 bool fromImage = false);
+    void ShowImage(const std::string& path, Project* project, XmlNode* fileNode,
+                   ImageRequest request);
     void ShowHeaderTable(const std::string& path);
     void Clear();
     void SavePendingEdits();
@@ -38,6 +46,7 @@ public:
 
     ViewKind Kind() const { return kind_; }
     HexView* Hex() { return hex_; }
+    ImageView* Image() { return image_; }
     HeaderTableView* HeaderTable() { return headerTable_; }
 
     void Copy();
@@ -45,7 +54,7 @@ public:
     void Paste();
     void Undo();
     bool CanCopy() const;
-    bool CanCut() const { return CanCopy(); }
+    bool CanCut() const { return kind_ == ViewKind::Hex && CanCopy(); }
     bool CanPaste() const;
     bool CanUndo() const;
 
@@ -62,6 +71,11 @@ private:
     QStackedLayout* stack_;
     QWidget* empty_;
     HexView* hex_ = nullptr;
+    ImageView* image_ = nullptr;
+    // The image view's resource, for View Hex and back.
+    Project* shownProject_ = nullptr;
+    XmlNode* shownFile_ = nullptr;
+    ImageRequest shownRequest_ = ImageRequest::Plain;
     HeaderTableView* headerTable_ = nullptr;
     ViewKind kind_ = ViewKind::None;
 };

@@ -28,6 +28,10 @@ void EditorButton::SetFile(const std::string& path) {
 void EditorButton::RunEditor(const EditorEntry* entry) {
     if (file_.empty())
         return;
+    const std::vector<EditorEntry>& editors = app_.editors.List(kind_);
+    const EditorEntry* editor = entry ? entry : editors.empty() ? nullptr : &editors.front();
+    if (runCheck_ && !runCheck_(editor))
+        return;
     QtEditorFallbacks desktop;
     EditorFallbacks& fallbacks = app_.editorFallbacks ? *app_.editorFallbacks : desktop;
     if (FAILED(vellum::RunEditor(kind_, file_, entry, app_.editors, fallbacks)))

@@ -6,6 +6,7 @@
 #include "application/AppServices.h"
 
 #include <QToolButton>
+#include <functional>
 #include <string>
 
 namespace vellum::gui {
@@ -22,6 +23,10 @@ public:
     void RunEditor(const EditorEntry* entry);
     // Rebuilds the drop-down from the current list; done each time it opens.
     void FillMenu();
+    // Asked with the editor about to start (null: the desktop's choice) before anything runs;
+    // false starts nothing.
+    using RunCheck = std::function<bool(const EditorEntry* editor)>;
+    void SetRunCheck(RunCheck check) { runCheck_ = std::move(check); }
 
 private:
     void Customize();
@@ -29,6 +34,7 @@ private:
     AppServices& app_;
     EditorKind kind_;
     std::string file_;
+    RunCheck runCheck_;
 };
 
 } // namespace vellum::gui

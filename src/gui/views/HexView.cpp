@@ -3,6 +3,7 @@
 
 #include "common/FileIo.h"
 #include "views/EditorButton.h"
+#include "views/FileTime.h"
 #include "views/ReplaceFile.h"
 
 #include <QFileDialog>
@@ -10,16 +11,6 @@
 #include <QVBoxLayout>
 
 namespace vellum::gui {
-
-namespace {
-
-std::filesystem::file_time_type LastWriteTime(const std::string& path) {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(path, ec);
-    return ec ? std::filesystem::file_time_type{} : time;
-}
-
-} // namespace
 
 HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("HexView");
@@ -29,7 +20,7 @@ HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app)
     editButton_ = new EditorButton(app_, EditorKind::Hex);
     toolbar->addWidget(editButton_);
     toolbar->addAction("Replace...", this, &HexView::Replace);
-    viewAction_ = toolbar->addAction("View Text");
+    viewAction_ = toolbar->addAction("View Text", this, &HexView::ViewImageRequested);
     viewAction_->setEnabled(false);
     edit_ = new HexEdit;
     auto* layout = new QVBoxLayout(this);
@@ -47,7 +38,9 @@ void HexView::Open(const std::string& path, Project* project, XmlNode* fileNode,
     editButton_->SetFile(path);
     project_ = project;
     fileNode_ = fileNode;
+    // The text view is still to come; View Image goes back to the image view.
     viewAction_->setText(fromImage ? "View Image" : "View Text");
+    viewAction_->setEnabled(fromImage);
     Load();
     watch_.start();
 }

@@ -43,6 +43,8 @@ public:
 signals:
     // The pane changed the project: it wrote the file or replaced it by another.
     void FileChanged();
+    // View Image, when the image view asked for the hex view: the host shows the image again.
+    void ViewImageRequested();
 
 public slots:
     // Reloads the file when its last-write time is newer than the one last seen.
