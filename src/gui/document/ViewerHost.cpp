@@ -4,6 +4,7 @@
 #include "common/Path.h"
 #include "common/ResourceDataFile.h"
 #include "project/ViewDispatch.h"
+#include "views/ColorizerPanel.h"
 #include "views/HeaderTableView.h"
 #include "views/HexView.h"
 #include "views/ImageView.h"
@@ -81,15 +82,27 @@ void ViewerHost::ShowHex(const std::string& path, Project* project, XmlNode* fil
     Activate(hex_, ViewKind::Hex);
 }
 
+// The image view with the colorizer panel beside the picture: every change of the panel previews
+// on the image, Save Colorization writes through the view.
+void ViewerHost::CreateImageView() {
+    image_ = new ImageView(app_);
+    stack_->addWidget(image_);
+    connect(image_, &ImageView::FileChanged, this, &ViewerHost::ProjectChanged);
+    connect(image_, &ImageView::ViewHexRequested, this,
+            [this] { ShowHex(image_->Path(), shownProject_, shownFile_, true); });
+    colorPanel_ = new ColorizerPanel(app_);
+    image_->SetColorizerPanel(colorPanel_);
+    connect(colorPanel_, &ColorizerPanel::PreviewRequested, image_,
+            [this] { image_->PreviewColorized(colorPanel_->CurrentColorizer()); });
+    connect(colorPanel_, &ColorizerPanel::ApplyRequested, image_, [this](ColorizeScope scope) {
+        image_->ApplyColorization(colorPanel_->CurrentColorizer(), scope);
+    });
+}
+
 void ViewerHost::ShowImage(const std::string& path, Project* project, XmlNode* fileNode,
                            ImageRequest request) {
-    if (!image_) {
-        image_ = new ImageView(app_);
-        stack_->addWidget(image_);
-        connect(image_, &ImageView::FileChanged, this, &ViewerHost::ProjectChanged);
-        connect(image_, &ImageView::ViewHexRequested, this,
-                [this] { ShowHex(image_->Path(), shownProject_, shownFile_, true); });
-    }
+    if (!image_)
+        CreateImageView();
     shownProject_ = project;
     shownFile_ = fileNode;
     shownRequest_ = request;

@@ -16,6 +16,7 @@ namespace vellum::gui {
 
 class HexView;
 class HeaderTableView;
+class ColorizerPanel;
 class ImageView;
 
 // The kind of the active view: the viewer the dispatcher chose, None before any.
@@ -47,6 +48,8 @@ public:
     ViewKind Kind() const { return kind_; }
     HexView* Hex() { return hex_; }
     ImageView* Image() { return image_; }
+    // The colorizer panel inside the image view; null until the first image is shown.
+    ColorizerPanel* ColorPanel() { return colorPanel_; }
     HeaderTableView* HeaderTable() { return headerTable_; }
 
     void Copy();
@@ -65,6 +68,7 @@ signals:
     void ProjectChanged();
 
 private:
+    void CreateImageView();
     void Activate(QWidget* viewer, ViewKind kind);
 
     AppServices& app_;
@@ -72,6 +76,7 @@ private:
     QWidget* empty_;
     HexView* hex_ = nullptr;
     ImageView* image_ = nullptr;
+    ColorizerPanel* colorPanel_ = nullptr;
     // The image view's resource, for View Hex and back.
     Project* shownProject_ = nullptr;
     XmlNode* shownFile_ = nullptr;

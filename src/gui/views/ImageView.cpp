@@ -494,6 +494,8 @@ bool ImageView::CanEditWith(const EditorEntry* editor) {
 }
 
 void ImageView::SetColorizerPanel(QWidget* panel) {
+    if (panel_ && panel_ != panel)
+        panel_->hide();
     panel_ = panel;
     if (!panel_)
         return;
