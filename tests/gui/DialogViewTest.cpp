@@ -287,10 +287,7 @@ TEST_F(GuiTest, TheDialogViewShowsTheProjectsOwnIconAndWritesScript) {
     StartApp();
     OpenFixture("resources.dll");
     Project& project = *Doc().GetProject();
-    XmlNode* file = nullptr;
-    for (XmlNode* entry : project.ResourcesOf(project.FindType(5)))
-        if (Project::Int(entry, "ID") == 100)
-            file = Project::FileOf(entry);
+    XmlNode* file = ResourceFile(5, 100);
     ASSERT_NE(file, nullptr);
     gui::DialogView view;
     view.Show(project.DataFilePath(file), &project, file);

@@ -162,13 +162,7 @@ TEST_F(GuiTest, MenuAndAcceleratorPanesOnTheFixture) {
     StartApp();
     OpenFixture("resources.dll");
     Project& project = *Doc().GetProject();
-    auto fileOf = [&](int type, int id) -> XmlNode* {
-        for (XmlNode* entry : project.ResourcesOf(project.FindType(type)))
-            if (Project::Int(entry, "ID") == id)
-                return Project::FileOf(entry);
-        return nullptr;
-    };
-    XmlNode* menuFile = fileOf(4, 201);
+    XmlNode* menuFile = ResourceFile(4, 201);
     ASSERT_NE(menuFile, nullptr);
     gui::MenuView menu;
     menu.Show(project.DataFilePath(menuFile), &project, menuFile);
@@ -176,7 +170,7 @@ TEST_F(GuiTest, MenuAndAcceleratorPanesOnTheFixture) {
     EXPECT_EQ(Texts(menu.FirstMenu()->actions()), QStringList({"&Copy\tCtrl+C", "--", "&Paste"}));
     EXPECT_TRUE(menu.ScriptText().contains("201 MENU"));
 
-    XmlNode* keysFile = fileOf(9, 300);
+    XmlNode* keysFile = ResourceFile(9, 300);
     ASSERT_NE(keysFile, nullptr);
     gui::AcceleratorView keys;
     keys.Show(project.DataFilePath(keysFile), &project, keysFile);

@@ -142,10 +142,7 @@ TEST_F(GuiTest, ScreenshotOfAMenuWithItsFirstDropDownOpen) {
     StartApp();
     OpenFixture("resources.dll");
     Project& project = *Doc().GetProject();
-    XmlNode* file = nullptr;
-    for (XmlNode* entry : project.ResourcesOf(project.FindType(4)))
-        if (Project::Int(entry, "ID") == 200)
-            file = Project::FileOf(entry);
+    XmlNode* file = ResourceFile(4, 200);
     ASSERT_NE(file, nullptr);
     gui::MenuView view;
     view.resize(480, 260);

@@ -32,16 +32,9 @@ AcceleratorView::AcceleratorView(QWidget* parent) : TemplatePane("AcceleratorVie
 void AcceleratorView::Show(const std::string& path, Project* project, XmlNode* fileNode) {
     table_->setRowCount(0);
     accelerators_.reset();
-    std::vector<std::uint8_t> bytes;
-    if (!Load(path, project, fileNode, bytes))
+    accelerators_ = LoadParsed<AcceleratorTable>(path, project, fileNode, "accelerator table");
+    if (!accelerators_)
         return;
-    accelerators_ = AcceleratorTable::Parse(ByteView(bytes.data(), bytes.size()));
-    if (!accelerators_) {
-        ShowMessage(QString("This accelerator table cannot be read: its %1 bytes end before the "
-                            "entry that closes the table. View Hex shows them.")
-                        .arg(bytes.size()));
-        return;
-    }
     for (const Accelerator& entry : accelerators_->entries) {
         int row = table_->rowCount();
         table_->insertRow(row);

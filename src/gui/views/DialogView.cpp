@@ -32,16 +32,9 @@ void DialogView::Clear() {
 
 void DialogView::Show(const std::string& path, Project* project, XmlNode* fileNode) {
     Clear();
-    std::vector<std::uint8_t> bytes;
-    if (!Load(path, project, fileNode, bytes))
+    dialog_ = LoadParsed<DialogTemplate>(path, project, fileNode, "dialog template");
+    if (!dialog_)
         return;
-    dialog_ = DialogTemplate::Parse(ByteView(bytes.data(), bytes.size()));
-    if (!dialog_) {
-        ShowMessage(QString("This dialog template cannot be read: its %1 bytes end before the "
-                            "header, a string or a control is complete. View Hex shows them.")
-                        .arg(bytes.size()));
-        return;
-    }
     DialogImageSource images = [project](const NameOrOrdinal& name, bool icon) {
         if (!project)
             return QPixmap();

@@ -48,7 +48,9 @@ void Style(QAction* action, const MenuItemLook& look, QObject* owner) {
     }
 }
 
-void FillMenu(const MenuTemplate& menu, const std::vector<MenuItem>& items, QMenu* target) {
+// Adds the items to a menu bar or a drop-down, each drop-down with its own items.
+template <class Target>
+void AddItems(const MenuTemplate& menu, const std::vector<MenuItem>& items, Target* target) {
     for (const MenuItem& item : items) {
         MenuItemLook look = DescribeMenuItem(menu, item);
         if (look.separator) {
@@ -58,7 +60,7 @@ void FillMenu(const MenuTemplate& menu, const std::vector<MenuItem>& items, QMen
         QAction* action;
         if (look.popup) {
             QMenu* sub = target->addMenu(ActionText(look));
-            FillMenu(menu, item.children, sub);
+            AddItems(menu, item.children, sub);
             action = sub->menuAction();
         } else {
             action = target->addAction(ActionText(look));
@@ -70,22 +72,7 @@ void FillMenu(const MenuTemplate& menu, const std::vector<MenuItem>& items, QMen
 } // namespace
 
 void BuildMenuBar(const MenuTemplate& menu, QMenuBar* bar) {
-    for (const MenuItem& item : menu.items) {
-        MenuItemLook look = DescribeMenuItem(menu, item);
-        if (look.separator) {
-            bar->addSeparator();
-            continue;
-        }
-        QAction* action;
-        if (look.popup) {
-            QMenu* sub = bar->addMenu(ActionText(look));
-            FillMenu(menu, item.children, sub);
-            action = sub->menuAction();
-        } else {
-            action = bar->addAction(ActionText(look));
-        }
-        Style(action, look, bar);
-    }
+    AddItems(menu, menu.items, bar);
 }
 
 MenuView::MenuView(QWidget* parent) : TemplatePane("MenuView", parent) {
@@ -105,16 +92,9 @@ void MenuView::Clear() {
 
 void MenuView::Show(const std::string& path, Project* project, XmlNode* fileNode) {
     Clear();
-    std::vector<std::uint8_t> bytes;
-    if (!Load(path, project, fileNode, bytes))
+    menu_ = LoadParsed<MenuTemplate>(path, project, fileNode, "menu template");
+    if (!menu_)
         return;
-    menu_ = MenuTemplate::Parse(ByteView(bytes.data(), bytes.size()));
-    if (!menu_) {
-        ShowMessage(QString("This menu template cannot be read: its %1 bytes end before an item "
-                            "is complete, or a list never ends. View Hex shows them.")
-                        .arg(bytes.size()));
-        return;
-    }
     bar_ = new QMenuBar;
     bar_->setNativeMenuBar(false);
     BuildMenuBar(*menu_, bar_);

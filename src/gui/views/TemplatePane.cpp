@@ -81,6 +81,13 @@ void TemplatePane::ShowMessage(const QString& text) {
         content_->hide();
 }
 
+void TemplatePane::ShowDamaged(const QString& what, std::size_t size) {
+    ShowMessage(QString("This %1 cannot be read: its %2 bytes end before the last of its fields, "
+                        "strings or entries is complete. View Hex shows them.")
+                    .arg(what)
+                    .arg(size));
+}
+
 QString TemplatePane::ScriptText() const {
     ResourceScript script;
     if (!AddToScript(script, ResourceNameOf(fileNode_), ResourceLanguageOf(fileNode_)))

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,21 @@ protected:
     // file cannot be read.
     bool Load(const std::string& path, Project* project, XmlNode* fileNode,
               std::vector<std::uint8_t>& bytes);
+    // Load, then T::Parse; nothing, with a message naming `what` ("dialog template"), when the
+    // file cannot be read or its bytes do not parse.
+    template <class T>
+    std::optional<T> LoadParsed(const std::string& path, Project* project, XmlNode* fileNode,
+                                const QString& what) {
+        std::vector<std::uint8_t> bytes;
+        if (!Load(path, project, fileNode, bytes))
+            return std::nullopt;
+        std::optional<T> parsed = T::Parse(ByteView(bytes.data(), bytes.size()));
+        if (!parsed)
+            ShowDamaged(what, bytes.size());
+        return parsed;
+    }
     void ShowMessage(const QString& text);
+    void ShowDamaged(const QString& what, std::size_t size);
     // The widget below the band; the pane owns it.
     void SetContent(QWidget* content);
     // Adds the parsed resource to the script; false when there is nothing parsed to add.
