@@ -128,9 +128,9 @@ TEST_F(MenuViewTest, TheFirstDropDownOpensWhenShownAndOnAClick) {
     QMenu* file = view_.FirstMenu();
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000));
-    // Under its title in the menu bar, at the pane's left edge.
-    QPoint title = view_.MenuBar()->mapToGlobal(
-        view_.MenuBar()->actionGeometry(file->menuAction()).bottomLeft());
+    // Just under its title in the menu bar, at the pane's left edge.
+    QRect titleRect = view_.MenuBar()->actionGeometry(file->menuAction());
+    QPoint title = view_.MenuBar()->mapToGlobal(QPoint(titleRect.left(), titleRect.bottom() + 1));
     EXPECT_EQ(file->pos(), title);
     file->hide();
     QTest::mouseClick(&view_, Qt::LeftButton, {}, QPoint(250, 250));

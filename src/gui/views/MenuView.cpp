@@ -116,8 +116,8 @@ bool MenuView::OpenFirstMenu() {
     QMenu* first = FirstMenu();
     if (!first || !isVisible())
         return false;
-    QRect title = bar_->actionGeometry(first->menuAction());
-    first->popup(bar_->mapToGlobal(title.bottomLeft()));
+    // Through the bar, so that the title is highlighted while its drop-down is open.
+    bar_->setActiveAction(first->menuAction());
     return true;
 }
 
