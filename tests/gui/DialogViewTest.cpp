@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -161,6 +162,39 @@ TEST_F(DialogViewTest, TheDialogIsAFramedWindowBelowTheToolbarBand) {
     preview = ShowTemplate(child);
     EXPECT_FALSE(preview->HasTitleBar());
     EXPECT_EQ(preview->Client()->geometry(), QRect(0, 0, 375, 195));
+}
+
+// A template that names a menu gets the menu bar between its title bar and its client area, which
+// keeps its size; a menu the resources lack leaves the window without one.
+TEST(DialogPreviewTest, TheWindowMenuSitsAboveTheClientArea) {
+    DialogTemplate dialog = Dialog({Atom(0x80, 0, 7, 7, 50, 14, u"OK")});
+    dialog.menu = NameOrOrdinal::Ordinal(7);
+    MenuTemplate menu;
+    MenuItem file;
+    file.flags = kMfPopup;
+    file.text = u"&File";
+    MenuItem exit;
+    exit.id = 1;
+    exit.text = u"E&xit";
+    file.children = {exit};
+    menu.items = {file};
+    gui::DialogResources resources;
+    resources.menu = [&](const NameOrOrdinal& name) -> std::optional<MenuTemplate> {
+        return name == NameOrOrdinal::Ordinal(7) ? std::optional(menu) : std::nullopt;
+    };
+    gui::DialogPreview preview(dialog, resources, kUnits);
+    ASSERT_NE(preview.MenuBar(), nullptr);
+    ASSERT_EQ(preview.MenuBar()->actions().size(), 1);
+    EXPECT_EQ(preview.MenuBar()->actions()[0]->text(), "&File");
+    int bar = preview.MenuBar()->height();
+    EXPECT_EQ(preview.MenuBar()->geometry(), QRect(3, 26, 375, bar));
+    EXPECT_EQ(preview.Client()->geometry(), QRect(3, 26 + bar, 375, 195));
+    EXPECT_EQ(preview.height(), 26 + bar + 195 + 3);
+
+    dialog.menu = NameOrOrdinal::Ordinal(8);
+    gui::DialogPreview without(dialog, resources, kUnits);
+    EXPECT_EQ(without.MenuBar(), nullptr);
+    EXPECT_EQ(without.Client()->geometry(), QRect(3, 26, 375, 195));
 }
 
 TEST_F(DialogViewTest, AnExtendedTemplateRendersLikeAPlainOne) {

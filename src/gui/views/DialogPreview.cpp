@@ -2,8 +2,10 @@
 #include "views/DialogPreview.h"
 
 #include "views/DialogControlWidget.h"
+#include "views/MenuView.h"
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QPainter>
 #include <QStyleOptionTitleBar>
 #include <qdrawutil.h>
@@ -62,7 +64,7 @@ DialogBaseUnits MeasureBaseUnits(const QFont& font) {
     return DialogBaseUnits::FromFont(width, metrics.height());
 }
 
-DialogPreview::DialogPreview(const DialogTemplate& dialog, const DialogImageSource& images,
+DialogPreview::DialogPreview(const DialogTemplate& dialog, const DialogResources& resources,
                              std::optional<DialogBaseUnits> units, QWidget* parent)
     : QWidget(parent) {
     setObjectName("DialogPreview");
@@ -80,12 +82,13 @@ DialogPreview::DialogPreview(const DialogTemplate& dialog, const DialogImageSour
     client_->setAutoFillBackground(true);
     client_->setGeometry(border_, border_ + titleHeight_, units_.PixelsX(dialog.cx),
                          units_.PixelsY(dialog.cy));
+    AddMenuBar(dialog, resources);
     // A preview: the controls take neither clicks nor keys.
     client_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    AddControls(dialog, images);
+    AddControls(dialog, resources);
     for (QWidget* child : client_->findChildren<QWidget*>())
         child->setFocusPolicy(Qt::NoFocus);
-    setFixedSize(client_->width() + 2 * border_, client_->height() + 2 * border_ + titleHeight_);
+    setFixedSize(client_->width() + 2 * border_, client_->y() + client_->height() + border_);
 }
 
 void DialogPreview::MeasureFrame(const DialogTemplate& dialog) {
@@ -101,17 +104,34 @@ void DialogPreview::MeasureFrame(const DialogTemplate& dialog) {
         titleHeight_ = (dialog.exStyle & kExToolWindow) ? kToolCaptionHeight : kCaptionHeight;
 }
 
-void DialogPreview::AddControls(const DialogTemplate& dialog, const DialogImageSource& images) {
+// A window menu sits between the title bar and the client area, which keeps its size.
+void DialogPreview::AddMenuBar(const DialogTemplate& dialog, const DialogResources& resources) {
+    std::optional<MenuTemplate> menu;
+    if (!dialog.menu.Empty() && resources.menu)
+        menu = resources.menu(dialog.menu);
+    if (!menu)
+        return;
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);
+    menuBar_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    menuBar_->setFocusPolicy(Qt::NoFocus);
+    BuildMenuBar(*menu, menuBar_);
+    int height = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(client_->x(), client_->y(), client_->width(), height);
+    client_->move(client_->x(), client_->y() + height);
+}
+
+void DialogPreview::AddControls(const DialogTemplate& dialog, const DialogResources& resources) {
     for (const DialogItem& item : dialog.items)
-        controls_.push_back(AddControl(item, images));
+        controls_.push_back(AddControl(item, resources));
     AttachUpDowns(dialog);
 }
 
-QWidget* DialogPreview::AddControl(const DialogItem& item, const DialogImageSource& images) {
+QWidget* DialogPreview::AddControl(const DialogItem& item, const DialogResources& resources) {
     ControlLook look = DescribeControl(item);
     QPixmap image;
-    if (IsPicture(look.kind) && images && !item.title.Empty())
-        image = images(item.title, look.kind == ControlKind::Icon);
+    if (IsPicture(look.kind) && resources.image && !item.title.Empty())
+        image = resources.image(item.title, look.kind == ControlKind::Icon);
     QWidget* widget = CreateControlWidget(item, look, image, client_);
     PixelRect rect = units_.ToPixels(item);
     if (IsPicture(look.kind) && !image.isNull() && !look.keepImageSize) {

@@ -6,18 +6,17 @@
 #include "formats/DialogControl.h"
 #include "formats/DialogTemplate.h"
 #include "formats/DialogUnits.h"
+#include "views/DialogResources.h"
 
 #include <QFont>
 #include <QPixmap>
 #include <QWidget>
-#include <functional>
 #include <optional>
 #include <vector>
 
-namespace vellum::gui {
+class QMenuBar;
 
-// Finds the picture an SS_ICON (icon true) or SS_BITMAP static names.
-using DialogImageSource = std::function<QPixmap(const NameOrOrdinal& name, bool icon)>;
+namespace vellum::gui {
 
 // The font a dialog's text is drawn in: the template's typeface, point size, weight and italic
 // (with the usual Windows interface faces behind it for systems that lack the typeface); a bold
@@ -30,7 +29,7 @@ class DialogPreview : public QWidget {
     Q_OBJECT
 public:
     // `units` replaces the measured base units when given.
-    DialogPreview(const DialogTemplate& dialog, const DialogImageSource& images,
+    DialogPreview(const DialogTemplate& dialog, const DialogResources& resources,
                   std::optional<DialogBaseUnits> units, QWidget* parent = nullptr);
 
     DialogBaseUnits Units() const { return units_; }
@@ -41,20 +40,24 @@ public:
     std::size_t ControlCount() const { return controls_.size(); }
     const QString& Caption() const { return caption_; }
     bool HasTitleBar() const { return titleHeight_ > 0; }
+    // The window's menu, when the template names one the resources hold; null otherwise.
+    QMenuBar* MenuBar() { return menuBar_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void MeasureFrame(const DialogTemplate& dialog);
-    void AddControls(const DialogTemplate& dialog, const DialogImageSource& images);
-    QWidget* AddControl(const DialogItem& item, const DialogImageSource& images);
+    void AddMenuBar(const DialogTemplate& dialog, const DialogResources& resources);
+    void AddControls(const DialogTemplate& dialog, const DialogResources& resources);
+    QWidget* AddControl(const DialogItem& item, const DialogResources& resources);
     void PlaceImage(QWidget* widget, const ControlLook& look, const PixelRect& rect);
     void AttachUpDowns(const DialogTemplate& dialog);
     void PaintTitleBar(QPainter& painter);
 
     DialogBaseUnits units_;
     QWidget* client_;
+    QMenuBar* menuBar_ = nullptr;
     std::vector<QWidget*> controls_;
     QString caption_;
     std::uint32_t style_ = 0;

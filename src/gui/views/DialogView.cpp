@@ -2,19 +2,11 @@
 #include "views/DialogView.h"
 
 #include "views/DialogPreview.h"
-#include "views/ProjectImages.h"
 
 #include <QLabel>
 #include <QScrollArea>
 
 namespace vellum::gui {
-
-namespace {
-
-// The size Windows loads an icon at for an SS_ICON static (SM_CXICON).
-constexpr int kIconSize = 32;
-
-} // namespace
 
 DialogView::DialogView(QWidget* parent) : TemplatePane("DialogView", parent) {
     scroll_ = new QScrollArea;
@@ -35,12 +27,7 @@ void DialogView::Show(const std::string& path, Project* project, XmlNode* fileNo
     dialog_ = LoadParsed<DialogTemplate>(path, project, fileNode, "dialog template");
     if (!dialog_)
         return;
-    DialogImageSource images = [project](const NameOrOrdinal& name, bool icon) {
-        if (!project)
-            return QPixmap();
-        return icon ? ProjectIcon(*project, name, kIconSize) : ProjectBitmap(*project, name);
-    };
-    preview_ = new DialogPreview(*dialog_, images, fixedUnits_);
+    preview_ = new DialogPreview(*dialog_, ProjectDialogResources(project), fixedUnits_);
     scroll_->setWidget(preview_);
 }
 

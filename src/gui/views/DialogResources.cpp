@@ -1,5 +1,5 @@
-// Finding a dialog's images among the project's resources.
-#include "views/ProjectImages.h"
+// Finding what a dialog names among the project's resources.
+#include "views/DialogResources.h"
 
 #include "common/CodePage.h"
 #include "common/FileIo.h"
@@ -51,7 +51,22 @@ std::uint16_t ClosestMember(const GroupDirectory& group, int size) {
     return best ? best->id : 0;
 }
 
+constexpr int kResourceMenu = 4; // RT_MENU
+
+// The size Windows loads an icon at for an SS_ICON static (SM_CXICON).
+constexpr int kIconSize = 32;
+
 } // namespace
+
+DialogResources ProjectDialogResources(Project* project) {
+    if (!project)
+        return {};
+    return {[project](const NameOrOrdinal& name, bool icon) {
+                return icon ? ProjectIcon(*project, name, kIconSize)
+                            : ProjectBitmap(*project, name);
+            },
+            [project](const NameOrOrdinal& name) { return ProjectMenu(*project, name); }};
+}
 
 QPixmap ProjectIcon(Project& project, const NameOrOrdinal& name, int size) {
     std::string groupPath = FileOfResource(project, kResourceIconGroup, name);
@@ -70,6 +85,14 @@ QPixmap ProjectIcon(Project& project, const NameOrOrdinal& name, int size) {
 
 QPixmap ProjectBitmap(Project& project, const NameOrOrdinal& name) {
     return Decode(FileOfResource(project, kResourceBitmap, name));
+}
+
+std::optional<MenuTemplate> ProjectMenu(Project& project, const NameOrOrdinal& name) {
+    std::string path = FileOfResource(project, kResourceMenu, name);
+    std::vector<std::uint8_t> bytes;
+    if (path.empty() || FAILED(ReadWholeFile(path, bytes)))
+        return std::nullopt;
+    return MenuTemplate::Parse(ByteView(bytes.data(), bytes.size()));
 }
 
 } // namespace vellum::gui
