@@ -340,6 +340,42 @@ TEST_F(GuiTest, TheDialogViewShowsTheProjectsOwnIconAndWritesScript) {
     EXPECT_TRUE(text.contains("LANGUAGE"));
 }
 
+// Statics that name their pictures: icon group APP by name (its 32-pixel member), bitmap 2 by
+// ordinal (13 by 11), bitmap LOGO kept as PNG (24 by 24) with SS_CENTERIMAGE keeping the control's
+// own size, and a bitmap the project lacks, which leaves an empty frame of the template's size.
+TEST_F(GuiTest, DialogPicturesComeFromTheProjectByNameOrOrdinal) {
+    StartApp();
+    OpenFixture("resources.dll");
+    auto picture = [](std::uint32_t style, NameOrOrdinal name, std::int16_t x) {
+        DialogItem item = Atom(0x82, style, x, 7, 40, 40);
+        item.title = std::move(name);
+        return item;
+    };
+    DialogTemplate dialog = Dialog({
+        picture(0x3, NameOrOrdinal::Name(u"app"), 5),
+        picture(0xE, NameOrOrdinal::Ordinal(2), 50),
+        picture(0xE | 0x200, NameOrOrdinal::Name(u"LOGO"), 95),
+        picture(0xE, NameOrOrdinal::Ordinal(999), 140),
+    });
+    std::string path = scratch_ / "pictures.dlg";
+    WriteFileBytes(path, *dialog.Serialize());
+    gui::DialogView view;
+    view.SetBaseUnits(kUnits);
+    view.Show(path, Doc().GetProject(), nullptr);
+    gui::DialogPreview* preview = view.Preview();
+    ASSERT_NE(preview, nullptr);
+    auto label = [&](std::size_t i) { return qobject_cast<QLabel*>(preview->Control(i)); };
+    EXPECT_EQ(label(0)->pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(label(0)->size(), QSize(32, 32));
+    EXPECT_EQ(label(1)->pixmap().size(), QSize(13, 11));
+    EXPECT_EQ(label(1)->geometry(), QRect(75, 11, 13, 11));
+    EXPECT_EQ(label(2)->pixmap().size(), QSize(24, 24));
+    EXPECT_EQ(label(2)->size(), QSize(60, 65));
+    EXPECT_TRUE(label(3)->pixmap().isNull());
+    EXPECT_EQ(label(3)->size(), QSize(60, 65));
+    EXPECT_NE(label(3)->frameShape(), QFrame::NoFrame);
+}
+
 // A dialog with a control of every kind the pane knows, for looking at.
 TEST_F(DialogViewTest, ScreenshotOfEveryKindOfControl) {
     auto named = [](std::u16string_view name, std::uint32_t style, std::int16_t x, std::int16_t y,

@@ -5,6 +5,7 @@
 #include "common/FileIo.h"
 #include "common/Strings.h"
 #include "formats/IconDirectory.h"
+#include "views/TemplatePane.h"
 
 #include <QImage>
 #include <cstdlib>
@@ -15,10 +16,10 @@ namespace {
 
 XmlNode* FindResource(Project& project, int type, const NameOrOrdinal& name) {
     for (XmlNode* entry : project.ResourcesOf(project.FindType(type))) {
+        std::u16string own = EntryResourceName(entry);
         bool match = name.IsOrdinal()
-                         ? Project::Text(entry, "Name").empty() &&
-                               Project::Int(entry, "ID", -1) == int(*name.ordinal)
-                         : EqualsNoCase(Project::Text(entry, "Name"), Utf16ToUtf8(name.name));
+                         ? own.empty() && Project::Int(entry, "ID", -1) == int(*name.ordinal)
+                         : EqualsNoCase(Utf16ToUtf8(own), Utf16ToUtf8(name.name));
         if (match)
             return entry;
     }

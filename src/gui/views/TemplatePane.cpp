@@ -2,6 +2,7 @@
 #include "views/TemplatePane.h"
 
 #include "common/FileIo.h"
+#include "common/Path.h"
 
 #include <QLabel>
 #include <QToolBar>
@@ -15,11 +16,18 @@ constexpr int kBandHeight = TemplatePane::kContentTop - TemplatePane::kToolbarHe
 
 } // namespace
 
+std::u16string EntryResourceName(XmlNode* resourceEntry) {
+    std::string name = Project::Text(resourceEntry, "Name");
+    if (Project::Int(resourceEntry, "StripExt"))
+        name = SplitPath(name).fname;
+    return QString::fromStdString(name).toStdU16String();
+}
+
 NameOrOrdinal ResourceNameOf(XmlNode* fileNode) {
     XmlNode* resource = Project::ResourceOfLanguage(fileNode ? fileNode->parent : nullptr);
-    std::string name = Project::Text(resource, "Name");
+    std::u16string name = EntryResourceName(resource);
     if (!name.empty())
-        return NameOrOrdinal::Name(QString::fromStdString(name).toStdU16String());
+        return NameOrOrdinal::Name(name);
     return NameOrOrdinal::Ordinal(std::uint16_t(Project::Int(resource, "ID")));
 }
 

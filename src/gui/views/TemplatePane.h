@@ -80,6 +80,9 @@ private:
     XmlNode* fileNode_ = nullptr;
 };
 
+// The name a resource entry gives its resource, as the compiler writes it: the Name, less the
+// ".BMP" the decompiler added to a bitmap name that had none (StripExt); empty for an ID entry.
+std::u16string EntryResourceName(XmlNode* resourceEntry);
 // The name and language of the resource whose File node is `fileNode`, from its manifest entries:
 // the resource entry's Name, else its ID; the language entry's ID.
 NameOrOrdinal ResourceNameOf(XmlNode* fileNode);
