@@ -5,6 +5,7 @@
 
 #include "GuiFixture.h"
 #include "views/DialogPreview.h"
+#include "views/MenuView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -412,6 +413,44 @@ TEST_F(DialogViewTest, ScreenshotOfEveryKindOfControl) {
     view_.show();
     std::string path = ScreenshotPath("dialog-controls.png");
     ASSERT_TRUE(view_.grab().save(QString::fromStdString(path)));
+}
+
+// Every dialog and menu of two real libraries, when Wine is installed, in every language: each
+// dialog builds one widget per control, each menu a bar with its items.
+TEST_F(GuiTest, EveryDialogAndMenuOfRealLibrariesBuilds) {
+    const std::string folder = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/";
+    if (!std::filesystem::exists(folder + "comdlg32.dll"))
+        GTEST_SKIP() << "Wine's libraries are not installed";
+    StartApp();
+    gui::DialogView dialogs;
+    gui::MenuView menus;
+    int shown = 0;
+    for (const char* name : {"comdlg32.dll", "comctl32.dll", "shell32.dll"}) {
+        std::string copy = scratch_ / name;
+        std::filesystem::copy_file(folder + name, copy);
+        ASSERT_TRUE(Doc().Open(copy));
+        Project& project = *Doc().GetProject();
+        for (int type : {4, 5})
+            for (XmlNode* entry : project.ResourcesOf(project.FindType(type)))
+                for (XmlNode* language : Project::ChildrenOf(entry->firstChild)) {
+                    XmlNode* file = Project::FileOfLanguage(language);
+                    std::string path = project.DataFilePath(file);
+                    SCOPED_TRACE(path);
+                    if (type == 5) {
+                        dialogs.Show(path, &project, file);
+                        ASSERT_NE(dialogs.Preview(), nullptr);
+                        EXPECT_EQ(dialogs.Preview()->ControlCount(),
+                                  dialogs.Template()->items.size());
+                    } else {
+                        menus.Show(path, &project, file);
+                        ASSERT_NE(menus.MenuBar(), nullptr);
+                        EXPECT_EQ(menus.MenuBar()->actions().size(),
+                                  qsizetype(menus.Template()->items.size()));
+                    }
+                    ++shown;
+                }
+    }
+    EXPECT_GT(shown, 100);
 }
 
 } // namespace vellum::test
