@@ -55,6 +55,14 @@ QTreeWidgetItem* GuiTest::Select(const QString& type, const QString& label) {
     return nullptr;
 }
 
+XmlNode* GuiTest::ResourceFile(int type, int id) {
+    Project& project = *Doc().GetProject();
+    for (XmlNode* entry : project.ResourcesOf(project.FindType(type)))
+        if (Project::Int(entry, "ID") == id)
+            return Project::FileOf(entry);
+    return nullptr;
+}
+
 QStringList GuiTest::TopLabels() {
     QStringList labels;
     for (int i = 0; i < Tree().topLevelItemCount(); ++i)

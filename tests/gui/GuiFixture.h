@@ -33,6 +33,9 @@ protected:
     // Selects the resource item `label` under the type item `type`.
     QTreeWidgetItem* Select(const QString& type, const QString& label);
 
+    // The File node of the open project's resource `id` of type `type` (its first language);
+    // null when there is none.
+    XmlNode* ResourceFile(int type, int id);
     QStringList TopLabels();
     QStringList ChildLabels(const QString& type);
 

@@ -4,10 +4,18 @@
 #include "dialogs/ImportDialog.h"
 #include "dialogs/InsertResourceDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "formats/DialogTemplate.h"
+#include "views/DialogPreview.h"
+#include "views/DialogView.h"
+#include "views/MenuView.h"
 
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QTest>
 #include <tuple>
 
 namespace vellum::test {
@@ -119,6 +127,60 @@ TEST_F(GuiTest, ScreenshotOfTheInsertNewResourceDialog) {
     std::string path = ScreenshotPath("insert-resource.png");
     ASSERT_TRUE(dialog.grab().save(QString::fromStdString(path)));
     EXPECT_EQ(QImage(QString::fromStdString(path)).size(), dialog.size());
+}
+
+// Wine's comdlg32.dll, decompiled by the program: its "Open" dialog drawn in the dialog pane.
+TEST_F(GuiTest, ScreenshotOfTheOpenDialogOfARealLibrary) {
+    const std::string real = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/comdlg32.dll";
+    if (!std::filesystem::exists(real))
+        GTEST_SKIP() << "Wine's comdlg32.dll is not installed";
+    StartApp();
+    std::string copy = scratch_ / "comdlg32.dll";
+    std::filesystem::copy_file(real, copy);
+    ASSERT_TRUE(Doc().Open(copy));
+    Project& project = *Doc().GetProject();
+    // The classic Open dialog, OPEN_FILE, in US English.
+    XmlNode* best = nullptr;
+    for (XmlNode* entry : project.ResourcesOf(project.FindType(5)))
+        if (project.EntryLabel(entry) == "OPEN_FILE")
+            for (XmlNode* language : Project::ChildrenOf(entry->firstChild))
+                if (Project::Int(language, "ID") == 1033)
+                    best = Project::FileOfLanguage(language);
+    ASSERT_NE(best, nullptr);
+    gui::DialogView view;
+    view.resize(640, 420);
+    view.Show(project.DataFilePath(best), &project, best);
+    ASSERT_NE(view.Preview(), nullptr);
+    view.show();
+    std::string path = ScreenshotPath("dialog-comdlg32.png");
+    ASSERT_TRUE(view.grab().save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(640, 420));
+}
+
+// A menu with its first drop-down open: the pane and the pop-up, which is a window of its own,
+// painted together where they stand on the screen.
+TEST_F(GuiTest, ScreenshotOfAMenuWithItsFirstDropDownOpen) {
+    StartApp();
+    OpenFixture("resources.dll");
+    Project& project = *Doc().GetProject();
+    XmlNode* file = ResourceFile(4, 200);
+    ASSERT_NE(file, nullptr);
+    gui::MenuView view;
+    view.resize(480, 260);
+    view.Show(project.DataFilePath(file), &project, file);
+    view.show();
+    QMenu* first = view.FirstMenu();
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->isVisible(); }, 2000));
+    QPixmap picture = view.grab();
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(view.mapFromGlobal(first->pos()), first->grab());
+    }
+    first->hide();
+    std::string path = ScreenshotPath("menu-view.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(path)));
+    EXPECT_EQ(QImage(QString::fromStdString(path)).size(), QSize(480, 260));
 }
 
 } // namespace vellum::test

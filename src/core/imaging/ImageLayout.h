@@ -3,6 +3,8 @@
 // them and the aligned columns of the info band. Sizes are in pixels of the view.
 #pragma once
 
+#include "common/PixelRect.h"
+
 #include <vector>
 
 namespace vellum {
@@ -21,20 +23,6 @@ constexpr int kListingLineStep = 18; // per member in the group listing
 constexpr int kListingExtra = 36;    // the listing's two heading lines
 constexpr int kPanelGap = 7;         // between the image and the colorizer panel
 constexpr int kGroupPanelRaise = 21; // the panel stands this much higher beside a group
-
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-
-    bool Contains(int px, int py) const {
-        return px >= x && py >= y && px < x + width && py < y + height;
-    }
-    int Right() const { return x + width; }
-    int Bottom() const { return y + height; }
-    bool operator==(const PixelRect&) const = default;
-};
 
 // The top of the image area: below the toolbar and, for single images, the info band.
 int ImageAreaTop(bool infoBand, int toolbarBand = kToolbarBand);
