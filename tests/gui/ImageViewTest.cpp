@@ -201,11 +201,14 @@ TEST_F(ImageViewTest, TheWindowPicksTheViewerByTypeAndExtension) {
     EXPECT_EQ(bitmap.InfoTexts().imageSize, "Image Size: 20x8");
     ShowInWindow("Cursor", "2 (1033)");
     EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
-    // Version information and dialogs have no viewer of their own yet.
+    // Version information has no viewer of its own yet; dialogs and menus have theirs.
     Select("Version Info", "1 (1033)");
     EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
     Select("Dialog", "100 (1033)");
-    EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
+    EXPECT_EQ(Host().Kind(), gui::ViewKind::Dialog);
+    EXPECT_FALSE(Host().CanCopy());
+    Select("Menu", "200 (1033)");
+    EXPECT_EQ(Host().Kind(), gui::ViewKind::Menu);
 }
 
 TEST_F(ImageViewTest, AZeroWideBitmapAsksAndYesDeletesTheResource) {

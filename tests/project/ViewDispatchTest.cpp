@@ -25,6 +25,7 @@ const Case kCases[] = {
     {kAuto, 5, "500100.bmp", false, ViewChoice::Dialog},
     {kAuto, 16, "VERSION", false, ViewChoice::Version},
     {kAuto, 4, "400100", false, ViewChoice::Menu},
+    {kAuto, 9, "ACCEL.bin", false, ViewChoice::Accelerators},
     // Then the extension, in any case.
     {kAuto, 3, "Icon00001.ICO", false, ViewChoice::Image},
     {kAuto, 1, "Cursor00001.Cur", false, ViewChoice::Image},

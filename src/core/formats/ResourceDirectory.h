@@ -38,6 +38,7 @@ constexpr std::uint32_t kIcon = 3;
 constexpr std::uint32_t kMenu = 4;
 constexpr std::uint32_t kDialog = 5;
 constexpr std::uint32_t kStringTable = 6;
+constexpr std::uint32_t kAccelerator = 9;
 constexpr std::uint32_t kCursorGroup = 12;
 constexpr std::uint32_t kIconGroup = 14;
 constexpr std::uint32_t kVersion = 16;

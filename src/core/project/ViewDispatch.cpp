@@ -42,6 +42,8 @@ std::optional<ViewChoice> ChoiceOfType(int type) {
         return ViewChoice::Version;
     case int(rt::kMenu):
         return ViewChoice::Menu;
+    case int(rt::kAccelerator):
+        return ViewChoice::Accelerators;
     default:
         return std::nullopt;
     }

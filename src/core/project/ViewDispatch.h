@@ -23,6 +23,9 @@ enum class ViewChoice {
     ImageIconGroup = 9,
     ImageCursorGroup = 10,
     HeaderTable = 11,
+    // Accelerator tables get a pane of their own (a table of keys and commands), a kind the
+    // older numbering has no place for.
+    Accelerators = 12,
 };
 
 // `type` is the resource's type ID (0 under a named type); `fileName` the data file's name as

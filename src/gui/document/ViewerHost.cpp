@@ -4,10 +4,13 @@
 #include "common/Path.h"
 #include "common/ResourceDataFile.h"
 #include "project/ViewDispatch.h"
+#include "views/AcceleratorView.h"
 #include "views/ColorizerPanel.h"
+#include "views/DialogView.h"
 #include "views/HeaderTableView.h"
 #include "views/HexView.h"
 #include "views/ImageView.h"
+#include "views/MenuView.h"
 
 #include <QStackedLayout>
 
@@ -49,10 +52,43 @@ void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     case ViewChoice::ImageCursorGroup:
         ShowImage(path, project, file, ImageRequest::CursorGroup);
         break;
+    case ViewChoice::Dialog:
+        ShowTemplate(PaneIn(dialog_), &DialogView::Show, path, project, file, ViewKind::Dialog);
+        break;
+    case ViewChoice::Menu:
+        ShowTemplate(PaneIn(menu_), &MenuView::Show, path, project, file, ViewKind::Menu);
+        break;
+    case ViewChoice::Accelerators:
+        ShowTemplate(PaneIn(accelerators_), &AcceleratorView::Show, path, project, file,
+                     ViewKind::Accelerators);
+        break;
     default: // hex, and the kinds whose viewers are still to come
         ShowHex(path, project, file);
         break;
     }
+}
+
+// The dialog, menu and accelerator panes: created on first use, View Hex shows the same file in
+// the hex view.
+template <class P> P* ViewerHost::PaneIn(P*& slot) {
+    if (!slot) {
+        slot = new P;
+        stack_->addWidget(slot);
+        connect(slot, &TemplatePane::HexRequested, this, [this](const QString& path) {
+            ShowHex(path.toStdString(), shownProject_, shownFile_);
+        });
+    }
+    return slot;
+}
+
+template <class P>
+void ViewerHost::ShowTemplate(P* pane, void (P::*show)(const std::string&, Project*, XmlNode*),
+                              const std::string& path, Project* project, XmlNode* fileNode,
+                              ViewKind kind) {
+    shownProject_ = project;
+    shownFile_ = fileNode;
+    (pane->*show)(path, project, fileNode);
+    Activate(pane, kind);
 }
 
 void ViewerHost::Activate(QWidget* viewer, ViewKind kind) {

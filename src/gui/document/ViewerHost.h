@@ -16,7 +16,10 @@ namespace vellum::gui {
 
 class HexView;
 class HeaderTableView;
+class AcceleratorView;
 class ColorizerPanel;
+class DialogView;
+class MenuView;
 class ImageView;
 
 // The kind of the active view: the viewer the dispatcher chose, None before any.
@@ -69,6 +72,10 @@ signals:
 
 private:
     void CreateImageView();
+    template <class P> P* PaneIn(P*& slot);
+    template <class P>
+    void ShowTemplate(P* pane, void (P::*show)(const std::string&, Project*, XmlNode*),
+                      const std::string& path, Project* project, XmlNode* fileNode, ViewKind kind);
     void Activate(QWidget* viewer, ViewKind kind);
 
     AppServices& app_;
@@ -77,6 +84,9 @@ private:
     HexView* hex_ = nullptr;
     ImageView* image_ = nullptr;
     ColorizerPanel* colorPanel_ = nullptr;
+    DialogView* dialog_ = nullptr;
+    MenuView* menu_ = nullptr;
+    AcceleratorView* accelerators_ = nullptr;
     // The image view's resource, for View Hex and back.
     Project* shownProject_ = nullptr;
     XmlNode* shownFile_ = nullptr;
