@@ -35,7 +35,10 @@ namespace rt {
 constexpr std::uint32_t kCursor = 1;
 constexpr std::uint32_t kBitmap = 2;
 constexpr std::uint32_t kIcon = 3;
+constexpr std::uint32_t kMenu = 4;
+constexpr std::uint32_t kDialog = 5;
 constexpr std::uint32_t kStringTable = 6;
+constexpr std::uint32_t kAccelerators = 9;
 constexpr std::uint32_t kCursorGroup = 12;
 constexpr std::uint32_t kIconGroup = 14;
 constexpr std::uint32_t kVersion = 16;

@@ -1,0 +1,67 @@
+#include "formats/PeResources.h"
+
+#include "formats/PeImage.h"
+#include "formats/ResourceDirectory.h"
+
+#include <algorithm>
+
+namespace vellum {
+
+namespace {
+
+constexpr unsigned kResourceDataDirectory = 2;
+
+const SectionHeader* SectionOf(const PeImage& pe, std::uint32_t rva) {
+    for (const SectionHeader& s : pe.Sections())
+        if (rva >= s.virtualAddress && rva - s.virtualAddress < s.sizeOfRawData)
+            return &s;
+    return nullptr;
+}
+
+NameOrOrdinal EntryName(const ResourceDirectory& tree, ResourceDirectoryEntry entry) {
+    if (!entry.Named())
+        return NameOrOrdinal::Ordinal(std::uint16_t(entry.Id()));
+    return NameOrOrdinal::Name(tree.Name(entry.NameOffset()).value_or(u""));
+}
+
+} // namespace
+
+std::vector<PeResource> ReadPeResources(ByteView file, const std::vector<std::uint16_t>& types) {
+    PeImage pe;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> dir;
+    if (pe.Parse(file) < 0 || !(dir = pe.DataDirectory(kResourceDataDirectory)) || !dir->first)
+        return {};
+    const SectionHeader* rsrc = SectionOf(pe, dir->first);
+    if (!rsrc)
+        return {};
+    ByteView section = file.Sub(rsrc->pointerToRawData, rsrc->sizeOfRawData);
+    ResourceDirectory tree(section.From(dir->first - rsrc->virtualAddress));
+    std::vector<PeResource> found;
+    std::optional<ResourceDirectoryTable> typeTable = tree.Directory(0);
+    for (unsigned t = 0; typeTable && t < typeTable->Count(); ++t) {
+        ResourceDirectoryEntry type = typeTable->Entry(t);
+        if (type.Named() || std::find(types.begin(), types.end(), type.Id()) == types.end())
+            continue;
+        std::optional<ResourceDirectoryTable> names = tree.Directory(type.Target());
+        for (unsigned n = 0; names && n < names->Count(); ++n) {
+            std::optional<ResourceDirectoryTable> languages =
+                tree.Directory(names->Entry(n).Target());
+            for (unsigned l = 0; languages && l < languages->Count(); ++l) {
+                std::optional<ResourceDataEntry> data =
+                    tree.DataEntry(languages->Entry(l).Target());
+                if (!data || data->rva < rsrc->virtualAddress)
+                    continue;
+                ByteView bytes = section.Sub(data->rva - rsrc->virtualAddress, data->size);
+                if (bytes.Size() != data->size)
+                    continue;
+                found.push_back(
+                    {std::uint16_t(type.Id()), EntryName(tree, names->Entry(n)),
+                     std::uint16_t(languages->Entry(l).Id()),
+                     std::vector<std::uint8_t>(bytes.Data(), bytes.Data() + bytes.Size())});
+            }
+        }
+    }
+    return found;
+}
+
+} // namespace vellum
