@@ -1,8 +1,6 @@
 // vellum -Script in process: the scripts of an executable and of its project compile back with
 // windres to the resources they came from; hostile resource names stay inside the folder.
-#include "cli/BatchDriver.h"
-#include "common/ErrorTrail.h"
-#include "common/TestSupport.h"
+#include "BatchTest.h"
 #include "support/PeBuilder.h"
 #include "support/ResourceLists.h"
 
@@ -17,18 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ScriptModeTest : public ::testing::Test {
+class ScriptModeTest : public BatchTest {
 protected:
-    void SetUp() override {
-        setenv("VELLUM_DATA_DIR", (dir_ / "data").c_str(), 1);
-        ClearErrorTrail();
-    }
-    void TearDown() override { unsetenv("VELLUM_DATA_DIR"); }
-
-    int Run(const std::vector<std::string>& args) {
-        return RunBatch(ParseCommandLine(args), prompter_);
-    }
-
     // windres run inside the folder, as a user would, on resources.rc.
     ResourceMap Compile(const std::string& folder) {
         std::string command = "cd '" + folder +
@@ -38,9 +26,6 @@ protected:
         Bytes res = ReadFileBytes(folder + "/out.res");
         return ResFileResources(View(res));
     }
-
-    ScratchDir dir_;
-    ScriptedPrompter prompter_;
 };
 
 // A dialog with no items, no menu, class or caption.

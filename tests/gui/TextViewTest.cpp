@@ -8,6 +8,7 @@
 #include "views/FindTextDialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -196,6 +197,7 @@ TEST_F(TextViewTest, Screenshot) {
     view_.show();
     gui::FindTextDialog* dialog = Find("Version", "");
     QTest::mouseClick(dialog->FindNextButton(), Qt::LeftButton);
+    QCoreApplication::processEvents(); // the scroll range follows the new size
     ASSERT_TRUE(view_.grab().save(QString::fromStdString(ScreenshotPath("text-view.png"))));
 }
 

@@ -39,12 +39,12 @@ void AddProjectStrings(const std::string& folder, Prompter& prompter,
         std::optional<ResourceDirectoryTable> languages = tree.Directory(block.Target());
         for (unsigned l = 0; languages && l < languages->Count(); ++l) {
             std::optional<ResourceDataEntry> data = tree.DataEntry(languages->Entry(l).Target());
-            ByteView bytes = data ? tree.Bytes().Sub(data->rva, data->size) : ByteView();
-            if (!block.Named() && bytes.Size() == (data ? data->size : 1))
-                out.push_back(
-                    {rt::kStringTable, NameOrOrdinal::Ordinal(std::uint16_t(block.Id())),
-                     std::uint16_t(languages->Entry(l).Id()),
-                     std::vector<std::uint8_t>(bytes.Data(), bytes.Data() + bytes.Size())});
+            if (!data || block.Named())
+                continue;
+            ByteView bytes = tree.Bytes().Sub(data->rva, data->size);
+            out.push_back({rt::kStringTable, NameOrOrdinal::Ordinal(std::uint16_t(block.Id())),
+                           std::uint16_t(languages->Entry(l).Id()),
+                           std::vector<std::uint8_t>(bytes.Data(), bytes.Data() + bytes.Size())});
         }
     }
 }

@@ -7,22 +7,15 @@ namespace vellum {
 
 namespace {
 
-bool IsHigh(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLow(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 // Little-endian UTF-16 with every surrogate paired; nothing for an odd length.
 std::optional<std::u16string> StrictUtf16(ByteView bytes) {
     if (bytes.Size() % 2)
         return std::nullopt;
     std::u16string text = Utf16FromLittleEndian(bytes.Data(), bytes.Size() / 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsHigh(text[i]) && i + 1 < text.size() && IsLow(text[i + 1]))
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
             ++i;
-        else if (IsHigh(text[i]) || IsLow(text[i]))
+        else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i]))
             return std::nullopt;
     }
     return text;

@@ -11,16 +11,6 @@
 
 namespace vellum::gui {
 
-namespace {
-
-std::filesystem::file_time_type LastWriteTime(const std::string& path) {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(path, ec);
-    return ec ? std::filesystem::file_time_type{} : time;
-}
-
-} // namespace
-
 HexView::HexView(AppServices& app, QWidget* parent) : QWidget(parent), app_(app) {
     setObjectName("HexView");
     auto* toolbar = new QToolBar;
@@ -100,13 +90,9 @@ void HexView::Replace() {
 }
 
 bool HexView::ReplaceWith(const std::string& chosen) {
-    if (!project_)
+    auto target = ReplacePaneFile(app_, path_, chosen, project_, fileNode_);
+    if (!target)
         return false;
-    auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);
-    if (!target) {
-        app_.ShowErrorTrailIfAny();
-        return false;
-    }
     Open(*target, project_, fileNode_, viewAction_->text() == "View Image");
     emit FileChanged();
     return true;

@@ -23,12 +23,6 @@ namespace vellum::gui {
 
 namespace {
 
-std::filesystem::file_time_type LastWriteTime(const std::string& path) {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(path, ec);
-    return ec ? std::filesystem::file_time_type{} : time;
-}
-
 void ReportOpenFailure(const std::string& path, HRESULT hr) {
     ReportError(trail::kVellum, __LINE__, hr, "Failed to open file: \r\n\r\n'%s'", path.c_str());
 }
@@ -296,13 +290,9 @@ void TextView::Replace() {
 }
 
 bool TextView::ReplaceWith(const std::string& chosen) {
-    if (!project_)
+    auto target = ReplacePaneFile(app_, path_, chosen, project_, fileNode_);
+    if (!target)
         return false;
-    auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);
-    if (!target) {
-        app_.ShowErrorTrailIfAny();
-        return false;
-    }
     ShowText(*target, project_, fileNode_);
     emit FileChanged();
     return true;
