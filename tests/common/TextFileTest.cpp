@@ -72,6 +72,7 @@ TEST(TextFile, InvalidUtf8IsLatin1ByteForByte) {
     }
     DecodedText decoded = Decode("page.htm", {'c', 'a', 'f', 0xE9});
     EXPECT_EQ(decoded.text, u"caf\u00e9");
+    EXPECT_NE(decoded.note.find("Latin-1"), std::string::npos) << decoded.note;
     EXPECT_EQ(EncodeTextFile(decoded, u"\u00ff").value(), Bytes{0xFF});
     EXPECT_FALSE(EncodeTextFile(decoded, u"\u20ac")) << "the euro sign has no Latin-1 byte";
     // The longest valid forms stay UTF-8.

@@ -93,6 +93,8 @@ DecodedText DecodeEightBit(ByteView bytes) {
         decoded.byteOrderMark = mark;
     } else {
         decoded.encoding = TextEncoding::Latin1;
+        decoded.note = "This file is not UTF-8 text; each byte is shown as one Latin-1 character "
+                       "and written back as it was.";
         for (std::size_t i = 0; i < bytes.Size(); ++i)
             decoded.text.push_back(char16_t(bytes.Data()[i]));
     }

@@ -25,7 +25,8 @@ struct DecodedText {
     TextEncoding encoding = TextEncoding::Utf8;
     bool byteOrderMark = false;
     bool crlf = false;
-    // Why the file is not shown the way its name asks for; empty when it is.
+    // Why the file is not shown the way its name asks for (an .ini that is not UTF-16) or as
+    // UTF-8 (Latin-1); empty when it is.
     std::string note;
 };
 
