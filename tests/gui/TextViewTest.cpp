@@ -182,8 +182,10 @@ TEST_F(TextViewTest, WatchReloadsAChangedFile) {
 }
 
 TEST_F(TextViewTest, ScriptModeIsReadOnlyAndSavesTheScript) {
+    // A no-break space (C2 A0) in a value must reach the file as it is.
     std::string script = "#pragma code_page(65001)\n#include <windows.h>\n\nLANGUAGE 9, 1\n"
-                         "1 VERSIONINFO\nBEGIN\nEND\n";
+                         "STRINGTABLE\nBEGIN\n    1, \"a\xC2\xA0"
+                         "b\"\nEND\n";
     view_.ShowScript(script, "version.rc");
     EXPECT_TRUE(view_.Editor()->isReadOnly());
     EXPECT_FALSE(view_.HasPendingEdits());

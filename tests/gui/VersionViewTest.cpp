@@ -155,6 +155,7 @@ TEST_F(VersionViewTest, EditedVersionAndStringReachTheCompiledFile) {
     QObject::connect(&view, &VersionView::ScriptRequested, &scriptView, &gui::TextView::ShowScript);
     view.ViewScriptButton()->click();
     EXPECT_TRUE(scriptView.ScriptMode());
+    EXPECT_EQ(view.ScriptFileName(), "Version_1_1033.rc");
     EXPECT_NE(scriptView.Editor()->toPlainText().indexOf("FILEVERSION 7, 6, 5, 4"), -1);
     scriptView.resize(760, 520);
     scriptView.show();

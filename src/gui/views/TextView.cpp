@@ -107,6 +107,7 @@ void TextView::ShowScript(const std::string& text, const std::string& suggestedN
     Close();
     SetMode(true);
     suggestedName_ = suggestedName;
+    script_ = text;
     editor_->setPlainText(QString::fromStdString(text));
     editor_->document()->setModified(false);
     ShowStatus("Resource script, read-only. Save Script As... writes it as a UTF-8 .rc file.");
@@ -307,8 +308,9 @@ void TextView::SaveScriptAs() {
 }
 
 bool TextView::SaveScriptTo(const std::string& path) {
-    std::string text = editor_->toPlainText().toStdString();
-    HRESULT hr = ReplaceFileContents(path, text.data(), text.size());
+    // The text as it was handed over: the editor's plain text would turn no-break spaces into
+    // spaces.
+    HRESULT hr = ReplaceFileContents(path, script_.data(), script_.size());
     if (FAILED(hr)) {
         ReportOpenFailure(path, hr);
         app_.ShowErrorTrailIfAny();

@@ -113,6 +113,7 @@ private:
     std::vector<std::uint8_t> bytes_; // the file as last read or written
     bool scriptMode_ = false;
     std::string suggestedName_;
+    std::string script_; // the script text shown in script mode
     int fontHeight_ = 16;
     int nextStart_ = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "common/CodePage.h"
 #include "common/FileIo.h"
+#include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
 #include "formats/VersionNames.h"
@@ -150,7 +151,7 @@ VersionView::VersionView(AppServices& app, QWidget* parent) : QWidget(parent), a
     status_->hide();
     viewScript_ = new QPushButton("View as Script");
     connect(viewScript_, &QPushButton::clicked, this,
-            [this] { emit ScriptRequested(ScriptText(), "version.rc"); });
+            [this] { emit ScriptRequested(ScriptText(), ScriptFileName()); });
     auto* top = new QHBoxLayout;
     top->setContentsMargins(6, 6, 6, 0);
     top->addWidget(new QLabel("<b>Version Information</b>"));
@@ -408,6 +409,11 @@ std::optional<VersionInfo> VersionView::Edited() const {
                    kVersionValueBinary)
             .SetBinary(TranslationBytes(*pairs));
     return edited;
+}
+
+std::string VersionView::ScriptFileName() const {
+    std::string name = name_.ordinal ? std::to_string(*name_.ordinal) : Utf16ToUtf8(name_.name);
+    return MakeSafeFileName(Format("Version_%s_%u", name.c_str(), unsigned(language_))) + ".rc";
 }
 
 std::string VersionView::ScriptText() const {

@@ -55,8 +55,10 @@ public:
     // The block as the form and grids have it; nothing for a block that cannot be read or a
     // value the form cannot take (a reason goes to the status line).
     std::optional<VersionInfo> Edited() const;
-    // The block as resource script.
+    // The block as resource script, and the file name offered for it (named as vellum -Script
+    // names it).
     std::string ScriptText() const;
+    std::string ScriptFileName() const;
 
     std::array<QSpinBox*, 4> FileVersion() const { return fileVersion_; }
     std::array<QSpinBox*, 4> ProductVersion() const { return productVersion_; }
