@@ -181,6 +181,24 @@ TEST_F(TextViewTest, WatchReloadsAChangedFile) {
     EXPECT_EQ(Text(), "new");
 }
 
+// A file that cannot be read is reported; the text shown before stays, but is never saved over
+// the file that failed.
+TEST_F(TextViewTest, UnreadableFileIsReportedAndNotWritten) {
+    Show("a.txt", {'o', 'l', 'd'});
+    Type("!");
+    std::string missing = dir_ / "missing.txt";
+    view_.ShowText(missing, nullptr, nullptr);
+    bool reported = false;
+    for (const MessageDialog& shown : prompter_.Shown())
+        reported |=
+            (shown.message + shown.details).find("Failed to open file") != std::string::npos;
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(Text(), "old!");
+    EXPECT_FALSE(view_.HasPendingEdits());
+    EXPECT_TRUE(view_.SavePendingEdits());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
 TEST_F(TextViewTest, ScriptModeIsReadOnlyAndSavesTheScript) {
     // A no-break space (C2 A0) in a value must reach the file as it is.
     std::string script = "#pragma code_page(65001)\n#include <windows.h>\n\nLANGUAGE 9, 1\n"

@@ -126,6 +126,8 @@ void TextView::Load() {
     HRESULT hr = ReadWholeFile(path_, bytes);
     seen_ = LastWriteTime(path_);
     if (FAILED(hr)) {
+        // The text stays for reading, but it is not this file's: it must not be saved over it.
+        editor_->document()->setModified(false);
         ReportOpenFailure(path_, hr);
         app_.ShowErrorTrailIfAny();
         return;
