@@ -57,9 +57,10 @@ TEST_F(ScriptModeTest, ExecutableAndProjectScriptsCompileBackToTheResources) {
     ASSERT_GE(original.size(), 4u);
     ASSERT_EQ(Run({"-Decompile", dll, "-Output:" + (dir_ / "project")}), kExitSuccess);
 
-    for (const std::string& source : {dll, dir_ / "project/pe.xml"}) {
+    int run = 0;
+    for (const std::string& source : {dll, dir_ / "project/pe.xml", dir_ / "project"}) {
         SCOPED_TRACE(source);
-        std::string folder = dir_ / ("scripts-" + std::to_string(source.size()));
+        std::string folder = dir_ / ("scripts-" + std::to_string(++run));
         ASSERT_EQ(Run({"-Script", source, "-Output:" + folder}), kExitSuccess);
         std::string all = ReadFileText(folder + "/resources.rc");
         EXPECT_NE(all.find("#pragma code_page(65001)"), std::string::npos);

@@ -75,9 +75,12 @@ bool ReadProjectResources(const std::string& manifest, Prompter& prompter,
     return true;
 }
 
-// The resources of FILE: a project by its manifest or project file, else an executable.
+// The resources of FILE: a project by its folder, manifest or project file, else an executable.
 bool ReadScriptResources(const std::string& file, Prompter& prompter,
                          std::vector<PeResource>& out) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec))
+        return ReadProjectResources(JoinPath(file, "pe.xml"), prompter, out);
     if (HasExtension(file, ".xml"))
         return ReadProjectResources(file, prompter, out);
     if (HasExtension(file, ".vellum")) {
