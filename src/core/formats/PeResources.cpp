@@ -30,7 +30,7 @@ NameOrOrdinal EntryName(const ResourceDirectory& tree, ResourceDirectoryEntry en
 // or gigabytes.
 class WorkBudget {
 public:
-    explicit WorkBudget(std::uint64_t fileSize) : left_(8 * fileSize + (1u << 20)) {}
+    explicit WorkBudget(std::uint64_t fileSize) : left_(8 * fileSize + 4096) {}
     bool Spend(std::uint64_t amount) {
         if (amount > left_) {
             left_ = 0;

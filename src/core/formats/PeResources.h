@@ -19,7 +19,7 @@ struct PeResource {
 
 // In directory order. Empty when the file is no PE or has no resource section; entries whose
 // data entry or bytes lie outside the section are skipped. The walk ends once the entries
-// visited (8 bytes each) and the bytes copied reach eight times the file's size plus 1 MB,
+// visited (8 bytes each) and the bytes copied reach eight times the file's size plus 4 KB,
 // which only trees whose entries share directories or data reach.
 std::vector<PeResource> ReadPeResources(ByteView file, const std::vector<std::uint16_t>& types);
 
