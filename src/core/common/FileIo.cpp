@@ -150,10 +150,4 @@ HRESULT OutputFile::Close() {
     return rc == 0 ? S_OK : HResultFromLastErrno();
 }
 
-std::filesystem::file_time_type LastWriteTime(const std::string& path) {
-    std::error_code ec;
-    auto time = std::filesystem::last_write_time(path, ec);
-    return ec ? std::filesystem::file_time_type{} : time;
-}
-
 } // namespace vellum

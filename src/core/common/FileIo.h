@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +27,6 @@ inline HRESULT WriteWholeFile(const std::string& path, std::string_view text) {
 // Writes the bytes to a temporary file beside `path` and renames it over `path`, so that a
 // failure leaves the old file as it was.
 HRESULT ReplaceFileContents(const std::string& path, const void* data, std::size_t size);
-
-// The file's last-write time; the clock's epoch when it cannot be read. Views that watch a file
-// reload it when this moves past the time they last saw.
-std::filesystem::file_time_type LastWriteTime(const std::string& path);
 
 // Creates a new folder named `prefix` plus a unique suffix inside `parent` (which must exist) and
 // returns its path with a trailing separator; never an existing folder.

@@ -3,6 +3,7 @@
 
 #include "common/FileIo.h"
 #include "views/EditorButton.h"
+#include "views/FileTime.h"
 #include "views/ReplaceFile.h"
 
 #include <QFileDialog>

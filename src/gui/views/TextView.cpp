@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/TrailModules.h"
 #include "views/EditorButton.h"
+#include "views/FileTime.h"
 #include "views/FindTextDialog.h"
 #include "views/ReplaceFile.h"
 
