@@ -1,6 +1,5 @@
 // The batch driver in process: exit statuses, what each mode writes, and the failure log.
-#include "cli/BatchDriver.h"
-
+#include "BatchTest.h"
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
 #include "operations/FailureLog.h"
@@ -15,24 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each test gets its own data folder, so the log and the work folders land in the scratch folder.
-class BatchDriverTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setenv("VELLUM_DATA_DIR", (dir_ / "data").c_str(), 1);
-        ClearErrorTrail();
-    }
-    void TearDown() override { unsetenv("VELLUM_DATA_DIR"); }
-
-    int Run(const std::vector<std::string>& args) {
-        CommandLine line = ParseCommandLine(args);
-        return RunBatch(line, prompter_);
-    }
-    std::string Log() { return ReadFileText(dir_ / (std::string("data/") + kLogFileName)); }
-
-    ScratchDir dir_;
-    ScriptedPrompter prompter_;
-};
+using BatchDriverTest = BatchTest;
 
 } // namespace
 

@@ -1,7 +1,7 @@
 // vellum -Colorize:SETTINGS -Output:PATH in process: a folder of every image kind the colorizer
 // knows comes out as the engine colorizes it, with pixels worked out by hand for hue 256 and
 // saturation 64; refused settings change nothing.
-#include "cli/BatchDriver.h"
+#include "BatchTest.h"
 #include "common/ErrorTrail.h"
 #include "common/TestSupport.h"
 #include "imaging/Colorizer.h"
@@ -69,14 +69,8 @@ std::map<std::string, Bytes> Contents(const std::string& folder) {
     return files;
 }
 
-class ColorizeModeTest : public ::testing::Test {
+class ColorizeModeTest : public BatchTest {
 protected:
-    void SetUp() override {
-        setenv("VELLUM_DATA_DIR", (dir_ / "data").c_str(), 1);
-        ClearErrorTrail();
-    }
-    void TearDown() override { unsetenv("VELLUM_DATA_DIR"); }
-
     // The six images and a text file.
     std::string MakeImages(const std::string& name) {
         std::string folder = dir_ / name + "/";
@@ -102,8 +96,6 @@ protected:
                         prompter_);
     }
 
-    std::string Log() { return ReadFileText(dir_ / (std::string("data/") + kLogFileName)); }
-
     // The folder colorized file by file by the engine, configured here rather than from a file.
     std::map<std::string, Bytes> EngineResult(const Colorizer& colorizer) {
         std::string folder = MakeImages("engine");
@@ -113,9 +105,6 @@ protected:
         fs::remove_all(folder);
         return files;
     }
-
-    ScratchDir dir_;
-    ScriptedPrompter prompter_;
 };
 
 } // namespace

@@ -30,6 +30,8 @@ protected:
             return QString::fromStdString(settingsFile_);
         };
         panel_.show(); // lays the controls out, so that clicks land on them
+        // On a real display server clicks before the window is mapped are lost.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel_));
     }
 
     // The nine boxes, row by row, as one text.
@@ -43,7 +45,11 @@ protected:
     void Click(const QString& text) {
         QAbstractButton* button = panel_.Button(text);
         ASSERT_NE(button, nullptr) << text.toStdString();
-        QTest::mouseClick(button, Qt::LeftButton);
+        // Check boxes and radio buttons take clicks on their indicator and text only, which a
+        // wide layout column may leave away from the widget's centre.
+        bool indicator = qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button);
+        QPoint at = indicator ? QPoint(6, button->height() / 2) : QPoint();
+        QTest::mouseClick(button, Qt::LeftButton, {}, at);
     }
 
     void Key(QWidget* widget, Qt::Key key, int times = 1) {

@@ -201,9 +201,9 @@ TEST_F(ImageViewTest, TheWindowPicksTheViewerByTypeAndExtension) {
     EXPECT_EQ(bitmap.InfoTexts().imageSize, "Image Size: 20x8");
     ShowInWindow("Cursor", "2 (1033)");
     EXPECT_EQ(Host().Kind(), gui::ViewKind::Image);
-    // Version information has no viewer of its own yet; dialogs and menus have theirs.
+    // Version information, dialogs and menus have their own panes.
     Select("Version Info", "1 (1033)");
-    EXPECT_EQ(Host().Kind(), gui::ViewKind::Hex);
+    EXPECT_EQ(Host().Kind(), gui::ViewKind::Version);
     Select("Dialog", "100 (1033)");
     EXPECT_EQ(Host().Kind(), gui::ViewKind::Dialog);
     EXPECT_FALSE(Host().CanCopy());

@@ -3,6 +3,7 @@
 #include "cli/ApplyMode.h"
 #include "cli/ColorizeMode.h"
 #include "cli/InsertMode.h"
+#include "cli/ScriptMode.h"
 #include "cli/SnapshotMode.h"
 #include "common/ErrorTrail.h"
 #include "common/FileIo.h"
@@ -49,6 +50,11 @@ const char* const kUsageText =
     "      inside the folder PATH, with the colorizer settings file SETTINGS (an INI file with\n"
     "      a [Colorize] section, as the colorizer panel's Save Settings... writes it). Other\n"
     "      files are skipped; each failure is listed, and any failure gives exit status 1.\n"
+    "  vellum -Script FILE -Output:FOLDER\n"
+    "      Write the dialogs, menus, accelerator tables, string tables and version blocks of\n"
+    "      FILE (an .exe, .dll or .msstyles, or a project folder, pe.xml or .vellum file) as\n"
+    "      UTF-8 resource scripts into FOLDER: one .rc per resource (string tables: per\n"
+    "      language) and resources.rc including them all, for windres -c 65001 or rc.exe.\n"
     "  vellum -h | --help      Show this text.\n"
     "  vellum --version        Show the version.\n"
     "\n"
@@ -286,6 +292,8 @@ int RunBatch(const CommandLine& info, Prompter& prompter) {
         return RunApply(info, dataFolder);
     if (info.colorize)
         return RunColorize(info, dataFolder);
+    if (info.script)
+        return RunScript(info, prompter, dataFolder);
     if (info.insert)
         return RunInsert(info, prompter, dataFolder);
     if (info.extract)

@@ -21,7 +21,8 @@ enum class Option {
     Source,
     Id,
     Apply,
-    Colorize
+    Colorize,
+    Script
 };
 
 struct OptionName {
@@ -45,6 +46,7 @@ constexpr OptionName kOptions[] = {
     {Option::Id, "ID:", true},
     {Option::Apply, "Apply:", true},
     {Option::Colorize, "Colorize:", true},
+    {Option::Script, "Script", false},
 };
 
 const OptionName* MatchOption(const std::string& flag) {
@@ -133,8 +135,11 @@ void CommandLine::ParseParam(const std::string& param, bool flag) {
         colorizeSettings = value;
         colorize = true;
         break;
+    case Option::Script:
+        script = true;
+        break;
     }
-    batch = snapshot || apply || colorize || insert || extract || decompile || compile;
+    batch = snapshot || apply || colorize || script || insert || extract || decompile || compile;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

@@ -1,7 +1,7 @@
-// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply, Colorize)
-// and their options. Flags start with "-" or "/"; option names ignore case; options that take a
-// value are prefixes ("-Output:folder"). A "/" argument is a flag only when it names an option, so
-// absolute paths stay file names.
+// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply, Colorize,
+// Script) and their options. Flags start with "-" or "/"; option names ignore case; options that
+// take a value are prefixes ("-Output:folder"). A "/" argument is a flag only when it names an
+// option, so absolute paths stay file names.
 #pragma once
 
 #include <string>
@@ -21,7 +21,9 @@ struct CommandLine {
     bool snapshot = false;
     bool apply = false;
     bool colorize = false;
-    bool batch = false; // any of snapshot, apply, colorize, insert, extract, decompile, compile
+    bool script = false;
+    bool batch =
+        false; // any of snapshot, apply, colorize, script, insert, extract, decompile, compile
     int resourceType = 0;
     int resourceId = 0;
     int language = 1033;

@@ -15,13 +15,6 @@ namespace vellum {
 
 namespace {
 
-bool IsHigh(char16_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool IsLow(char16_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-
 // Decodes one UTF-8 sequence at text[i] and advances i. Malformed bytes decode as themselves
 // (Latin-1), so no input is rejected.
 std::uint32_t DecodeUtf8(std::string_view text, std::size_t& i) {
@@ -140,7 +133,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         char16_t u = text[i];
-        if (IsHigh(u) && i + 1 < text.size() && IsLow(text[i + 1])) {
+        if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             AppendUtf8(out, 0x10000 + ((std::uint32_t(u) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
         } else {

@@ -14,6 +14,13 @@ namespace vellum {
 
 constexpr unsigned kCodePageUtf8 = 65001;
 
+constexpr bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+constexpr bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 std::string Utf16ToUtf8(std::u16string_view text);
 // Appends one code point (up to U+10FFFF; surrogates too) in UTF-8.
 void AppendUtf8(std::string& out, std::uint32_t codePoint);

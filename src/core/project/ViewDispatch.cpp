@@ -42,7 +42,7 @@ std::optional<ViewChoice> ChoiceOfType(int type) {
         return ViewChoice::Version;
     case int(rt::kMenu):
         return ViewChoice::Menu;
-    case int(rt::kAccelerator):
+    case int(rt::kAccelerators):
         return ViewChoice::Accelerators;
     default:
         return std::nullopt;

@@ -2,6 +2,7 @@
 #include "script/ResourceScript.h"
 
 #include "common/Strings.h"
+#include "formats/ResourceDirectory.h"
 #include "formats/VersionNames.h"
 #include "script/ScriptStyles.h"
 #include "script/ScriptText.h"
@@ -250,6 +251,51 @@ void ResourceScript::VersionNodes(const std::vector<VersionNode>& nodes, int dep
             std::string words = Words(node.value);
             Line(depth, "VALUE " + ScriptQuote(node.key) + (words.empty() ? "" : ", " + words));
         }
+    }
+}
+
+std::vector<std::u16string> StringsOfBlock(ByteView block) {
+    std::vector<std::u16string> strings;
+    for (std::uint64_t at = 0; strings.size() < 16 && block.Has(at, 2);) {
+        std::uint16_t units = block.U16(at);
+        if (!block.Has(at + 2, 2 * std::uint64_t(units)))
+            break;
+        std::u16string text;
+        for (std::uint16_t i = 0; i < units; ++i)
+            text.push_back(char16_t(block.U16(at + 2 + 2 * std::uint64_t(i))));
+        strings.push_back(std::move(text));
+        at += 2 + 2 * std::uint64_t(units);
+    }
+    return strings;
+}
+
+bool ResourceScript::AddResource(std::uint16_t type, const NameOrOrdinal& name,
+                                 std::uint16_t language, ByteView bytes) {
+    switch (type) {
+    case rt::kDialog:
+        if (std::optional<DialogTemplate> dialog = DialogTemplate::Parse(bytes))
+            return AddDialog(name, language, *dialog), true;
+        return false;
+    case rt::kMenu:
+        if (std::optional<MenuTemplate> menu = MenuTemplate::Parse(bytes))
+            return AddMenu(name, language, *menu), true;
+        return false;
+    case rt::kAccelerators:
+        if (std::optional<AcceleratorTable> table = AcceleratorTable::Parse(bytes))
+            return AddAccelerators(name, language, *table), true;
+        return false;
+    case rt::kStringTable:
+        // Blocks are numbered from 1; a named one cannot be written as a STRINGTABLE.
+        if (!name.ordinal || *name.ordinal == 0)
+            return false;
+        AddStringBlock(*name.ordinal, language, StringsOfBlock(bytes));
+        return true;
+    case rt::kVersion:
+        if (std::optional<VersionInfo> info = VersionInfo::Parse(bytes))
+            return AddVersionInfo(name, language, *info), true;
+        return false;
+    default:
+        return false;
     }
 }
 

@@ -8,6 +8,7 @@
 // Compilers write resource and class names in capitals.
 #pragma once
 
+#include "common/ByteView.h"
 #include "formats/AcceleratorTable.h"
 #include "formats/DialogTemplate.h"
 #include "formats/MenuTemplate.h"
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace vellum {
+
+// The 16 strings of a string-table block: each a u16 length and that many UTF-16 code units.
+// A block cut short gives the strings it holds in full.
+std::vector<std::u16string> StringsOfBlock(ByteView block);
 
 class ResourceScript {
 public:
@@ -34,6 +39,11 @@ public:
     void AddStringBlock(std::uint16_t block, std::uint16_t language,
                         const std::vector<std::u16string>& strings);
     void AddVersionInfo(const NameOrOrdinal& name, std::uint16_t language, const VersionInfo& info);
+    // A resource of one of the types above (menu 4, dialog 5, string table 6, accelerators 9,
+    // version 16) from its bytes; false, writing nothing, for another type or bytes its parser
+    // refuses.
+    bool AddResource(std::uint16_t type, const NameOrOrdinal& name, std::uint16_t language,
+                     ByteView bytes);
 
     const std::string& Text() const { return text_; }
 

@@ -11,6 +11,8 @@
 #include "views/HexView.h"
 #include "views/ImageView.h"
 #include "views/MenuView.h"
+#include "views/TextView.h"
+#include "views/VersionView.h"
 
 #include <QStackedLayout>
 
@@ -52,6 +54,12 @@ void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     case ViewChoice::ImageCursorGroup:
         ShowImage(path, project, file, ImageRequest::CursorGroup);
         break;
+    case ViewChoice::Text:
+        ShowText(path, project, file);
+        break;
+    case ViewChoice::Version:
+        ShowVersion(path, project, file);
+        break;
     case ViewChoice::Dialog:
         ShowTemplate(PaneIn(dialog_), &DialogView::Show, path, project, file, ViewKind::Dialog);
         break;
@@ -68,12 +76,58 @@ void ViewerHost::ShowResource(Project* project, XmlNode* node) {
     }
 }
 
+void ViewerHost::ShowText(const std::string& path, Project* project, XmlNode* fileNode) {
+    shownProject_ = project;
+    shownFile_ = fileNode;
+    CreateTextView();
+    text_->ShowText(path, project, fileNode);
+    Activate(text_, ViewKind::Text);
+}
+
+// Resource script: read-only, in the text view.
+void ViewerHost::ShowScript(const std::string& text, const std::string& suggestedName) {
+    SavePendingEdits();
+    CreateTextView();
+    text_->ShowScript(text, suggestedName);
+    Activate(text_, ViewKind::Text);
+}
+
+void ViewerHost::CreateTextView() {
+    if (text_)
+        return;
+    text_ = new TextView(app_);
+    stack_->addWidget(text_);
+    connect(text_, &TextView::CommandsChanged, this, &ViewerHost::CommandsChanged);
+    connect(text_, &TextView::FileChanged, this, &ViewerHost::ProjectChanged);
+    connect(text_, &TextView::ViewHexRequested, this, [this](const std::string& path) {
+        SavePendingEdits();
+        ShowHex(path, shownProject_, shownFile_);
+    });
+}
+
+void ViewerHost::ShowVersion(const std::string& path, Project* project, XmlNode* fileNode) {
+    if (!version_) {
+        version_ = new VersionView(app_);
+        stack_->addWidget(version_);
+        connect(version_, &VersionView::CommandsChanged, this, &ViewerHost::CommandsChanged);
+        connect(version_, &VersionView::FileChanged, this, &ViewerHost::ProjectChanged);
+        connect(version_, &VersionView::ScriptRequested, this, &ViewerHost::ShowScript);
+    }
+    shownProject_ = project;
+    shownFile_ = fileNode;
+    version_->ShowVersion(path, project, fileNode);
+    Activate(version_, ViewKind::Version);
+}
+
 // The dialog, menu and accelerator panes: created on first use, View Hex shows the same file in
 // the hex view.
 template <class P> P* ViewerHost::PaneIn(P*& slot) {
     if (!slot) {
         slot = new P;
         stack_->addWidget(slot);
+        connect(slot, &TemplatePane::ScriptRequested, this, [this, slot](const QString& script) {
+            ShowScript(script.toStdString(), SplitPath(slot->Path()).fname + ".rc");
+        });
         connect(slot, &TemplatePane::HexRequested, this, [this](const QString& path) {
             ShowHex(path.toStdString(), shownProject_, shownFile_);
         });
@@ -96,6 +150,10 @@ void ViewerHost::Activate(QWidget* viewer, ViewKind kind) {
         hex_->Close();
     if (image_ && viewer != image_)
         image_->Clear();
+    if (text_ && viewer != text_)
+        text_->Close();
+    if (version_ && viewer != version_)
+        version_->Close();
     stack_->setCurrentWidget(viewer);
     kind_ = kind;
     viewer->update();
@@ -165,18 +223,38 @@ void ViewerHost::Clear() {
     Activate(empty_, ViewKind::None);
 }
 
+// Pending edits live in the hex, text and version views; the others only show.
 void ViewerHost::SavePendingEdits() {
     if (kind_ == ViewKind::Hex && hex_ && hex_->Modified())
         hex_->Save();
+    else if (kind_ == ViewKind::Text && text_)
+        text_->SavePendingEdits();
+    else if (kind_ == ViewKind::Version && version_)
+        version_->SavePendingEdits();
 }
 
 bool ViewerHost::HasPendingEdits() const {
-    return kind_ == ViewKind::Hex && hex_ && hex_->Modified();
+    switch (kind_) {
+    case ViewKind::Hex:
+        return hex_ && hex_->Modified();
+    case ViewKind::Text:
+        return text_ && text_->HasPendingEdits();
+    case ViewKind::Version:
+        return version_ && version_->HasPendingEdits();
+    default:
+        return false;
+    }
 }
 
 void ViewerHost::DiscardPendingEdits() {
-    if (HasPendingEdits())
+    if (!HasPendingEdits())
+        return;
+    if (kind_ == ViewKind::Hex)
         hex_->Undo();
+    else if (kind_ == ViewKind::Text)
+        text_->DiscardPendingEdits();
+    else if (kind_ == ViewKind::Version)
+        version_->DiscardPendingEdits();
 }
 
 void ViewerHost::Copy() {
@@ -184,36 +262,92 @@ void ViewerHost::Copy() {
         hex_->Edit()->CopyToClipboard();
     else if (kind_ == ViewKind::Image)
         image_->CopyToClipboard();
+    else if (kind_ == ViewKind::Text)
+        text_->Copy();
+    else if (kind_ == ViewKind::Version)
+        version_->Copy();
 }
 
 void ViewerHost::Cut() {
     if (kind_ == ViewKind::Hex)
         hex_->Edit()->CutToClipboard();
+    else if (kind_ == ViewKind::Text)
+        text_->Cut();
+    else if (kind_ == ViewKind::Version)
+        version_->Cut();
 }
 
 void ViewerHost::Paste() {
     if (kind_ == ViewKind::Hex)
         hex_->Edit()->PasteFromClipboard();
+    else if (kind_ == ViewKind::Text)
+        text_->Paste();
+    else if (kind_ == ViewKind::Version)
+        version_->Paste();
 }
 
 void ViewerHost::Undo() {
     if (kind_ == ViewKind::Hex)
         hex_->Undo();
+    else if (kind_ == ViewKind::Text)
+        text_->Undo();
+    else if (kind_ == ViewKind::Version)
+        version_->Undo();
 }
 
 // The image view copies its picture; a group has no single picture to copy.
 bool ViewerHost::CanCopy() const {
-    if (kind_ == ViewKind::Image)
+    switch (kind_) {
+    case ViewKind::Image:
         return true;
-    return kind_ == ViewKind::Hex && hex_->Edit()->Buffer().HasSelection();
+    case ViewKind::Hex:
+        return hex_->Edit()->Buffer().HasSelection();
+    case ViewKind::Text:
+        return text_->CanCopy();
+    case ViewKind::Version:
+        return version_->CanCopy();
+    default:
+        return false;
+    }
+}
+
+bool ViewerHost::CanCut() const {
+    switch (kind_) {
+    case ViewKind::Hex:
+        return CanCopy();
+    case ViewKind::Text:
+        return text_->CanCut();
+    case ViewKind::Version:
+        return version_->CanCut();
+    default:
+        return false;
+    }
 }
 
 bool ViewerHost::CanPaste() const {
-    return kind_ == ViewKind::Hex && HexEdit::ClipboardHasData();
+    switch (kind_) {
+    case ViewKind::Hex:
+        return HexEdit::ClipboardHasData();
+    case ViewKind::Text:
+        return text_->CanPaste();
+    case ViewKind::Version:
+        return version_->CanPaste();
+    default:
+        return false;
+    }
 }
 
 bool ViewerHost::CanUndo() const {
-    return kind_ == ViewKind::Hex && hex_->Modified();
+    switch (kind_) {
+    case ViewKind::Hex:
+        return hex_->Modified();
+    case ViewKind::Text:
+        return text_->CanUndo();
+    case ViewKind::Version:
+        return version_->CanUndo();
+    default:
+        return false;
+    }
 }
 
 } // namespace vellum::gui

@@ -20,6 +20,8 @@ class AcceleratorView;
 class ColorizerPanel;
 class DialogView;
 class MenuView;
+class TextView;
+class VersionView;
 class ImageView;
 
 // The kind of the active view: the viewer the dispatcher chose, None before any.
@@ -42,6 +44,12 @@ public:
     void ShowImage(const std::string& path, Project* project, XmlNode* fileNode,
                    ImageRequest request);
     void ShowHeaderTable(const std::string& path);
+    void ShowText(const std::string& path, Project* project, XmlNode* fileNode);
+    void ShowVersion(const std::string& path, Project* project, XmlNode* fileNode);
+    // Resource script, read-only in the text view, with Save Script As.
+    void ShowScript(const std::string& text, const std::string& suggestedName);
+    TextView* Text() { return text_; }
+    VersionView* Version() { return version_; }
     void Clear();
     void SavePendingEdits();
     bool HasPendingEdits() const override;
@@ -60,7 +68,7 @@ public:
     void Paste();
     void Undo();
     bool CanCopy() const;
-    bool CanCut() const { return kind_ == ViewKind::Hex && CanCopy(); }
+    bool CanCut() const;
     bool CanPaste() const;
     bool CanUndo() const;
 
@@ -72,6 +80,7 @@ signals:
 
 private:
     void CreateImageView();
+    void CreateTextView();
     template <class P> P* PaneIn(P*& slot);
     template <class P>
     void ShowTemplate(P* pane, void (P::*show)(const std::string&, Project*, XmlNode*),
@@ -87,6 +96,8 @@ private:
     DialogView* dialog_ = nullptr;
     MenuView* menu_ = nullptr;
     AcceleratorView* accelerators_ = nullptr;
+    TextView* text_ = nullptr;
+    VersionView* version_ = nullptr;
     // The image view's resource, for View Hex and back.
     Project* shownProject_ = nullptr;
     XmlNode* shownFile_ = nullptr;

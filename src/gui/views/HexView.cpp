@@ -93,13 +93,9 @@ void HexView::Replace() {
 }
 
 bool HexView::ReplaceWith(const std::string& chosen) {
-    if (!project_)
+    auto target = ReplacePaneFile(app_, path_, chosen, project_, fileNode_);
+    if (!target)
         return false;
-    auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);
-    if (!target) {
-        app_.ShowErrorTrailIfAny();
-        return false;
-    }
     Open(*target, project_, fileNode_, viewAction_->text() == "View Image");
     emit FileChanged();
     return true;

@@ -94,4 +94,15 @@ std::optional<std::string> ReplaceResourceFile(const std::string& current,
     return target;
 }
 
+std::optional<std::string> ReplacePaneFile(AppServices& app, const std::string& current,
+                                           const std::string& chosen, Project* project,
+                                           XmlNode* fileNode) {
+    if (!project)
+        return std::nullopt;
+    auto target = ReplaceResourceFile(current, chosen, *project, fileNode, app.prompter);
+    if (!target)
+        app.ShowErrorTrailIfAny();
+    return target;
+}
+
 } // namespace vellum::gui

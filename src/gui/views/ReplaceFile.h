@@ -2,6 +2,7 @@
 // project folder and the new name in the manifest.
 #pragma once
 
+#include "application/AppServices.h"
 #include "common/Prompter.h"
 #include "project/Project.h"
 
@@ -17,5 +18,10 @@ namespace vellum::gui {
 std::optional<std::string> ReplaceResourceFile(const std::string& current,
                                                const std::string& chosen, Project& project,
                                                XmlNode* fileNode, Prompter& prompter);
+
+// The same for a pane's Replace...: nothing without a project, and a failure is shown.
+std::optional<std::string> ReplacePaneFile(AppServices& app, const std::string& current,
+                                           const std::string& chosen, Project* project,
+                                           XmlNode* fileNode);
 
 } // namespace vellum::gui
