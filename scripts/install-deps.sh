@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   clang libclang-rt-14-dev
   python3 python3-pefile icoutils hyperfine binutils-mingw-w64-x86-64 zip unzip
+  gcc-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64
   qt6-base-dev libgl1-mesa-dev xvfb xauth
 )
