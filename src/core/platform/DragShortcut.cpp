@@ -4,6 +4,7 @@
 #include "common/FileIo.h"
 #include "common/Path.h"
 #include "common/Strings.h"
+#include "platform/ShellLinkFile.h"
 
 #include <filesystem>
 
@@ -22,7 +23,17 @@ std::string TemporaryFolder() {
     return ec ? std::string("/tmp") : folder.string();
 }
 
-constexpr const char* kShortcutExtension = ".desktop";
+const char* ExtensionOf(ShortcutStyle style) {
+    return style == ShortcutStyle::ShellLink ? ".LNK" : ".desktop";
+}
+
+std::optional<std::vector<std::uint8_t>>
+ShortcutBytes(const std::string& target, const std::string& name, ShortcutStyle style) {
+    if (style == ShortcutStyle::ShellLink)
+        return MakeShellLink(target, name);
+    std::string text = DragShortcutText(target, name);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
 
 } // namespace
 
@@ -37,21 +48,22 @@ std::string DragShortcutText(const std::string& target, const std::string& name)
     return "[Desktop Entry]\nType=Link\nName=" + name + "\nURL=" + FileUrl(target) + "\n";
 }
 
-std::string DragShortcutPath(const std::string& folder, const std::string& name) {
+std::string DragShortcutPath(const std::string& folder, const std::string& name,
+                             ShortcutStyle style) {
     std::string safe = name;
     for (char& c : safe)
         if (c == '/' || c == '\\' || c == '\n' || c == '\r')
             c = '_';
-    return JoinPath(folder, safe + kShortcutExtension);
+    return JoinPath(folder, safe + ExtensionOf(style));
 }
 
 std::optional<std::string> WriteDragShortcut(const std::string& target, const std::string& name,
-                                             const std::string& folder) {
-    std::string path = DragShortcutPath(folder.empty() ? TemporaryFolder() : folder, name);
+                                             const std::string& folder, ShortcutStyle style) {
+    std::string path = DragShortcutPath(folder.empty() ? TemporaryFolder() : folder, name, style);
     if (path.size() > kMaxShortcutPath)
         return std::nullopt;
-    std::string text = DragShortcutText(target, name);
-    if (FAILED(ReplaceFileContents(path, text.data(), text.size())))
+    std::optional<std::vector<std::uint8_t>> bytes = ShortcutBytes(target, name, style);
+    if (!bytes || FAILED(ReplaceFileContents(path, bytes->data(), bytes->size())))
         return std::nullopt;
     return path;
 }

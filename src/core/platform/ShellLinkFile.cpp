@@ -371,4 +371,66 @@ HRESULT SetShellLinkFileIcon(const std::string& hostPath, std::string_view locat
     return hr;
 }
 
+namespace {
+
+void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    out.push_back(std::uint8_t(value));
+    out.push_back(std::uint8_t(value >> 8));
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    PutU16(out, value & 0xFFFF);
+    PutU16(out, value >> 16);
+}
+
+// LinkInfo with the VolumeID of an unnamed fixed drive and the target as LocalBasePath; the
+// CommonPathSuffix is empty.
+void PutLinkInfo(std::vector<std::uint8_t>& out, const std::string& ansiTarget) {
+    constexpr std::uint32_t kVolumeIdSize = 0x11; // 16 bytes of fields and an empty label
+    constexpr std::uint32_t kDriveFixed = 3;
+    std::uint32_t basePath = std::uint32_t(kLinkInfoMinHeader) + kVolumeIdSize;
+    std::uint32_t suffix = basePath + std::uint32_t(ansiTarget.size()) + 1;
+    PutU32(out, suffix + 1);
+    PutU32(out, std::uint32_t(kLinkInfoMinHeader));
+    PutU32(out, kVolumeIdAndLocalBasePath);
+    PutU32(out, std::uint32_t(kLinkInfoMinHeader)); // VolumeIDOffset
+    PutU32(out, basePath);
+    PutU32(out, 0); // CommonNetworkRelativeLinkOffset
+    PutU32(out, suffix);
+    PutU32(out, kVolumeIdSize);
+    PutU32(out, kDriveFixed);
+    PutU32(out, 0);    // DriveSerialNumber
+    PutU32(out, 0x10); // VolumeLabelOffset: the empty label right after the fields
+    out.push_back(0);
+    out.insert(out.end(), ansiTarget.begin(), ansiTarget.end());
+    out.push_back(0);
+    out.push_back(0); // the empty CommonPathSuffix
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> MakeShellLink(const std::string& target,
+                                                       const std::string& description) {
+    std::u16string wideTarget = Utf8ToUtf16(target);
+    std::string ansiTarget = Utf16ToCodePage(wideTarget, kAnsiCodePage);
+    std::u16string name = Utf8ToUtf16(description);
+    if (CodePageToUtf16(ansiTarget, kAnsiCodePage) != wideTarget ||
+        ansiTarget.find('\0') != std::string::npos || name.size() > 0xFFFF)
+        return std::nullopt;
+    constexpr std::uint32_t kShowNormal = 1;
+    std::vector<std::uint8_t> out;
+    PutU32(out, std::uint32_t(kHeaderSize));
+    out.insert(out.end(), std::begin(kLinkClsid), std::end(kLinkClsid));
+    PutU32(out, kHasLinkInfo | kHasName | kIsUnicode);
+    out.resize(kHeaderSize - 16, 0); // attributes, the three times, size, icon index
+    PutU32(out, kShowNormal);
+    out.resize(kHeaderSize, 0); // hot key and the reserved fields
+    PutLinkInfo(out, ansiTarget);
+    PutU16(out, std::uint32_t(name.size()));
+    for (char16_t unit : name)
+        PutU16(out, unit);
+    PutU32(out, 0); // the terminal block
+    return out;
+}
+
 } // namespace vellum

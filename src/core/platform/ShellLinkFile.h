@@ -52,6 +52,13 @@ constexpr std::size_t kFlagsOffset = 20;
 constexpr std::size_t kIconIndexOffset = 56;
 } // namespace shell_link
 
+// A new link to `target` (a full Windows path) with `description` as its name string: the
+// header, a LinkInfo with a fixed-drive VolumeID and the target as LocalBasePath, NAME_STRING in
+// UTF-16, the terminal block. The shell finds the target through LinkInfo alone. Nothing when the
+// target has characters Windows-1252 cannot hold (LocalBasePath is ANSI) or a string is too long.
+std::optional<std::vector<std::uint8_t>> MakeShellLink(const std::string& target,
+                                                       const std::string& description);
+
 class ShellLinkFile {
 public:
     // Takes the bytes and checks the whole structure; on failure *error says what is wrong and
