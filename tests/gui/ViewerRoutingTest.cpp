@@ -66,3 +66,30 @@ TEST_F(GuiTest, DialogsMenusAndVersionsGetTheirPanesAndScriptShowsInTheTextView)
 }
 
 } // namespace vellum::test
+
+namespace vellum::test {
+
+// String tables share STRINGS.XML; View as Script shows the blocks of the selected language.
+TEST_F(GuiTest, AStringTableLanguageShowsAsScript) {
+    StartApp();
+    OpenFixture("resources.dll");
+    ASSERT_NE(Select("String Table", "1031"), nullptr);
+    ASSERT_EQ(Host().Kind(), gui::ViewKind::Text);
+    QAction* script = ActionNamed(Host().Text(), "View as Script");
+    ASSERT_NE(script, nullptr);
+    EXPECT_TRUE(script->isVisible());
+    script->trigger();
+    ASSERT_TRUE(Host().Text()->ScriptMode());
+    QString shown = Host().Text()->Editor()->toPlainText();
+    EXPECT_TRUE(shown.contains("STRINGTABLE")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("LANGUAGE 7, 1")) << shown.toStdString(); // 1031: German
+    EXPECT_TRUE(shown.contains(QString::fromUtf8("\"Grüße <Größe>\""))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains("LANGUAGE 9, 1")) << shown.toStdString(); // no English blocks
+
+    // A file that is not a string table offers no script.
+    OpenFixture("theme.msstyles");
+    ASSERT_NE(Select("TEXTFILE", "THEMES_INI (1033)"), nullptr);
+    EXPECT_FALSE(ActionNamed(Host().Text(), "View as Script")->isVisible());
+}
+
+} // namespace vellum::test

@@ -7,11 +7,11 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "common/TrailModules.h"
-#include "compiler/StringTables.h"
 #include "formats/PeImage.h"
 #include "formats/PeResources.h"
 #include "formats/ResourceDirectory.h"
 #include "operations/ProjectFile.h"
+#include "operations/ProjectScript.h"
 #include "project/Project.h"
 #include "script/ResourceScript.h"
 
@@ -26,28 +26,6 @@ namespace {
 
 const std::vector<std::uint16_t> kScriptTypes = {rt::kMenu, rt::kDialog, rt::kStringTable,
                                                  rt::kAccelerators, rt::kVersion};
-
-// The string blocks of a project: STRINGS.XML compiled into a resource subtree as the builder
-// would place it at offset 0 of a section at RVA 0, so data RVAs are offsets into the subtree.
-void AddProjectStrings(const std::string& folder, Prompter& prompter,
-                       std::vector<PeResource>& out) {
-    std::vector<std::uint8_t> subtree = BuildStringTables(folder, 0, 0, prompter);
-    ResourceDirectory tree(ByteView(subtree.data(), subtree.size()));
-    std::optional<ResourceDirectoryTable> blocks = tree.Directory(0);
-    for (unsigned b = 0; blocks && b < blocks->Count(); ++b) {
-        ResourceDirectoryEntry block = blocks->Entry(b);
-        std::optional<ResourceDirectoryTable> languages = tree.Directory(block.Target());
-        for (unsigned l = 0; languages && l < languages->Count(); ++l) {
-            std::optional<ResourceDataEntry> data = tree.DataEntry(languages->Entry(l).Target());
-            if (!data || block.Named())
-                continue;
-            ByteView bytes = tree.Bytes().Sub(data->rva, data->size);
-            out.push_back({rt::kStringTable, NameOrOrdinal::Ordinal(std::uint16_t(block.Id())),
-                           std::uint16_t(languages->Entry(l).Id()),
-                           std::vector<std::uint8_t>(bytes.Data(), bytes.Data() + bytes.Size())});
-        }
-    }
-}
 
 // Every language of every resource of the script types that the manifest lists, with the bytes
 // of its file; false when the manifest cannot be loaded.
@@ -71,7 +49,9 @@ bool ReadProjectResources(const std::string& manifest, Prompter& prompter,
             }
         }
     }
-    AddProjectStrings(project.Folder(), prompter, out);
+    std::vector<PeResource> strings = ProjectStringBlocks(project.Folder(), prompter);
+    out.insert(out.end(), std::make_move_iterator(strings.begin()),
+               std::make_move_iterator(strings.end()));
     return true;
 }
 

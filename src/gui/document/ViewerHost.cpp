@@ -3,6 +3,9 @@
 
 #include "common/Path.h"
 #include "common/ResourceDataFile.h"
+#include "common/Strings.h"
+#include "formats/ResourceDirectory.h"
+#include "operations/ProjectScript.h"
 #include "project/ViewDispatch.h"
 #include "views/AcceleratorView.h"
 #include "views/ColorizerPanel.h"
@@ -81,6 +84,14 @@ void ViewerHost::ShowText(const std::string& path, Project* project, XmlNode* fi
     shownFile_ = fileNode;
     CreateTextView();
     text_->ShowText(path, project, fileNode);
+    // String tables live together in STRINGS.XML; their script is that of one language's blocks.
+    if (project && project->TypeOfFile(fileNode) == int(rt::kStringTable)) {
+        int language = Project::Int(fileNode->parent, "ID");
+        std::string folder = project->Folder();
+        text_->SetScriptSource(
+            [this, folder, language] { return StringTableScript(folder, language, app_.prompter); },
+            Format("StringTable_%d.rc", language));
+    }
     Activate(text_, ViewKind::Text);
 }
 

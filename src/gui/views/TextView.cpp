@@ -49,6 +49,11 @@ TextView::TextView(AppServices& app, QWidget* parent) : QWidget(parent), app_(ap
     fileActions_.push_back(
         toolbar->addAction("View Hex", this, [this] { emit ViewHexRequested(path_); }));
     saveScriptAction_ = toolbar->addAction("Save Script As...", this, &TextView::SaveScriptAs);
+    viewScriptAction_ = toolbar->addAction("View as Script", this, [this] {
+        SavePendingEdits();
+        std::function<std::string()> source = scriptSource_;
+        ShowScript(source(), scriptSourceName_);
+    });
     toolbar->addAction("Change Font Size", this, &TextView::NextFontSize);
     toolbar->addAction("Find...", this, [this] { OpenFind()->show(); });
     // Tool buttons show an action's icon text, which Qt derives by dropping the "..." that
@@ -86,6 +91,7 @@ void TextView::SetMode(bool script) {
     for (QAction* action : fileActions_)
         action->setVisible(!script);
     saveScriptAction_->setVisible(script);
+    viewScriptAction_->setVisible(!script && scriptSource_ != nullptr);
     editor_->setReadOnly(script);
 }
 
@@ -94,7 +100,15 @@ void TextView::ShowStatus(const std::string& text) {
     status_->setVisible(!text.empty());
 }
 
+void TextView::SetScriptSource(std::function<std::string()> source,
+                               const std::string& suggestedName) {
+    scriptSource_ = std::move(source);
+    scriptSourceName_ = suggestedName;
+    viewScriptAction_->setVisible(!scriptMode_ && scriptSource_ != nullptr);
+}
+
 void TextView::ShowText(const std::string& path, Project* project, XmlNode* fileNode) {
+    scriptSource_ = nullptr;
     SetMode(false);
     path_ = path;
     project_ = project;

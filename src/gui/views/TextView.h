@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     void ShowText(const std::string& path, Project* project, XmlNode* fileNode);
     // Shows resource-script text, read-only; Save Script As... offers `suggestedName`.
     void ShowScript(const std::string& text, const std::string& suggestedName);
+    // Offers "View as Script" for the shown file (string tables, kept as STRINGS.XML): the
+    // source makes the script text, saved under `suggestedName`. Showing a file forgets it.
+    void SetScriptSource(std::function<std::string()> source, const std::string& suggestedName);
     void Close();
 
     // Writes the text back when the user changed it and its bytes differ from the file's; false
@@ -103,6 +107,9 @@ private:
     EditorButton* editButton_;
     std::vector<QAction*> fileActions_;
     QAction* saveScriptAction_;
+    QAction* viewScriptAction_;
+    std::function<std::string()> scriptSource_;
+    std::string scriptSourceName_;
     FindTextDialog* find_ = nullptr;
     QTimer watch_;
     std::string path_;
