@@ -234,27 +234,28 @@ void ViewerHost::Clear() {
     Activate(empty_, ViewKind::None);
 }
 
+// The viewer that edits its file in place, when one is active.
+EditableView* ViewerHost::ActiveEditable() const {
+    if (kind_ == ViewKind::Text)
+        return text_;
+    if (kind_ == ViewKind::Version)
+        return version_;
+    return nullptr;
+}
+
 // Pending edits live in the hex, text and version views; the others only show.
 void ViewerHost::SavePendingEdits() {
     if (kind_ == ViewKind::Hex && hex_ && hex_->Modified())
         hex_->Save();
-    else if (kind_ == ViewKind::Text && text_)
-        text_->SavePendingEdits();
-    else if (kind_ == ViewKind::Version && version_)
-        version_->SavePendingEdits();
+    else if (EditableView* view = ActiveEditable())
+        view->SavePendingEdits();
 }
 
 bool ViewerHost::HasPendingEdits() const {
-    switch (kind_) {
-    case ViewKind::Hex:
+    if (kind_ == ViewKind::Hex)
         return hex_ && hex_->Modified();
-    case ViewKind::Text:
-        return text_ && text_->HasPendingEdits();
-    case ViewKind::Version:
-        return version_ && version_->HasPendingEdits();
-    default:
-        return false;
-    }
+    EditableView* view = ActiveEditable();
+    return view && view->HasPendingEdits();
 }
 
 void ViewerHost::DiscardPendingEdits() {
@@ -262,10 +263,8 @@ void ViewerHost::DiscardPendingEdits() {
         return;
     if (kind_ == ViewKind::Hex)
         hex_->Undo();
-    else if (kind_ == ViewKind::Text)
-        text_->DiscardPendingEdits();
-    else if (kind_ == ViewKind::Version)
-        version_->DiscardPendingEdits();
+    else
+        ActiveEditable()->DiscardPendingEdits();
 }
 
 void ViewerHost::Copy() {
@@ -273,92 +272,60 @@ void ViewerHost::Copy() {
         hex_->Edit()->CopyToClipboard();
     else if (kind_ == ViewKind::Image)
         image_->CopyToClipboard();
-    else if (kind_ == ViewKind::Text)
-        text_->Copy();
-    else if (kind_ == ViewKind::Version)
-        version_->Copy();
+    else if (EditableView* view = ActiveEditable())
+        view->Copy();
 }
 
 void ViewerHost::Cut() {
     if (kind_ == ViewKind::Hex)
         hex_->Edit()->CutToClipboard();
-    else if (kind_ == ViewKind::Text)
-        text_->Cut();
-    else if (kind_ == ViewKind::Version)
-        version_->Cut();
+    else if (EditableView* view = ActiveEditable())
+        view->Cut();
 }
 
 void ViewerHost::Paste() {
     if (kind_ == ViewKind::Hex)
         hex_->Edit()->PasteFromClipboard();
-    else if (kind_ == ViewKind::Text)
-        text_->Paste();
-    else if (kind_ == ViewKind::Version)
-        version_->Paste();
+    else if (EditableView* view = ActiveEditable())
+        view->Paste();
 }
 
 void ViewerHost::Undo() {
     if (kind_ == ViewKind::Hex)
         hex_->Undo();
-    else if (kind_ == ViewKind::Text)
-        text_->Undo();
-    else if (kind_ == ViewKind::Version)
-        version_->Undo();
+    else if (EditableView* view = ActiveEditable())
+        view->Undo();
 }
 
 // The image view copies its picture; a group has no single picture to copy.
 bool ViewerHost::CanCopy() const {
-    switch (kind_) {
-    case ViewKind::Image:
+    if (kind_ == ViewKind::Image)
         return true;
-    case ViewKind::Hex:
+    if (kind_ == ViewKind::Hex)
         return hex_->Edit()->Buffer().HasSelection();
-    case ViewKind::Text:
-        return text_->CanCopy();
-    case ViewKind::Version:
-        return version_->CanCopy();
-    default:
-        return false;
-    }
+    EditableView* view = ActiveEditable();
+    return view && view->CanCopy();
 }
 
 bool ViewerHost::CanCut() const {
-    switch (kind_) {
-    case ViewKind::Hex:
+    if (kind_ == ViewKind::Hex)
         return CanCopy();
-    case ViewKind::Text:
-        return text_->CanCut();
-    case ViewKind::Version:
-        return version_->CanCut();
-    default:
-        return false;
-    }
+    EditableView* view = ActiveEditable();
+    return view && view->CanCut();
 }
 
 bool ViewerHost::CanPaste() const {
-    switch (kind_) {
-    case ViewKind::Hex:
+    if (kind_ == ViewKind::Hex)
         return HexEdit::ClipboardHasData();
-    case ViewKind::Text:
-        return text_->CanPaste();
-    case ViewKind::Version:
-        return version_->CanPaste();
-    default:
-        return false;
-    }
+    EditableView* view = ActiveEditable();
+    return view && view->CanPaste();
 }
 
 bool ViewerHost::CanUndo() const {
-    switch (kind_) {
-    case ViewKind::Hex:
+    if (kind_ == ViewKind::Hex)
         return hex_->Modified();
-    case ViewKind::Text:
-        return text_->CanUndo();
-    case ViewKind::Version:
-        return version_->CanUndo();
-    default:
-        return false;
-    }
+    EditableView* view = ActiveEditable();
+    return view && view->CanUndo();
 }
 
 } // namespace vellum::gui

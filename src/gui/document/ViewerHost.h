@@ -17,6 +17,7 @@ namespace vellum::gui {
 class HexView;
 class HeaderTableView;
 class AcceleratorView;
+class EditableView;
 class ColorizerPanel;
 class DialogView;
 class MenuView;
@@ -81,6 +82,7 @@ signals:
 private:
     void CreateImageView();
     void CreateTextView();
+    EditableView* ActiveEditable() const;
     template <class P> P* PaneIn(P*& slot);
     template <class P>
     void ShowTemplate(P* pane, void (P::*show)(const std::string&, Project*, XmlNode*),

@@ -472,13 +472,11 @@ void ImageView::Replace() {
 }
 
 bool ImageView::ReplaceWith(const std::string& chosen) {
-    if (!project_ || ShowsGroup())
+    if (ShowsGroup())
         return false;
-    auto target = ReplaceResourceFile(path_, chosen, *project_, fileNode_, app_.prompter);
-    if (!target) {
-        app_.ShowErrorTrailIfAny();
+    auto target = ReplacePaneFile(app_, path_, chosen, project_, fileNode_);
+    if (!target)
         return false;
-    }
     Show(*target, project_, fileNode_, request_);
     emit FileChanged();
     return true;

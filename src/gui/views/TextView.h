@@ -7,7 +7,7 @@
 
 #include "application/AppServices.h"
 #include "common/TextFile.h"
-#include "document/PendingEdits.h"
+#include "document/EditableView.h"
 #include "project/Project.h"
 
 #include <QTimer>
@@ -26,7 +26,7 @@ namespace vellum::gui {
 class EditorButton;
 class FindTextDialog;
 
-class TextView : public QWidget, public PendingEdits {
+class TextView : public QWidget, public EditableView {
     Q_OBJECT
 public:
     static constexpr int kWatchIntervalMs = 2000;
@@ -44,18 +44,18 @@ public:
 
     // Writes the text back when the user changed it and its bytes differ from the file's; false
     // when it could not be written (reported).
-    bool SavePendingEdits();
+    bool SavePendingEdits() override;
     bool HasPendingEdits() const override;
     void DiscardPendingEdits() override;
 
-    void Copy();
-    void Cut();
-    void Paste();
-    void Undo();
-    bool CanCopy() const { return true; }
-    bool CanCut() const { return !scriptMode_; }
-    bool CanPaste() const { return !scriptMode_; }
-    bool CanUndo() const;
+    void Copy() override;
+    void Cut() override;
+    void Paste() override;
+    void Undo() override;
+    bool CanCopy() const override { return true; }
+    bool CanCut() const override { return !scriptMode_; }
+    bool CanPaste() const override { return !scriptMode_; }
+    bool CanUndo() const override;
 
     // The font height moves along 9, 11, 16, 20, 24, 30 and back to 9.
     void NextFontSize();

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "application/AppServices.h"
-#include "document/PendingEdits.h"
+#include "document/EditableView.h"
 #include "formats/TemplateFields.h"
 #include "formats/VersionInfo.h"
 #include "project/Project.h"
@@ -26,7 +26,7 @@ class QTableWidget;
 
 namespace vellum::gui {
 
-class VersionView : public QWidget, public PendingEdits {
+class VersionView : public QWidget, public EditableView {
     Q_OBJECT
 public:
     VersionView(AppServices& app, QWidget* parent = nullptr);
@@ -37,20 +37,20 @@ public:
 
     // Writes the block back when the user changed something; false when it could not be
     // written (reported).
-    bool SavePendingEdits();
+    bool SavePendingEdits() override;
     bool HasPendingEdits() const override { return modified_; }
     void DiscardPendingEdits() override;
 
     // The Edit commands act on the field that has the focus; Undo takes every edit back to the
     // file's contents.
-    void Copy();
-    void Cut();
-    void Paste();
-    void Undo() { DiscardPendingEdits(); }
-    bool CanCopy() const;
-    bool CanCut() const { return CanCopy() && !readOnly_; }
-    bool CanPaste() const { return CanCopy() && !readOnly_; }
-    bool CanUndo() const { return modified_; }
+    void Copy() override;
+    void Cut() override;
+    void Paste() override;
+    void Undo() override { DiscardPendingEdits(); }
+    bool CanCopy() const override;
+    bool CanCut() const override { return CanCopy() && !readOnly_; }
+    bool CanPaste() const override { return CanCopy() && !readOnly_; }
+    bool CanUndo() const override { return modified_; }
 
     // The block as the form and grids have it; nothing for a block that cannot be read or a
     // value the form cannot take (a reason goes to the status line).
