@@ -420,7 +420,10 @@ std::optional<std::string> IconsetApplier::AppliedLocation(const std::vector<Nam
     return std::nullopt;
 }
 
-HRESULT IconsetApplier::ApplyIconset(const std::string& backupFolder, ApplyResult* result) {
+HRESULT IconsetApplier::ApplyIconset(const std::string& backupFolder, ApplyResult* result,
+                                     ProgressSink* progress) {
+    SilentProgress silent;
+    ProgressSink& sink = progress ? *progress : silent;
     if (applied_.empty()) {
         ReportError(kModule, __LINE__, E_FAIL, "No iconset with icons is loaded.\n");
         return E_FAIL;
@@ -431,6 +434,8 @@ HRESULT IconsetApplier::ApplyIconset(const std::string& backupFolder, ApplyResul
                     baseFolder_.c_str());
         return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     }
+    sink.SetPercent(25);
+    sink.SetStatus("Saving the present icon settings");
     ApplyPlan plan = PlanApply();
     ApplyBackup backup(system_);
     HRESULT hr = backup.Create(backupFolder, iconsetPath_);
@@ -445,7 +450,8 @@ HRESULT IconsetApplier::ApplyIconset(const std::string& backupFolder, ApplyResul
                     backupFolder.c_str());
         return hr;
     }
-    MakeChanges(plan, *result);
+    sink.SetPercent(35);
+    MakeChanges(plan, *result, sink);
     system_.RefreshDesktop();
     result->skipped.insert(result->skipped.end(), plan.skipped.begin(), plan.skipped.end());
     return S_OK;
@@ -474,8 +480,13 @@ void IconsetApplier::SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, Ap
     });
 }
 
-void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result) {
+void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result,
+                                 ProgressSink& sink) {
+    PhaseProgress progress(sink, 35, 65,
+                           int(plan.deletedKeys.size() + plan.writes.size() + plan.files.size()));
+    progress.SetPhase("Applying icons");
     auto note = [&](HRESULT hr, const std::string& what) {
+        progress.Advance();
         if (SUCCEEDED(hr))
             result.done.push_back(what);
         else

@@ -9,6 +9,7 @@
 #include "iconset/ApplyBackup.h"
 #include "iconset/ApplyPlan.h"
 #include "iconset/IconsetEngine.h"
+#include "iconset/ProgressSink.h"
 
 #include <optional>
 #include <string>
@@ -44,8 +45,10 @@ public:
     // Saves what the plan overwrites into `backupFolder` (see ApplyBackup::NewFolder), then
     // deletes the Shell Icons subkeys "0" to "44", writes the values and files, and refreshes
     // the desktop. Nothing is changed when the backup cannot be written. Single changes that
-    // fail do not stop the others; `result` lists them.
-    HRESULT ApplyIconset(const std::string& backupFolder, ApplyResult* result);
+    // fail do not stop the others; `result` lists them. `progress` (when given) moves from 25 to
+    // 100 as the backup is written and the changes are made.
+    HRESULT ApplyIconset(const std::string& backupFolder, ApplyResult* result,
+                         ProgressSink* progress = nullptr);
 
 private:
     HRESULT LoadIconsetFile(const std::string& path);
@@ -63,7 +66,7 @@ private:
                                                std::string_view value) const;
     void SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, ApplyResult& result);
     void ResolveRepeats();
-    void MakeChanges(const ApplyPlan& plan, ApplyResult& result);
+    void MakeChanges(const ApplyPlan& plan, ApplyResult& result, ProgressSink& progress);
     HRESULT ChangeShellFile(const ShellFileChange& change);
 
     WindowsSystem& system_;
