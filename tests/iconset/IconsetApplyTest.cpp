@@ -5,6 +5,7 @@
 #include "common/Strings.h"
 #include "common/TestSupport.h"
 #include "iconset/IconsetApplier.h"
+#include "iconset/IconsetApplyJob.h"
 #include "iconset/ZipArchiveFile.h"
 #include "platform/LinkBuilder.h"
 #include "platform/WinePrefix.h"
@@ -424,6 +425,59 @@ TEST(IconsetLoad, EntriesThatCannotBeWrittenAreSkipped) {
         << trail;
     EXPECT_EQ(trail.find("blocked.ico"), std::string::npos) << trail;
     EXPECT_TRUE(fs::is_directory(f.working + "blocked.ico"));
+}
+
+// Records what a job reports, so that the bar can be checked to move forward only.
+struct RecordedProgress final : ProgressSink {
+    std::vector<int> percents;
+    std::vector<std::string> statuses;
+    void SetPercent(int percent) override { percents.push_back(percent); }
+    void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
+};
+
+TEST(IconsetApplyJob, CopiesAppliesAndKeepsThePreviousIcons) {
+    ApplyFixture f;
+    std::string sets = f.dir / "drive_c/sets/";
+    fs::create_directories(sets);
+    fs::rename(f.working + "Test.iconset", sets + "Test.iconset");
+    fs::rename(f.working + "set.icl", sets + "set.icl");
+    fs::rename(f.working + "notepad.ico", sets + "notepad.ico");
+    WriteFileText(f.working + "previous.ico", "the icon shown now");
+
+    IconsetApplyJob job(f.wine, f.data);
+    RecordedProgress progress;
+    ApplyResult result;
+    ASSERT_EQ(job.Run(sets + "Test.iconset", progress, &result), S_OK);
+    EXPECT_EQ(job.AppliedIcons(), 9);
+    EXPECT_EQ(f.Read(RootKey::LocalMachine, kShellIcons, "3"),
+              "C:\\vellum\\Current.ico\\set.icl,0");
+    EXPECT_EQ(ReadFileText(f.working + "set.icl"), "MZ library");
+    EXPECT_FALSE(fs::exists(f.working + "previous.ico")) << "the working folder is emptied";
+    EXPECT_EQ(ReadFileText(result.backupFolder + "icons/previous.ico"), "the icon shown now");
+
+    ASSERT_FALSE(progress.percents.empty());
+    EXPECT_TRUE(std::is_sorted(progress.percents.begin(), progress.percents.end()));
+    EXPECT_EQ(progress.percents.back(), 100);
+    EXPECT_EQ(progress.statuses.front(), "Loading Test.iconset");
+    EXPECT_TRUE(Contains(progress.statuses, "Applying icons (1 of "));
+    EXPECT_EQ(progress.statuses.back(), "Finished");
+}
+
+TEST(IconsetApplyJob, AnIconsetWithoutIconsChangesNothing) {
+    ApplyFixture f;
+    test::ScratchDir empty;
+    WriteFileText(empty / "Empty.iconset", "<Root><Info/><Icons/></Root>");
+    std::string systemBefore = ReadFileText(f.dir / "system.reg");
+
+    IconsetApplyJob job(f.wine, f.data);
+    RecordedProgress progress;
+    ApplyResult result;
+    EXPECT_LT(job.Run(empty / "Empty.iconset", progress, &result), 0);
+    EXPECT_TRUE(job.LoadFailed());
+    EXPECT_EQ(job.LoadFailedText().rfind("The file\n\n", 0), 0u) << job.LoadFailedText();
+    EXPECT_EQ(ReadFileText(f.working + "set.icl"), "MZ library") << "the working folder stays";
+    EXPECT_FALSE(fs::exists(f.working + "Backup"));
+    EXPECT_EQ(ReadFileText(f.dir / "system.reg"), systemBefore);
 }
 
 } // namespace
