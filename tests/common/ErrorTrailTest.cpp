@@ -1,8 +1,7 @@
-#include <thread>
+#include "common/ErrorTrail.h"
 
 #include <gtest/gtest.h>
-
-#include "common/ErrorTrail.h"
+#include <thread>
 
 using namespace vellum;
 
@@ -34,4 +33,18 @@ TEST(ErrorTrail, BelongsToTheReportingThread) {
     EXPECT_FALSE(otherSawIt);
     EXPECT_TRUE(PeekErrorTrail().has_value());
     ClearErrorTrail();
+}
+
+TEST(ErrorTrail, AWorkersTrailCanBeHandedToTheStartingThread) {
+    ClearErrorTrail();
+    ReportError("A", 1, E_FAIL, "first");
+    std::optional<std::string> worker;
+    std::thread([&] {
+        ReportError("B", 2, E_FAIL, "second");
+        worker = TakeErrorTrail();
+    }).join();
+    ASSERT_TRUE(worker.has_value());
+    AppendErrorTrail(*worker);
+    EXPECT_EQ(TakeErrorTrail().value_or(""), "A(   1) : 0x80004005\r\n\r\nfirst"
+                                             "B(   2) : 0x80004005\r\n\r\nsecond");
 }

@@ -266,19 +266,10 @@ bool IsIconOrCursorType(int type) {
 }
 
 bool RunningSystemMissing() {
-#ifdef _WIN32
-    return false;
-#else
-    std::string prefix = WinePrefix::DefaultFolder();
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(JoinPath(prefix, "system.reg"), ec))
-        return false;
-    std::fprintf(stderr,
-                 "vellum: there is no Wine prefix at %s (system.reg is missing). Set WINEPREFIX "
-                 "to a prefix made with wineboot.\n",
-                 prefix.c_str());
-    return true;
-#endif
+    std::string problem = RunningSystemProblem();
+    if (!problem.empty())
+        std::fprintf(stderr, "vellum: %s\n", problem.c_str());
+    return !problem.empty();
 }
 
 int RunBatch(const CommandLine& info, Prompter& prompter) {

@@ -480,8 +480,7 @@ void IconsetApplier::SaveBeforeChanging(ApplyBackup& backup, ApplyPlan& plan, Ap
     });
 }
 
-void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result,
-                                 ProgressSink& sink) {
+void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result, ProgressSink& sink) {
     PhaseProgress progress(sink, 35, 65,
                            int(plan.deletedKeys.size() + plan.writes.size() + plan.files.size()));
     progress.SetPhase("Applying icons");

@@ -131,5 +131,8 @@ public:
 // The system this program runs on: the Win32 registry and shell on Windows, elsewhere the Wine
 // prefix named by $WINEPREFIX (default ~/.wine).
 std::unique_ptr<WindowsSystem> OpenRunningSystem();
+// Why the running system cannot be used, as a sentence for the user; empty when it can. On
+// Linux: no Wine prefix (a folder with system.reg) at $WINEPREFIX or ~/.wine.
+std::string RunningSystemProblem();
 
 } // namespace vellum

@@ -318,6 +318,10 @@ std::unique_ptr<WindowsSystem> OpenRunningSystem() {
     return std::make_unique<Win32System>();
 }
 
+std::string RunningSystemProblem() {
+    return {};
+}
+
 } // namespace vellum
 
 #endif // _WIN32

@@ -499,6 +499,15 @@ std::string WinePrefix::ToWindowsPath(std::string_view hostPath) {
 std::unique_ptr<WindowsSystem> OpenRunningSystem() {
     return std::make_unique<WinePrefix>(WinePrefix::DefaultFolder());
 }
+
+std::string RunningSystemProblem() {
+    std::string prefix = WinePrefix::DefaultFolder();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(JoinPath(prefix, "system.reg"), ec))
+        return {};
+    return "There is no Wine prefix at " + prefix +
+           " (system.reg is missing). Set WINEPREFIX to a prefix made with wineboot.";
+}
 #endif
 
 std::string WinePrefix::ReadProfileString(std::string_view path, std::string_view section,

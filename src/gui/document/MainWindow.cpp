@@ -7,6 +7,7 @@
 #include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "document/CommandTable.h"
+#include "document/IconsetCommands.h"
 #include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
 #include "document/ResourceView.h"
@@ -80,7 +81,7 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id : {"tools.snapshot", "tools.apply"})
+    for (const char* id : {"tools.snapshot"})
         Action(id)->setEnabled(false);
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
@@ -183,6 +184,8 @@ void MainWindow::ConnectCommands() {
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
     connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
     connect(Action("resource.import"), &QAction::triggered, this, &MainWindow::ShowImport);
+    iconsets_ = new IconsetCommands(app_, this);
+    connect(Action("tools.apply"), &QAction::triggered, iconsets_, &IconsetCommands::ApplyIconset);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });

@@ -15,6 +15,7 @@ class QLabel;
 
 namespace vellum::gui {
 
+class IconsetCommands;
 class ProjectDocument;
 class ResourceView;
 
@@ -31,6 +32,8 @@ public:
     // The action registered under a command ID ("file.open"); null for an unknown ID.
     QAction* Action(const QString& id) const;
     QLabel* OverwriteIndicator() { return ovr_; }
+    // Applying iconsets and putting back what an apply changed.
+    IconsetCommands* Iconsets() { return iconsets_; }
     // The File menu's recent-file entries, newest first; only the visible ones are in use.
     const std::vector<QAction*>& RecentFileActions() const { return recentActions_; }
 
@@ -74,6 +77,7 @@ private:
     ResourceView* view_;
     QHash<QString, QAction*> actions_;
     QLabel* ovr_ = nullptr;
+    IconsetCommands* iconsets_ = nullptr;
     std::vector<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
 };
