@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed launcher started as the desktop starts it on a double-clicked file: its Exec line
 # with %f replaced by the file's absolute path, on an X server (Xvfb). The window must come up
-# showing that file, with the window class the launcher's StartupWMClass matches it by.
+# showing that file, with the program's icon and the window class the launcher's StartupWMClass
+# matches it by.
 # usage: launch_check.sh BUILD_DIR WORK_DIR APP_ID DATA_DIR
 set -euo pipefail
 build=$1 work=$2 id=$3 data=$4
@@ -35,7 +36,10 @@ for _ in $(seq 150); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.2
 done
-[[ -n ${window:-} ]] && xprop -id "$window" WM_CLASS _GTK_APPLICATION_ID
+if [[ -n ${window:-} ]]; then
+  xprop -id "$window" WM_CLASS _GTK_APPLICATION_ID
+  xprop -id "$window" _NET_WM_ICON | head -n 2
+fi
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 SH
@@ -49,6 +53,7 @@ cat "$work/props"
 class=$(sed -n 's/^StartupWMClass=//p' "$work/prefix/share/applications/$id.desktop")
 grep -qx "WM_CLASS(STRING) = \"vellum\", \"$class\"" "$work/props" ||
   fail "the window's class is not the launcher's StartupWMClass ($class)"
+grep -q "^_NET_WM_ICON(CARDINAL) = " "$work/props" || fail "the window has no icon"
 # Qt names the desktop file on X11 only in some versions; when it does, it must be the launcher.
 if grep -q "^_GTK_APPLICATION_ID(" "$work/props"; then
   grep -q "^_GTK_APPLICATION_ID(UTF8_STRING) = \"$id\"$" "$work/props" ||
