@@ -70,6 +70,7 @@ install: deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_INSTALL_PREFIX="$(PREFIX)"
 	cmake --build $(BUILD) -j $(JOBS)
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
 	@if [ -z "$(DESTDIR)" ]; then \
 	  share="$(PREFIX)/share"; \
 	  if command -v update-mime-database >/dev/null; then update-mime-database "$$share/mime"; fi; \
@@ -77,11 +78,13 @@ install: deps
 	  if command -v gtk-update-icon-cache >/dev/null; then gtk-update-icon-cache -q -t "$$share/icons/hicolor" || true; fi; \
 	fi
 
-# Removes what the last `make install` from this build folder put in place (give the same
-# DESTDIR: the list CMake keeps names the files without it).
+# Removes what the last `make install` from this build folder put in place. The list is kept apart
+# from CMake's install_manifest.txt, which every `cmake --install` (the install tests' too)
+# rewrites.
 uninstall:
-	@test -f $(BUILD)/install_manifest.txt || { echo "uninstall: nothing was installed from $(BUILD)"; exit 1; }
-	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt | xargs -d '\n' rm -f --
+	@test -f $(BUILD)/installed-files.txt || { echo "uninstall: nothing was installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f -- < $(BUILD)/installed-files.txt
+	rm -f $(BUILD)/installed-files.txt
 
 # A Debian package of the same files, in $(BUILD): vellum_<version>_<arch>.deb.
 package: build
