@@ -15,11 +15,12 @@ QString DesktopFileName() {
     return VELLUM_APP_ID;
 }
 
+// A desktop finds the window's launcher, and with it the icon and name to show, by the desktop
+// file name on Wayland, and on X11 by the window class Qt makes from the application name (the
+// launcher's StartupWMClass).
 void SetApplicationIdentity() {
     QApplication::setApplicationName("Vellum");
     QApplication::setOrganizationName("Quillon");
-    // Wayland compositors and X11 task bars match the window to its launcher (and so find its
-    // icon and name) by this name.
     QGuiApplication::setDesktopFileName(DesktopFileName());
     QApplication::setWindowIcon(ApplicationIcon());
 }

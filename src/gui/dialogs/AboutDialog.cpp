@@ -9,7 +9,6 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
