@@ -5,9 +5,10 @@ BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 ARGS       ?=
+PREFIX     ?= /usr/local
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps build run test sanitize-test bench fuzz-smoke clean
+.PHONY: all deps build run test sanitize-test bench fuzz-smoke install uninstall package clean
 
 all: build
 
@@ -62,6 +63,32 @@ fuzz-smoke: deps
 	  name=$$(basename $$f _fuzz); echo "== $$name"; mkdir -p $(FUZZ_BUILD)/corpus/$$name; \
 	  "$$f" -max_total_time=$${FUZZ_SECONDS:-10} -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ \
 	    $(FUZZ_BUILD)/corpus/$$name fuzz/corpus/$$name; done
+
+# Installs under PREFIX (DESTDIR=... stages the files elsewhere, as packagers do). Without DESTDIR
+# the desktop's caches of file types, launchers and icons are refreshed so the new entries show.
+install: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_INSTALL_PREFIX="$(PREFIX)"
+	cmake --build $(BUILD) -j $(JOBS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+	sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
+	@if [ -z "$(DESTDIR)" ]; then \
+	  share="$(PREFIX)/share"; \
+	  if command -v update-mime-database >/dev/null; then update-mime-database "$$share/mime"; fi; \
+	  if command -v update-desktop-database >/dev/null; then update-desktop-database -q "$$share/applications"; fi; \
+	  if command -v gtk-update-icon-cache >/dev/null; then gtk-update-icon-cache -q -t "$$share/icons/hicolor" || true; fi; \
+	fi
+
+# Removes what the last `make install` from this build folder put in place. The list is kept apart
+# from CMake's install_manifest.txt, which every `cmake --install` (the install tests' too)
+# rewrites.
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "uninstall: nothing was installed from $(BUILD)"; exit 1; }
+	xargs -d '\n' rm -f -- < $(BUILD)/installed-files.txt
+	rm -f $(BUILD)/installed-files.txt
+
+# A Debian package of the same files, in $(BUILD): vellum_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs with apt whatever a fresh Debian 12 machine lacks to build, test, benchmark and fuzz
-# Vellum. Quick and silent when everything is already there.
+# Installs with apt whatever a fresh Debian 12 machine lacks to build, test, benchmark, fuzz and
+# package Vellum (the desktop's validators and dpkg-dev, whose dpkg-shlibdeps finds the package's
+# dependencies). Quick and silent when everything is already there.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   gcc-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64
   qt6-base-dev libgl1-mesa-dev xvfb xauth
+  desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin dpkg-dev
 )
 
 missing=()

@@ -1,9 +1,8 @@
 // The main window's File and Help commands: the recent-file list, New and Save on the blank
-// template, About, and the debug-mode offsets in the status bar.
+// template, and the debug-mode offsets in the status bar.
 #include "GuiFixture.h"
 #include "application/Settings.h"
 #include "application/StartDocument.h"
-#include "cli/Version.h"
 
 #include <QAction>
 #include <QMenu>
@@ -115,14 +114,6 @@ TEST_F(GuiTest, CommandsAreFoundByTheirStableIds) {
     expected.removeAll("view.toggleInsert");
     expected.sort();
     EXPECT_EQ(inMenus, expected);
-}
-
-TEST_F(GuiTest, AboutShowsTheVersion) {
-    StartApp();
-    Window().Action("help.about")->trigger();
-    ASSERT_EQ(prompter_.Shown().size(), 1u);
-    EXPECT_EQ(prompter_.Shown()[0].message, VersionString());
-    EXPECT_EQ(prompter_.Shown()[0].message.rfind("Vellum Version ", 0), 0u);
 }
 
 TEST_F(GuiTest, SavingTheBlankTemplateAsksForAPath) {

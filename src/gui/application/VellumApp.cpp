@@ -1,6 +1,7 @@
 // Start-up of the window program.
 #include "application/VellumApp.h"
 
+#include "application/AppIdentity.h"
 #include "application/MessageDialogBox.h"
 #include "application/QSettingsStore.h"
 #include "application/Settings.h"
@@ -116,8 +117,7 @@ bool VellumApp::OpenOrBlank(const std::string& path) {
 
 int RunWindow(int argc, char** argv, const CommandLine& info) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName("Vellum");
-    QApplication::setOrganizationName("Quillon");
+    SetApplicationIdentity();
     QtPrompter prompter;
     VellumApp app(prompter);
     if (!app.Initialize(info))

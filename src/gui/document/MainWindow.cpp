@@ -4,6 +4,7 @@
 #include "application/Settings.h"
 #include "cli/Version.h"
 #include "common/ErrorBox.h"
+#include "dialogs/AboutDialog.h"
 #include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
 #include "document/CommandTable.h"
@@ -190,7 +191,8 @@ void MainWindow::ConnectCommands() {
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
     connect(Action("help.about"), &QAction::triggered, this, [this] {
-        app_.prompter.Ask(VersionString(), "About Vellum", MB_OK | MB_ICONINFORMATION);
+        AboutDialog dialog(app_, this);
+        dialog.exec();
     });
     ConnectEditCommands();
 }
