@@ -1,9 +1,9 @@
 #include "ErrorTrail.h"
 
+#include "Strings.h"
+
 #include <cstdarg>
 #include <cstdio>
-
-#include "Strings.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -61,8 +61,8 @@ void ReportError(const char* module, int line, HRESULT hr, const char* format, .
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
-    std::string record = Format("%s(%4d) : 0x%08X\r\n\r\n", module ? module : "", line,
-                                static_cast<unsigned>(hr));
+    std::string record =
+        Format("%s(%4d) : 0x%08X\r\n\r\n", module ? module : "", line, static_cast<unsigned>(hr));
     record += message;
     if (t_trail)
         *t_trail += record;
@@ -70,7 +70,18 @@ void ReportError(const char* module, int line, HRESULT hr, const char* format, .
         t_trail = std::move(record);
 }
 
-std::optional<std::string> PeekErrorTrail() { return t_trail; }
+std::optional<std::string> PeekErrorTrail() {
+    return t_trail;
+}
+
+void RestoreErrorTrail(const std::optional<std::string>& trail) {
+    if (!trail)
+        return;
+    if (t_trail)
+        *t_trail += *trail;
+    else
+        t_trail = trail;
+}
 
 std::optional<std::string> TakeErrorTrail() {
     std::optional<std::string> trail = std::move(t_trail);
@@ -78,7 +89,9 @@ std::optional<std::string> TakeErrorTrail() {
     return trail;
 }
 
-void ClearErrorTrail() { t_trail.reset(); }
+void ClearErrorTrail() {
+    t_trail.reset();
+}
 
 std::string ErrorText(const char* module, HRESULT code) {
 #ifdef _WIN32

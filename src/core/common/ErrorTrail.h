@@ -23,6 +23,9 @@ std::optional<std::string> PeekErrorTrail();
 // Returns the trail and clears it, as showing it does.
 std::optional<std::string> TakeErrorTrail();
 void ClearErrorTrail();
+// Appends a trail taken on another thread (a worker's) to the calling thread's, so the thread
+// that shows errors shows the worker's too.
+void RestoreErrorTrail(const std::optional<std::string>& trail);
 
 // The system's text for a code, or "Unknown error 0x%08X\r\n". `module` names a message table
 // to look in first; the engine has none of its own, so it is only used on Windows.

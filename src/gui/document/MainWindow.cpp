@@ -6,6 +6,7 @@
 #include "common/ErrorBox.h"
 #include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "dialogs/SnapshotDialog.h"
 #include "document/CommandTable.h"
 #include "document/ProjectDocument.h"
 #include "document/ResourceTreeWidget.h"
@@ -80,8 +81,9 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id : {"tools.snapshot", "tools.apply"})
+    for (const char* id : {"tools.apply"})
         Action(id)->setEnabled(false);
+    Action("tools.snapshot")->setStatusTip("Take a snapshot of the icons currently in use.");
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
 }
@@ -182,6 +184,7 @@ void MainWindow::ConnectCommands() {
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
     connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
+    connect(Action("tools.snapshot"), &QAction::triggered, this, &MainWindow::ShowSnapshot);
     connect(Action("resource.import"), &QAction::triggered, this, &MainWindow::ShowImport);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
@@ -293,6 +296,14 @@ void MainWindow::SavePlacement() const {
 void MainWindow::ShowOptions() {
     OptionsDialog dialog(app_, this);
     dialog.exec();
+}
+
+// A finished icon library opens as the document, after the current one's changes are settled.
+void MainWindow::ShowSnapshot() {
+    SnapshotDialog dialog(
+        app_, [this](const QString& path) { OpenPath(path); }, this);
+    if (dialog.Prepare())
+        dialog.exec();
 }
 
 void MainWindow::ShowImport() {
