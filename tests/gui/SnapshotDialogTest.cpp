@@ -17,8 +17,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <cstdlib>
 #include <filesystem>
 
@@ -223,6 +223,20 @@ TEST_F(SnapshotDialogTest, CancelStopsBetweenIconsAndLeavesNothing) {
     EXPECT_TRUE(fs::is_regular_file(target_ + "/snap/snap.iconset"));
 }
 
+// The failure happens on the worker thread; its error trail is shown by the window and logged.
+TEST_F(SnapshotDialogTest, AFailureOnTheWorkerIsShownAndLoggedAndLeavesNothing) {
+    fs::remove(dataFolder_ + "blank.dll");
+    dialog_->NameEdit()->setText("snap");
+    EXPECT_EQ(ClickOk(), "");
+    ASSERT_TRUE(WaitUntilDone());
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    std::string shown = prompter_.Shown().back().message + prompter_.Shown().back().details;
+    EXPECT_NE(shown.find("blank.dll"), std::string::npos) << shown;
+    EXPECT_NE(test::ReadFileText(dataFolder_ + "vellum.log").find("blank.dll"), std::string::npos);
+    EXPECT_TRUE(TargetFiles().empty());
+    EXPECT_TRUE(dialog_->isVisible() && dialog_->OkButton()->isEnabled());
+}
+
 TEST_F(SnapshotDialogTest, OpeningALibraryMakesItTheDocument) {
     dialog_->NameEdit()->setText("lib");
     dialog_->PackagingBox()->setCurrentIndex(2);
@@ -247,6 +261,16 @@ TEST_F(SnapshotDialogTest, ToolsCommandOpensTheDialogUnlessItsFoldersCannotBeMad
     });
     action->trigger();
     EXPECT_EQ(title, "Icon Snapshot");
+
+    // No prefix at all: nothing is made for one.
+    setenv("WINEPREFIX", (scratch_ / "none").c_str(), 1);
+    gui::SnapshotDialog noPrefix(app_->Services(), {});
+    EXPECT_FALSE(noPrefix.Prepare());
+    EXPECT_EQ(prompter_.Shown().back().message,
+              "There is no Wine prefix at " + scratch_ / "none" +
+                  " (system.reg is missing). Set WINEPREFIX to a prefix made with wineboot.");
+    EXPECT_FALSE(fs::exists(scratch_ / "none"));
+    setenv("WINEPREFIX", (scratch_ / "prefix").c_str(), 1);
 
     // The work folder's parent is a file: the dialog says so and does not open.
     fs::remove_all(dataFolder_ + "temp");

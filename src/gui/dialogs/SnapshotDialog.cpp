@@ -2,8 +2,10 @@
 #include "dialogs/SnapshotDialog.h"
 
 #include "common/ErrorTrail.h"
+#include "common/Path.h"
 #include "common/Strings.h"
 #include "operations/FailureLog.h"
+#include "platform/WinePrefix.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,10 +25,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <filesystem>
 
 namespace vellum::gui {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 struct Category {
     const char* label;
@@ -145,6 +150,7 @@ SnapshotDialog::~SnapshotDialog() {
     if (worker_) {
         RequestCancel();
         worker_->wait();
+        delete worker_;
     }
 }
 
@@ -165,6 +171,18 @@ QWidget* SnapshotDialog::MakeCategoryGroup() {
 }
 
 bool SnapshotDialog::Prepare() {
+#ifndef _WIN32
+    // Without a prefix there is no system to take a snapshot of; making its folders would only
+    // start an empty one.
+    std::string prefix = WinePrefix::DefaultFolder();
+    if (!fs::is_regular_file(JoinPath(prefix, "system.reg"))) {
+        app_.prompter.Ask(Format("There is no Wine prefix at %s (system.reg is missing). Set "
+                                 "WINEPREFIX to a prefix made with wineboot.",
+                                 prefix.c_str()),
+                          "Icon Snapshot", MB_OK | MB_ICONHAND);
+        return false;
+    }
+#endif
     system_ = OpenRunningSystem();
     if (std::optional<SnapshotMessage> failure =
             PrepareSnapshotFolders(*system_, app_.dataFolder, &folders_)) {
