@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace vellum::test {
 namespace {
@@ -280,6 +281,25 @@ TEST_F(SnapshotDialogTest, ToolsCommandOpensTheDialogUnlessItsFoldersCannotBeMad
     ASSERT_FALSE(prompter_.Shown().empty());
     EXPECT_EQ(prompter_.Shown().back().title, "Create Directory Fail");
     EXPECT_EQ(prompter_.Shown().back().message.rfind("Failed to create directory (", 0), 0u);
+}
+
+// Questions from the engine on the worker thread are asked on the window's thread, and the worker
+// waits for the answer.
+TEST(UiThreadPrompter, AsksOnTheWindowThreadAndWaitsForTheAnswer) {
+    struct ThreadRecorder final : Prompter {
+        int Show(const MessageDialog&) override {
+            askedOn = std::this_thread::get_id();
+            return IDNO;
+        }
+        std::thread::id askedOn;
+    } inner;
+    gui::UiThreadPrompter prompter(inner);
+    std::atomic<int> answer{0};
+    std::thread worker([&] { answer = prompter.Ask("Go on?", "Question", MB_YESNO); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer != 0; }, 5000));
+    worker.join();
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(inner.askedOn, std::this_thread::get_id());
 }
 
 } // namespace
