@@ -77,7 +77,7 @@ public:
         if (dialog_.hook_)
             dialog_.hook_(percent, {});
         QMetaObject::invokeMethod(
-            &dialog_, [this, percent] { dialog_.Report(percent, std::nullopt); },
+            &dialog_, [dialog = &dialog_, percent] { dialog->Report(percent, std::nullopt); },
             Qt::QueuedConnection);
     }
     void SetStatus(std::string_view text) override {
@@ -85,7 +85,7 @@ public:
             dialog_.hook_(-1, text);
         QString status = AsQString(text);
         QMetaObject::invokeMethod(
-            &dialog_, [this, status] { dialog_.Report(std::nullopt, status); },
+            &dialog_, [dialog = &dialog_, status] { dialog->Report(std::nullopt, status); },
             Qt::QueuedConnection);
     }
     bool CancelRequested() const override { return dialog_.cancelRequested_; }
