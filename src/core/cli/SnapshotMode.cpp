@@ -9,7 +9,7 @@
 #include "common/TrailModules.h"
 #include "iconset/IconLocation.h"
 #include "iconset/IconSnapshot.h"
-#include "iconset/ZipArchiveFile.h"
+#include "iconset/SnapshotPackage.h"
 #include "platform/WinePrefix.h"
 
 #include <cstdio>
@@ -99,34 +99,16 @@ private:
     std::string last_;
 };
 
+// The iconset document and the library, zipped in the work folder and placed at the target.
 HRESULT ZipSnapshot(IconSnapshot& snapshot, const SnapshotTarget& target, const std::string& work,
                     const std::string& library, ProgressSink& progress) {
     std::string iconset = work + target.baseName + ".iconset";
-    std::string archive = work + "snapshot.zip";
     HRESULT hr = snapshot.SnapshotDocument().Save(iconset);
-    try {
-        ZipArchiveFile zip;
-        zip.Open(archive, ZipArchiveFile::Mode::Create);
-        for (const std::string& file : {iconset, library}) {
-            progress.SetStatus(Format("Zipping (%s)", std::string(FileNameOf(file)).c_str()));
-            if (SUCCEEDED(hr))
-                zip.AddFile(file);
-        }
-        zip.Close();
-    } catch (const ZipError& e) {
-        int code = e.kind == ZipError::Kind::Zlib ? e.zlibCode : int(e.Result());
-        ReportError(kModule, __LINE__, E_FAIL, "Zip archive error %d: %s", code, e.what());
-        return E_FAIL;
+    if (FAILED(hr)) {
+        ReportError(kModule, __LINE__, hr, "Failed to write %s", iconset.c_str());
+        return hr;
     }
-    // Written beside the target and renamed, so no half-written archive is ever left there.
-    std::vector<std::uint8_t> bytes;
-    if (SUCCEEDED(hr))
-        hr = ReadWholeFile(archive, bytes);
-    if (SUCCEEDED(hr))
-        hr = ReplaceFileContents(target.path, bytes.data(), bytes.size());
-    if (FAILED(hr))
-        ReportError(kModule, __LINE__, hr, "Failed to write %s", target.path.c_str());
-    return hr;
+    return ZipSnapshotFiles({iconset, library}, work, target.path, progress);
 }
 
 HRESULT Package(IconSnapshot& snapshot, const SnapshotTarget& target, const std::string& work,

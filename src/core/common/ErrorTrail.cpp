@@ -84,10 +84,13 @@ void ClearErrorTrail() {
     t_trail.reset();
 }
 
-void AppendErrorTrail(const std::string& trail) {
-    if (!t_trail)
-        t_trail.emplace();
-    *t_trail += trail;
+void AppendErrorTrail(const std::optional<std::string>& trail) {
+    if (!trail)
+        return;
+    if (t_trail)
+        *t_trail += *trail;
+    else
+        t_trail = trail;
 }
 
 std::string ErrorText(const char* module, HRESULT code) {

@@ -25,7 +25,7 @@ std::optional<std::string> TakeErrorTrail();
 void ClearErrorTrail();
 // Adds a trail taken on another thread (work done on a worker thread) to the calling thread's
 // trail, so that the command that started the work shows it.
-void AppendErrorTrail(const std::string& trail);
+void AppendErrorTrail(const std::optional<std::string>& trail);
 
 // The system's text for a code, or "Unknown error 0x%08X\r\n". `module` names a message table
 // to look in first; the engine has none of its own, so it is only used on Windows.

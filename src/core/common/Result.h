@@ -15,6 +15,8 @@ constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000E);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001);
+// The operation was stopped at the user's request.
+constexpr HRESULT E_ABORT = static_cast<HRESULT>(0x80004004);
 
 // Win32 error numbers that the errno mapping produces.
 constexpr std::uint32_t ERROR_SUCCESS = 0;
@@ -49,8 +51,12 @@ constexpr std::uint32_t ERROR_WRITE_FAULT = 29;
 constexpr HRESULT HRESULT_FROM_WIN32(std::uint32_t error) {
     return error == 0 ? S_OK : static_cast<HRESULT>(0x80070000u | (error & 0xFFFFu));
 }
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 #endif
 
 namespace vellum {

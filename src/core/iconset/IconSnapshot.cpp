@@ -133,9 +133,10 @@ int IconSnapshot::CountEntries(const std::vector<std::string>& categories) {
     return int(total);
 }
 
-void IconSnapshot::CollectCategory(std::string_view category, bool first, PhaseProgress& progress) {
+HRESULT IconSnapshot::CollectCategory(std::string_view category, bool first,
+                                      PhaseProgress& progress) {
     if (batch_)
-        return;
+        return S_OK;
     if (first) {
         snapshot_.Reset();
         nextIcon_ = 1;
@@ -143,13 +144,16 @@ void IconSnapshot::CollectCategory(std::string_view category, bool first, PhaseP
     }
     std::vector<XmlNode*> entries = catalogue_.CategoryEntries(category);
     if (entries.empty())
-        return;
+        return S_OK;
     snapshot_.FindOrCreate("\\Root\\Icons");
     snapshot_.FindOrCreate("\\Root\\Blanks");
     for (XmlNode* entry : entries) {
+        if (progress.CancelRequested())
+            return E_ABORT;
         progress.Advance();
         CollectEntry(entry);
     }
+    return S_OK;
 }
 
 void IconSnapshot::CollectEntry(XmlNode* entry) {
@@ -283,6 +287,8 @@ HRESULT IconSnapshot::ExtractIcons(PhaseProgress& progress, Prompter& prompter, 
     bool previousExtracted = false;
     for (XmlNode *element = icons ? icons->firstChild : nullptr, *next; element; element = next) {
         next = element->next;
+        if (progress.CancelRequested())
+            return E_ABORT;
         progress.Advance();
         HRESULT hr = E_FAIL;
         if (IconValue(element) != kRepeatMarker) {
@@ -357,7 +363,7 @@ HRESULT IconSnapshot::BuildIconLibrary(const std::string& libraryPath, Prompter&
     std::vector<int> positions;
     HRESULT hr = DecompileTemplate(prompter);
     if (SUCCEEDED(hr))
-        hr = AddIconGroups(baseFolder_ + "pe.xml", prompter, &positions);
+        hr = AddIconGroups(baseFolder_ + "pe.xml", prompter, progress, &positions);
     if (FAILED(hr))
         return hr;
     XmlNode* icons = snapshot_.Find("\\Root\\Icons");
@@ -399,12 +405,14 @@ HRESULT IconSnapshot::DecompileTemplate(Prompter& prompter) {
 // Adds one icon group per extracted icon and gives, per icon, the position of its group among
 // the library's icon groups (which an icon location's index counts).
 HRESULT IconSnapshot::AddIconGroups(const std::string& manifest, Prompter& prompter,
-                                    std::vector<int>* positions) {
+                                    const ProgressSink& progress, std::vector<int>* positions) {
     Project project(prompter);
     HRESULT hr = project.Load(manifest);
     GroupEditor groups(project);
     std::vector<int> groupIds;
     for (int n = 1; n <= IconCount() && SUCCEEDED(hr); ++n) {
+        if (progress.CancelRequested())
+            return E_ABORT;
         std::string name = TagOfIcon(n - 1);
         // Tags repeat when two entries share a display name; the group is then left unnamed.
         if (!name.empty() && groups.HasGroupFile(kResourceIconGroup, name + "_ICO"))
@@ -447,7 +455,8 @@ HRESULT IconSnapshot::TakeSnapshot(const SnapshotOptions& options, Prompter& pro
     for (const std::string& category : options.categories) {
         progress.SetStatus("Dumping " + CategoryText(category));
         collecting.SetPhase("Collecting " + CategoryText(category));
-        CollectCategory(category, first, collecting);
+        if (HRESULT hr = CollectCategory(category, first, collecting); FAILED(hr))
+            return hr;
         first = false;
     }
     XmlNode* icons = snapshot_.Find("\\Root\\Icons");
@@ -464,13 +473,16 @@ HRESULT IconSnapshot::TakeSnapshot(const SnapshotOptions& options, Prompter& pro
 
 // ---- individual icons ------------------------------------------------------------------------
 
-HRESULT IconSnapshot::SaveIndividualIcons(const std::string& folder, ProgressSink& progress) {
+HRESULT IconSnapshot::SaveIndividualIcons(const std::string& folder, ProgressSink& progress,
+                                          std::string_view verb) {
     progress.SetStatus("Building Snapshot");
     // Icon numbers already saved and their file names: entries that share an icon share a file.
     std::map<int, std::string> saved;
     XmlNode* icons = snapshot_.Find("\\Root\\Icons");
     for (XmlNode *element = icons ? icons->firstChild : nullptr, *next; element; element = next) {
         next = element->next;
+        if (progress.CancelRequested())
+            return E_ABORT;
         IconLocation location = SplitIconLocation(IconValue(element));
         int number = location.index + 1;
         if (location.path != libraryName_ || number < 1 || number > IconCount()) {
@@ -479,7 +491,8 @@ HRESULT IconSnapshot::SaveIndividualIcons(const std::string& folder, ProgressSin
         }
         auto [entry, added] = saved.emplace(number, std::string(element->Name()) + ".ico");
         if (added) {
-            progress.SetStatus(Format("Copying (%s)", entry->second.c_str()));
+            progress.SetStatus(
+                Format("%.*s (%s)", int(verb.size()), verb.data(), entry->second.c_str()));
             std::vector<std::uint8_t> bytes;
             HRESULT hr = ReadWholeFile(baseFolder_ + Format("14%.5d.ico", number), bytes);
             if (SUCCEEDED(hr))

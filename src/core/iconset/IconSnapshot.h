@@ -43,8 +43,9 @@ public:
 
     // Adds each entry of the category to Icons (ascending by icon location, "$REPEAT$" for one
     // seen before) or, when no icon location is found, to Blanks. `first` empties the document
-    // first. Nothing happens for INFO or an unknown category.
-    void CollectCategory(std::string_view category, bool first, PhaseProgress& progress);
+    // first. Nothing happens for INFO or an unknown category. E_ABORT when the user asked to
+    // stop (checked before each entry).
+    HRESULT CollectCategory(std::string_view category, bool first, PhaseProgress& progress);
     // Copies each icon of Icons into the next "14nnnnn.ico" of the base folder and points its
     // Icon value at "<library>,<n - 1>"; an icon that cannot be extracted is dropped. Then
     // saves the snapshot document. `sizeLimit` below 256 removes larger images.
@@ -57,15 +58,17 @@ public:
                              ProgressSink& progress);
     // The individual-icons form: copies each extracted icon into `folder` as "<tag>.ico", named
     // after the first entry that uses it, and points every Icon value at its file ("<tag>.ico");
-    // entries whose icon was not extracted are removed.
-    HRESULT SaveIndividualIcons(const std::string& folder, ProgressSink& progress);
+    // entries whose icon was not extracted are removed. Each file shows "<verb> (<tag>.ico)".
+    HRESULT SaveIndividualIcons(const std::string& folder, ProgressSink& progress,
+                                std::string_view verb = "Copying");
     // Number of icon files extracted so far.
     int IconCount() const { return nextIcon_ - 1; }
     // Tags of the icons ExtractIcons dropped because their files could not be read.
     const std::vector<std::string>& DroppedIcons() const { return dropped_; }
 
     // Collects the categories, extracts the icons and builds the library, with progress from 0
-    // to 100 and the status texts of the snapshot dialog.
+    // to 85 and the status texts of the snapshot dialog. Every step stops with E_ABORT between
+    // entries, icons and groups once the sink's CancelRequested turns true.
     HRESULT TakeSnapshot(const SnapshotOptions& options, Prompter& prompter,
                          ProgressSink& progress);
 
@@ -80,7 +83,7 @@ private:
     HRESULT ExtractOne(XmlNode* element, Prompter& prompter, bool keepMostColors, int sizeLimit);
     HRESULT DecompileTemplate(Prompter& prompter);
     HRESULT AddIconGroups(const std::string& manifest, Prompter& prompter,
-                          std::vector<int>* positions);
+                          const ProgressSink& progress, std::vector<int>* positions);
     std::string TagOfIcon(int number) const;
     std::string IconValue(const XmlNode* element) const;
     void SetIconValue(XmlNode* element, const std::string& value);

@@ -1,5 +1,6 @@
 // Where long icon-set work reports how far it has come: the snapshot dialog shows a bar and a
-// status text, the command line prints one line per status.
+// status text, the command line prints one line per status. The sink also carries the user's
+// request to stop, which the work checks between items.
 #pragma once
 
 #include "common/Strings.h"
@@ -16,6 +17,9 @@ public:
     // 0 to 100.
     virtual void SetPercent(int percent) = 0;
     virtual void SetStatus(std::string_view text) = 0;
+    // True once the user asked to stop; the work then ends at the next item with E_ABORT. May be
+    // asked from a worker thread while the window sets it.
+    virtual bool CancelRequested() const { return false; }
 };
 
 // Reports nothing; for callers that do not show progress.
@@ -33,6 +37,7 @@ public:
         : sink_(sink), base_(base), weight_(weight), total_(total) {}
 
     ProgressSink& Sink() { return sink_; }
+    bool CancelRequested() const { return sink_.CancelRequested(); }
     void SetPhase(std::string phase) { phase_ = std::move(phase); }
     void Advance() {
         ++count_;

@@ -69,8 +69,7 @@ HRESULT WorkProgressDialog::Run(const Work& work) {
     // The last steps may still be queued.
     QCoreApplication::sendPostedEvents(this);
     running_ = false;
-    if (trail)
-        AppendErrorTrail(*trail);
+    AppendErrorTrail(trail);
     hide();
     return result;
 }

@@ -7,6 +7,7 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/ImportDialog.h"
 #include "dialogs/OptionsDialog.h"
+#include "dialogs/SnapshotDialog.h"
 #include "document/CommandTable.h"
 #include "document/IconsetCommands.h"
 #include "document/ProjectDocument.h"
@@ -81,9 +82,7 @@ void MainWindow::CreateActions() {
         actions_.insert(entry.id, action);
         addAction(action);
     }
-    // Commands whose dialogs and engines are not part of the window yet.
-    for (const char* id : {"tools.snapshot"})
-        Action(id)->setEnabled(false);
+    Action("tools.snapshot")->setStatusTip("Take a snapshot of the icons currently in use.");
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
 }
@@ -184,6 +183,7 @@ void MainWindow::ConnectCommands() {
     connect(Action("tools.debugMode"), &QAction::triggered, this,
             [this] { Action("tools.debugMode")->setChecked(view_->ToggleDebugMode()); });
     connect(Action("tools.options"), &QAction::triggered, this, &MainWindow::ShowOptions);
+    connect(Action("tools.snapshot"), &QAction::triggered, this, &MainWindow::ShowSnapshot);
     connect(Action("resource.import"), &QAction::triggered, this, &MainWindow::ShowImport);
     iconsets_ = new IconsetCommands(app_, this);
     connect(Action("tools.apply"), &QAction::triggered, iconsets_, &IconsetCommands::ApplyIconset);
@@ -298,6 +298,14 @@ void MainWindow::SavePlacement() const {
 void MainWindow::ShowOptions() {
     OptionsDialog dialog(app_, this);
     dialog.exec();
+}
+
+// A finished icon library opens as the document, after the current one's changes are settled.
+void MainWindow::ShowSnapshot() {
+    SnapshotDialog dialog(
+        app_, [this](const QString& path) { OpenPath(path); }, this);
+    if (dialog.Prepare())
+        dialog.exec();
 }
 
 void MainWindow::ShowImport() {

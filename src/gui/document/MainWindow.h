@@ -51,6 +51,9 @@ public:
     void OpenPath(const QString& path);
     // Tools > Options: the editor lists, changed only when the dialog is confirmed.
     void ShowOptions();
+    // Tools > Icon Snapshot: the snapshot dialog on the running system (on Linux, the Wine
+    // prefix).
+    void ShowSnapshot();
     // Resource > Import: the dialog, then Import.
     void ShowImport();
     // Takes `file` apart into `folder` (ending in a separator) and opens the project made there.
