@@ -378,11 +378,12 @@ std::vector<std::string> WineRegistryFile::NewSectionLines(std::string_view key)
             Format("#time=%llx", static_cast<unsigned long long>(fileTime))};
 }
 
-void WineRegistryFile::SetString(std::string_view key, std::string_view name,
-                                 std::string_view text) {
+void WineRegistryFile::SetString(std::string_view key, std::string_view name, std::string_view text,
+                                 int type) {
     std::string cr = newline_ == "\r\n" ? "\r" : "";
     std::string line =
-        (name.empty() ? std::string("@") : "\"" + EscapeRegistryText(name, false) + "\"") + "=\"" +
+        (name.empty() ? std::string("@") : "\"" + EscapeRegistryText(name, false) + "\"") + "=" +
+        (type == 1 ? std::string() : Format("str(%x):", unsigned(type))) + "\"" +
         EscapeRegistryText(text, false) + "\"" + cr;
     CreateKey(key);
     const Section* s = FindSection(key);
@@ -401,6 +402,42 @@ void WineRegistryFile::SetString(std::string_view key, std::string_view name,
     Rebuild(std::move(lines));
 }
 
+void WineRegistryFile::DeleteValue(std::string_view key, std::string_view name) {
+    const Section* s = FindSection(key);
+    if (!s)
+        return;
+    for (const ValueLines& entry : ValuesOf(*s))
+        if (EqualsNoCase(entry.value.name, name)) {
+            std::vector<std::string> lines = lines_;
+            lines.erase(lines.begin() + std::ptrdiff_t(entry.first),
+                        lines.begin() + std::ptrdiff_t(entry.end));
+            return Rebuild(std::move(lines));
+        }
+}
+
+// Keys that exist keep their own spelling in a new subkey's path, as the registry keeps a key's
+// name as it was created: making "SOFTWARE\Microsoft\Foo" below "Software\Microsoft" gives
+// "Software\Microsoft\Foo".
+std::string WineRegistryFile::SpelledKey(std::string_view key) const {
+    std::size_t best = 0;
+    std::string spelling;
+    for (const Section& s : sections_) {
+        std::size_t i = 0;
+        for (;; ++i) {
+            bool keyEnd = i == key.size() || key[i] == '\\';
+            bool sectionEnd = i == s.key.size() || s.key[i] == '\\';
+            if (keyEnd && sectionEnd && i > best) {
+                best = i;
+                spelling = s.key.substr(0, i);
+            }
+            if (i == key.size() || i == s.key.size() ||
+                ToLowerAscii(key[i]) != ToLowerAscii(s.key[i]))
+                break;
+        }
+    }
+    return spelling + std::string(key.substr(best));
+}
+
 void WineRegistryFile::CreateKey(std::string_view key) {
     if (FindSection(key) || lines_.empty())
         return;
@@ -408,7 +445,7 @@ void WineRegistryFile::CreateKey(std::string_view key) {
     std::size_t at = lines.back().empty() ? lines.size() - 1 : lines.size();
     std::string cr = newline_ == "\r\n" ? "\r" : "";
     std::vector<std::string> added = {cr};
-    for (std::string& line : NewSectionLines(key))
+    for (std::string& line : NewSectionLines(SpelledKey(key)))
         added.push_back(line + cr);
     if (!lines.back().empty()) // the file lacked a final newline: end the old last line first
         added.push_back("");
@@ -428,6 +465,11 @@ void WineRegistryFile::DeleteKey(std::string_view key) {
     }
     if (next == 0)
         return;
+    // The blank line before a key separates it from the key above; with the file's last key
+    // gone, nothing follows to separate.
+    if (next == sections_.back().end)
+        while (!lines.empty() && IsBlank(lines.back()))
+            lines.pop_back();
     lines.insert(lines.end(), lines_.begin() + std::ptrdiff_t(next), lines_.end());
     Rebuild(std::move(lines));
 }
