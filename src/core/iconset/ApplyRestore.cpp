@@ -170,7 +170,13 @@ private:
         return false;
     }
 
+    // The same value may be recorded under HKEY_CLASSES_ROOT and under the hive's own
+    // Software\Classes key; once a change deletes it, it is gone for the others.
     bool HasValue(RootKey root, const std::string& key, const std::string& name) const {
+        for (const RegistryChange& c : changes_)
+            if (c.kind == Change::DeleteValue && c.root == root && EqualsNoCase(c.key, key) &&
+                EqualsNoCase(c.name, name))
+                return false;
         std::uint32_t type = 0;
         return !Deleted(root, key) && SUCCEEDED(system_.ReadValueType(root, key, name, &type));
     }
