@@ -171,7 +171,7 @@ TEST(WineRegistry, WritesChangeOnlyTheirOwnLines) {
     std::string after = ReadFileText(p.dir / "system.reg");
     EXPECT_EQ(AddedLines(before, after),
               (std::vector<std::string>{
-                  "\"After\"=\"a \\\"quoted\\\" C:\\\\path\\t\\x00e9\\xd834\\xdd1e [x]\""}));
+                  "\"After\"=\"a \\\"quoted\\\" C:\\\\path\\t\\xe9\\xd834\\xdd1e [x]\""}));
     EXPECT_EQ(Lines(after).size(), Lines(before).size());
     EXPECT_EQ(p.Read(RootKey::LocalMachine, cv, "After"), tricky);
 
@@ -217,6 +217,31 @@ TEST(WineRegistry, NewKeysCreateAndDeleteSubtrees) {
     EXPECT_EQ(ReadFileText(p.dir / "user.reg").find("Shell Folders"), std::string::npos);
     EXPECT_EQ(p.Read(RootKey::CurrentUser, "Software\\Classes\\txtfile\\DefaultIcon", "Other"),
               "user value");
+}
+
+// Strings escaped as wineserver escapes them, so that a value written back gives Wine's own line;
+// the expected texts are what Wine 8 wrote to user.reg for these values.
+TEST(WineRegistry, EscapesAsWineServerDoes) {
+    EXPECT_EQ(EscapeRegistryText("a\xC3\xA9"
+                                 "b\xC3\xA9"
+                                 "1\xF0\x9D\x84\x9E \x7F\x01x\x01",
+                                 false),
+              "a\\x00e9b\\x00e91\\xd834\\xdd1e \x7F\\1x\\1");
+    EXPECT_EQ(EscapeRegistryText("\xC3\xA9z\x01"
+                                 "7\x02\x1B\x07",
+                                 false),
+              "\\xe9z\\0017\\2\\e\\a");
+    EXPECT_EQ(EscapeRegistryText("tab\tend \"q\" \\", false), "tab\\tend \\\"q\\\" \\\\");
+    EXPECT_EQ(EscapeRegistryText("Esc[1] \"q\"", true), "Esc\\[1\\] \"q\"");
+    for (std::string text : {"a\xC3\xA9"
+                             "b\xC3\xA9z\xF0\x9D\x84\x9E",
+                             "\x01"
+                             "7\x01x\x1B\x7F"}) {
+        std::string back;
+        std::string escaped = EscapeRegistryText(text, false) + "\"";
+        ASSERT_TRUE(UnescapeRegistryText(escaped, '"', &back));
+        EXPECT_EQ(back, text);
+    }
 }
 
 // What a restore needs: a value put back with its type in its own line, values deleted, a new

@@ -67,10 +67,6 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
     return cp;
 }
 
-void AppendEscapedUnit(std::string& out, std::uint32_t unit) {
-    out += Format("\\x%04x", unit);
-}
-
 bool ParseHexList(std::string_view data) {
     return data.find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
@@ -187,26 +183,38 @@ std::optional<std::size_t> UnescapeRegistryText(std::string_view text, char term
     return std::nullopt;
 }
 
+// As wineserver writes strings: a unit past ASCII as \x and its hex digits, four of them only
+// when an ASCII hex digit follows (so that it is not read as part of the number); a control
+// character as its C letter (\a \b \t \n \v \f \r \e) or in octal, three digits only when an
+// octal digit follows; DEL as it is.
 std::string EscapeRegistryText(std::string_view utf8, bool isKey) {
-    std::string out;
+    std::vector<std::uint32_t> units;
     for (std::size_t i = 0; i < utf8.size();) {
         std::uint32_t cp = NextCodePoint(utf8, i);
-        if (cp == '\\' || (!isKey && cp == '"') || (isKey && (cp == '[' || cp == ']'))) {
-            out += '\\';
-            out += char(cp);
-        } else if (cp == '\n') {
-            out += "\\n";
-        } else if (cp == '\r') {
-            out += "\\r";
-        } else if (cp == '\t') {
-            out += "\\t";
-        } else if (cp < 0x20 || (cp >= 0x7F && cp < 0x10000)) {
-            AppendEscapedUnit(out, cp);
-        } else if (cp >= 0x10000) {
-            AppendEscapedUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
-            AppendEscapedUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+        if (cp >= 0x10000) {
+            units.push_back(0xD800 + ((cp - 0x10000) >> 10));
+            units.push_back(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out += char(cp);
+            units.push_back(cp);
+        }
+    }
+    static const char kLetters[] = ".......abtnvfr.............e....";
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t unit = units[i];
+        std::uint32_t next = i + 1 < units.size() ? units[i + 1] : 0;
+        if (unit > 127) {
+            bool hexFollows = next < 128 && HexDigitValue(char(next)) >= 0;
+            out += Format(hexFollows ? "\\x%04x" : "\\x%x", unit);
+        } else if (unit < 32 && kLetters[unit] != '.') {
+            out += '\\';
+            out += kLetters[unit];
+        } else if (unit < 32) {
+            out += Format(next >= '0' && next <= '7' ? "\\%03o" : "\\%o", unit);
+        } else {
+            if (unit == '\\' || (!isKey && unit == '"') || (isKey && (unit == '[' || unit == ']')))
+                out += '\\';
+            out += char(unit);
         }
     }
     return out;
