@@ -392,6 +392,8 @@ std::vector<ApplyBackupEntry> ListApplyBackups(const std::string& workingFolder)
 
 HRESULT RestoreApplyBackup(WindowsSystem& system, const std::string& backupFolder,
                            const std::string& workingFolder, ApplyResult* result) {
+    if (backupFolder.empty() || workingFolder.empty())
+        return Refuse(E_INVALIDARG, "A restore needs the backup folder and the working folder.");
     std::string folder = WithTrailingSeparator(backupFolder);
     std::string working = WithTrailingSeparator(workingFolder);
     BackupContents contents;
