@@ -1,17 +1,22 @@
 // libFuzzer target: reads arbitrary bytes as a backup's registry.reg and as its files.txt; what
 // is accepted must name only keys of non-empty parts, string values, and shell files whose copies
-// stay inside files/.
+// stay inside files/, and the note read alone must be the one the whole reading gives.
 #include "common/ErrorTrail.h"
 #include "iconset/ApplyBackup.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vellum::SavedState state;
-    if (SUCCEEDED(vellum::ReadSavedRegistry(std::vector<std::uint8_t>(data, data + size), &state)))
+    std::vector<std::uint8_t> bytes(data, data + size);
+    std::string note = vellum::ReadSavedNote(bytes);
+    if (SUCCEEDED(vellum::ReadSavedRegistry(bytes, &state)) && note != state.note)
+        __builtin_trap(); // the list of backups shows the note a restore reads
+    if (SUCCEEDED(vellum::ReadSavedRegistry(bytes, &state)))
         for (const vellum::SavedKey& key : state.keys) {
             if (key.key.empty() || key.key.find("\\\\") != std::string::npos ||
                 (!key.existed && !key.values.empty()))

@@ -438,7 +438,9 @@ HRESULT ReadSavedRegistry(const std::vector<std::uint8_t>& bytes, SavedState* st
 
 std::string ReadSavedNote(const std::vector<std::uint8_t>& bytes) {
     std::optional<std::string> text = DecodeUtf16File(bytes);
-    std::vector<std::string_view> lines = SplitLines(text.value_or(std::string()));
+    if (!text)
+        return {};
+    std::vector<std::string_view> lines = SplitLines(*text);
     int comments = 0;
     for (std::size_t i = 1; i < lines.size() && (lines[i].empty() || lines[i][0] == ';'); ++i)
         if (!lines[i].empty() && ++comments == 2)
