@@ -294,10 +294,12 @@ bool RunningSystemBusy() {
     long pid = 0;
     if (!WineServerRunning(prefix, &pid))
         return false;
+    // A lock taken in another PID namespace names no process we could show.
+    std::string process = pid > 0 ? Format(" (wineserver, process %ld)", pid) : " (wineserver)";
     std::fprintf(stderr,
-                 "vellum: Wine is running in %s (wineserver, process %ld); close its programs or "
-                 "run `wineserver -k`, then try again (`wineserver -w` waits for Wine to end).\n",
-                 prefix.c_str(), pid);
+                 "vellum: Wine is running in %s%s; close its programs or run `wineserver -k`, "
+                 "then try again (`wineserver -w` waits for Wine to end).\n",
+                 prefix.c_str(), process.c_str());
     return true;
 }
 
