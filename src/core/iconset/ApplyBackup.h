@@ -28,7 +28,8 @@ namespace vellum {
 
 enum class BackupCause { Apply, Restore };
 
-// A key exists when it has values or subkeys (Wine keeps keys with subkeys only implicitly).
+// Whether the key exists: its values can be listed, or it has subkeys (Wine's registry files
+// hold a key that has only subkeys implicitly, through the subkeys' paths).
 bool RegistryKeyExists(WindowsSystem& system, RootKey root, const std::string& key);
 
 class ApplyBackup {
