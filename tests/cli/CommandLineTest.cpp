@@ -65,6 +65,14 @@ TEST(CommandLine, ApplyTakesTheIconsetAndIsABatchMode) {
     EXPECT_EQ(Parse({"-Apply"}).unknownFlags, std::vector<std::string>{"Apply"});
 }
 
+TEST(CommandLine, RestoreTakesTheBackupFolderAndIsABatchMode) {
+    CommandLine info = Parse({"/RESTORE:/data/Current.ico/Backup/20261207-114502/"});
+    EXPECT_TRUE(info.restore && info.batch);
+    EXPECT_FALSE(info.apply);
+    EXPECT_EQ(info.restorePath, "/data/Current.ico/Backup/20261207-114502/");
+    EXPECT_FALSE(Parse({"-Restore"}).batch) << "the option is a prefix ending in a colon";
+}
+
 TEST(CommandLine, ColorizeTakesTheSettingsAndIsABatchMode) {
     CommandLine info = Parse({"/COLORIZE:look.ini", "-Output:/images"});
     EXPECT_TRUE(info.colorize && info.batch);

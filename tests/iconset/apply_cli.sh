@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# vellum -Apply: on a Wine prefix built here (Wine itself is not needed): the registry values
-# and shell files it writes, the backup it keeps, and how it fails.
+# vellum -Apply: and -Restore: on a Wine prefix built here (Wine itself is not needed): the
+# registry values and shell files applying writes, the backup it keeps, undoing two applies, and
+# how both fail.
 set -euo pipefail
 vellum=$1 work=$2
 command -v python3 >/dev/null && command -v iconv >/dev/null || { echo "needs python3 and iconv"; exit 77; }
@@ -28,6 +29,7 @@ WINE REGISTRY Version 2
 "Desktop"="C:\\users\\tester\\Desktop"
 REG
 cp "$prefix/system.reg" "$work/system.before"
+cp "$prefix/user.reg" "$work/user.before"
 
 # An iconset for entries of the shipped catalogue, zipped with Python's zipfile.
 mkdir -p "$work/set"
@@ -58,7 +60,9 @@ iconv -f UTF-16 -t UTF-8 "$backup/registry.reg" | grep -qF '"15"="C:\\old\\compu
   fail "the backup lacks the previous value 15"
 
 # A second apply keeps the first backup and adds another.
-"$vellum" -Apply:"$work/set/Blue.iconset" > /dev/null 2>&1 || fail "apply of the .iconset"
+first_backup=$(sed -n 's/^The previous values are saved in \(.*\): import .*/\1/p' "$work/out.txt")
+"$vellum" -Apply:"$work/set/Blue.iconset" > "$work/out2.txt" 2>&1 || fail "apply of the .iconset"
+second_backup=$(sed -n 's/^The previous values are saved in \(.*\): import .*/\1/p' "$work/out2.txt")
 [[ $(ls -d "$work"/data/Current.ico/Backup/*/ | wc -l) == 2 ]] || fail "the first backup is gone"
 
 # Failures change nothing: an archive without an iconset, and a missing prefix.
@@ -71,4 +75,22 @@ cmp -s "$prefix/system.reg" "$work/system.after" || fail "a failed load changed 
 if WINEPREFIX=$work/none "$vellum" -Apply:"$work/Blue.iconzip" > /dev/null 2> "$work/err.txt"
 then fail "applied without a prefix"; fi
 grep -q 'no Wine prefix at' "$work/err.txt" || fail "no prefix message: $(cat "$work/err.txt")"
+
+# Two restores, newest backup first, give back the registry files as they were, byte for byte.
+for backup in "$second_backup" "$first_backup"; do
+  "$vellum" -Restore:"$backup" > "$work/out.txt" 2> "$work/err.txt" ||
+    fail "restore $backup: exit $?, $(cat "$work/err.txt")"
+done
+grep -q '^The state before this restore is saved in .*Current.ico/Backup/' "$work/out.txt" ||
+  fail "the restore names no new backup: $(cat "$work/out.txt")"
+cmp -s "$prefix/system.reg" "$work/system.before" || fail "system.reg: $(diff "$work/system.before" "$prefix/system.reg")"
+cmp -s "$prefix/user.reg" "$work/user.before" || fail "user.reg: $(diff "$work/user.before" "$prefix/user.reg")"
+[[ $(ls -d "$work"/data/Current.ico/Backup/*/ | wc -l) == 4 ]] || fail "each restore keeps a backup"
+
+set +e
+"$vellum" -Restore: > /dev/null 2>&1; [[ $? == 2 ]] || fail "-Restore: without a folder is no usage error"
+"$vellum" -Restore:"$work/set" > /dev/null 2> "$work/err.txt"; status=$?
+set -e
+[[ $status == 1 ]] && grep -q 'is not a backup folder' "$work/err.txt" ||
+  fail "a folder without registry.reg: exit $status, $(cat "$work/err.txt")"
 echo "apply_cli passed"

@@ -10,6 +10,10 @@
 #include <set>
 #include <sstream>
 
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
+
 namespace vellum {
 namespace {
 
@@ -167,7 +171,7 @@ TEST(WineRegistry, WritesChangeOnlyTheirOwnLines) {
     std::string after = ReadFileText(p.dir / "system.reg");
     EXPECT_EQ(AddedLines(before, after),
               (std::vector<std::string>{
-                  "\"After\"=\"a \\\"quoted\\\" C:\\\\path\\t\\x00e9\\xd834\\xdd1e [x]\""}));
+                  "\"After\"=\"a \\\"quoted\\\" C:\\\\path\\t\\xe9\\xd834\\xdd1e [x]\""}));
     EXPECT_EQ(Lines(after).size(), Lines(before).size());
     EXPECT_EQ(p.Read(RootKey::LocalMachine, cv, "After"), tricky);
 
@@ -213,6 +217,102 @@ TEST(WineRegistry, NewKeysCreateAndDeleteSubtrees) {
     EXPECT_EQ(ReadFileText(p.dir / "user.reg").find("Shell Folders"), std::string::npos);
     EXPECT_EQ(p.Read(RootKey::CurrentUser, "Software\\Classes\\txtfile\\DefaultIcon", "Other"),
               "user value");
+}
+
+// Strings escaped as wineserver escapes them, so that a value written back gives Wine's own line;
+// the expected texts are what Wine 8 wrote to user.reg for these values.
+TEST(WineRegistry, EscapesAsWineServerDoes) {
+    EXPECT_EQ(EscapeRegistryText("a\xC3\xA9"
+                                 "b\xC3\xA9"
+                                 "1\xF0\x9D\x84\x9E \x7F\x01x\x01",
+                                 false),
+              "a\\x00e9b\\x00e91\\xd834\\xdd1e \x7F\\1x\\1");
+    EXPECT_EQ(EscapeRegistryText("\xC3\xA9z\x01"
+                                 "7\x02\x1B\x07",
+                                 false),
+              "\\xe9z\\0017\\2\\e\\a");
+    EXPECT_EQ(EscapeRegistryText("tab\tend \"q\" \\", false), "tab\\tend \\\"q\\\" \\\\");
+    EXPECT_EQ(EscapeRegistryText("Esc[1] \"q\"", true), "Esc\\[1\\] \"q\"");
+    for (std::string text : {"a\xC3\xA9"
+                             "b\xC3\xA9z\xF0\x9D\x84\x9E",
+                             "\x01"
+                             "7\x01x\x1B\x7F"}) {
+        std::string back;
+        std::string escaped = EscapeRegistryText(text, false) + "\"";
+        ASSERT_TRUE(UnescapeRegistryText(escaped, '"', &back));
+        EXPECT_EQ(back, text);
+    }
+}
+
+// What a restore needs: a value put back with its type in its own line, values deleted, a new
+// key under the existing keys' spelling, and the file as it was once that key is gone again.
+TEST(WineRegistry, TypedWritesDeletesAndKeysThatComeAndGo) {
+    Prefix p;
+    const char* cv = "Software\\Microsoft\\Windows\\CurrentVersion";
+    std::string before = ReadFileText(p.dir / "system.reg");
+    ASSERT_EQ(p.wine.WriteStringValue(RootKey::LocalMachine, cv, "ProgramFilesDir",
+                                      "%SystemDrive%\\Programs", 2),
+              S_OK);
+    std::string after = ReadFileText(p.dir / "system.reg");
+    EXPECT_EQ(AddedLines(before, after),
+              std::vector<std::string>{"\"ProgramFilesDir\"=str(2):\"%SystemDrive%\\\\Programs\""});
+    EXPECT_EQ(Lines(after).size(), Lines(before).size()) << "replaced in its own line";
+
+    ASSERT_EQ(p.wine.DeleteValue(RootKey::LocalMachine, cv, "Data"), S_OK);
+    after = ReadFileText(p.dir / "system.reg");
+    EXPECT_EQ(after.find("03,04"), std::string::npos) << "both lines of the hex value";
+    EXPECT_EQ(p.Read(RootKey::LocalMachine, cv, "After").substr(0, 5), "quote");
+    EXPECT_EQ(p.wine.DeleteValue(RootKey::LocalMachine, cv, "Data"), S_OK) << "already gone";
+    ASSERT_EQ(p.wine.DeleteValue(RootKey::ClassesRoot, "txtfile\\DefaultIcon", "Other"), S_OK);
+    EXPECT_EQ(p.Read(RootKey::CurrentUser, "Software\\Classes\\txtfile\\DefaultIcon", "Other"),
+              kNotFound);
+
+    before = ReadFileText(p.dir / "system.reg");
+    ASSERT_EQ(
+        p.wine.WriteString(RootKey::LocalMachine, "SOFTWARE\\MICROSOFT\\Windows\\New", "", "x"),
+        S_OK);
+    std::vector<std::string> added = AddedLines(before, ReadFileText(p.dir / "system.reg"));
+    ASSERT_EQ(added.size(), 4u);
+    EXPECT_EQ(added[1].rfind("[Software\\\\Microsoft\\\\Windows\\\\New] ", 0), 0u) << added[1];
+    ASSERT_EQ(p.wine.DeleteKey(RootKey::LocalMachine, "Software\\Microsoft\\Windows\\New"), S_OK);
+    EXPECT_EQ(ReadFileText(p.dir / "system.reg"), before) << "no blank line left behind";
+}
+
+// Backup copies keep a file's attributes; putting one back keeps those of the file in place, or
+// gives a missing file the copy's.
+TEST(WinePrefixFiles, CopiesOutAndBackWithTheirAttributes) {
+    Prefix p;
+    std::string ini = p.dir / "drive_c/windows/desktop.ini";
+    WriteFileText(ini, "old");
+#ifdef __linux__
+    [[maybe_unused]] bool xattrs = ::setxattr(ini.c_str(), "user.DOSATTRIB", "0x3", 3, 0) == 0;
+#else
+    [[maybe_unused]] bool xattrs = false;
+#endif
+    fs::permissions(ini, fs::perms::owner_read);
+    ASSERT_EQ(p.wine.SaveFileCopy("C:\\windows\\desktop.ini", p.dir / "copy"), S_OK);
+    EXPECT_EQ(ReadFileText(p.dir / "copy"), "old");
+    EXPECT_EQ(fs::status(p.dir / "copy").permissions() & fs::perms::all, fs::perms::owner_read);
+
+    WriteFileText(p.dir / "new", "new");
+    ASSERT_EQ(p.wine.RestoreFileCopy(p.dir / "new", "C:\\windows\\desktop.ini"), S_OK);
+    EXPECT_EQ(ReadFileText(ini), "new");
+    EXPECT_EQ(fs::status(ini).permissions() & fs::perms::all, fs::perms::owner_read);
+    ASSERT_EQ(p.wine.RemoveFile("C:\\windows\\desktop.ini"), S_OK) << "read-only or not";
+    EXPECT_FALSE(fs::exists(ini));
+    EXPECT_EQ(p.wine.RemoveFile("C:\\windows\\desktop.ini"), S_OK) << "already gone";
+
+    ASSERT_EQ(p.wine.RestoreFileCopy(p.dir / "copy", "C:\\windows\\desktop.ini"), S_OK);
+    EXPECT_EQ(ReadFileText(ini), "old");
+    EXPECT_EQ(fs::status(ini).permissions() & fs::perms::all, fs::perms::owner_read);
+#ifdef __linux__
+    char value[8] = {};
+    if (xattrs) {
+        ::getxattr(ini.c_str(), "user.DOSATTRIB", value, sizeof value - 1);
+        EXPECT_STREQ(value, "0x3") << "a missing file takes the copy's attributes";
+    }
+#endif
+    EXPECT_LT(p.wine.RestoreFileCopy(p.dir / "copy", "Q:\\desktop.ini"), 0);
 }
 
 TEST(WineRegistry, UnparseableFileIsLeftAlone) {

@@ -52,7 +52,7 @@ int RunApply(const CommandLine& info, const std::string& dataFolder) {
         std::fprintf(stderr, "vellum: %s does not exist.\n", source.c_str());
         return kExitFailure;
     }
-    if (dataFolder.empty() || RunningSystemMissing())
+    if (dataFolder.empty() || RunningSystemMissing() || RunningSystemBusy())
         return kExitFailure;
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
     IconsetApplyJob job(*system, dataFolder);

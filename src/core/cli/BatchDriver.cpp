@@ -3,6 +3,7 @@
 #include "cli/ApplyMode.h"
 #include "cli/ColorizeMode.h"
 #include "cli/InsertMode.h"
+#include "cli/RestoreMode.h"
 #include "cli/ScriptMode.h"
 #include "cli/SnapshotMode.h"
 #include "common/ErrorTrail.h"
@@ -18,6 +19,7 @@
 #include "operations/Operations.h"
 #include "platform/DataFolder.h"
 #include "platform/WinePrefix.h"
+#include "platform/WineServer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -45,6 +47,12 @@ const char* const kUsageText =
     "      Apply the iconset PATH (.iconset, .iconzip or .zip) to the system (the Wine prefix\n"
     "      in $WINEPREFIX, else ~/.wine). The values and files it overwrites are saved first\n"
     "      in Current.ico/Backup/ of the data folder.\n"
+    "  vellum -Restore:FOLDER\n"
+    "      Put back what the backup FOLDER (Current.ico/Backup/<date-time>/ of the data\n"
+    "      folder) holds: registry values, Desktop.ini, .scf and .lnk files, and the icon\n"
+    "      files of Current.ico. What it changes is saved first in a new backup folder, so a\n"
+    "      restore is undone the same way. Apply and Restore refuse to run while Wine is\n"
+    "      running in the prefix (wineserver -w waits for it to end).\n"
     "  vellum -Colorize:SETTINGS -Output:PATH\n"
     "      Recolour the image file PATH (.png, .bmp, .ico, .cur), or every such file directly\n"
     "      inside the folder PATH, with the colorizer settings file SETTINGS (an INI file with\n"
@@ -272,6 +280,20 @@ bool RunningSystemMissing() {
     return !problem.empty();
 }
 
+bool RunningSystemBusy() {
+    std::string prefix = WinePrefix::DefaultFolder();
+    long pid = 0;
+    if (!WineServerRunning(prefix, &pid))
+        return false;
+    // A lock taken in another PID namespace names no process we could show.
+    std::string process = pid > 0 ? Format(" (wineserver, process %ld)", pid) : " (wineserver)";
+    std::fprintf(stderr,
+                 "vellum: Wine is running in %s%s; close its programs or run `wineserver -k`, "
+                 "then try again (`wineserver -w` waits for Wine to end).\n",
+                 prefix.c_str(), process.c_str());
+    return true;
+}
+
 int RunBatch(const CommandLine& info, Prompter& prompter) {
     if (!info.unknownFlags.empty())
         return UsageError("unknown option -" + info.unknownFlags.front());
@@ -281,6 +303,8 @@ int RunBatch(const CommandLine& info, Prompter& prompter) {
         return RunSnapshot(info, prompter, dataFolder);
     if (info.apply)
         return RunApply(info, dataFolder);
+    if (info.restore)
+        return RunRestore(info, dataFolder);
     if (info.colorize)
         return RunColorize(info, dataFolder);
     if (info.script)

@@ -29,6 +29,10 @@ void PrintErrorTrail(const std::string& dataFolder, const std::string& operation
 // True, after saying so on stderr, when there is no system whose icons could be read or set: on
 // Linux, no Wine prefix (a folder with system.reg) at $WINEPREFIX or ~/.wine.
 bool RunningSystemMissing();
+// True, after saying so on stderr, when Wine is running in the prefix: a running wineserver
+// holds the registry and writes its own copy back when it exits, so changes to the registry
+// files would be lost.
+bool RunningSystemBusy();
 
 int RunBatch(const CommandLine& info, Prompter& prompter);
 

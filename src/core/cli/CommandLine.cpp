@@ -21,6 +21,7 @@ enum class Option {
     Source,
     Id,
     Apply,
+    Restore,
     Colorize,
     Script
 };
@@ -32,6 +33,7 @@ struct OptionName {
 };
 
 // Tested in this order; the first match wins.
+// clang-format off
 constexpr OptionName kOptions[] = {
     {Option::Compile, "Compile", false},
     {Option::Decompile, "Decompile", false},
@@ -45,9 +47,11 @@ constexpr OptionName kOptions[] = {
     {Option::Source, "Source:", true},
     {Option::Id, "ID:", true},
     {Option::Apply, "Apply:", true},
+    {Option::Restore, "Restore:", true},
     {Option::Colorize, "Colorize:", true},
     {Option::Script, "Script", false},
 };
+// clang-format on
 
 const OptionName* MatchOption(const std::string& flag) {
     for (const OptionName& o : kOptions) {
@@ -131,6 +135,10 @@ void CommandLine::ParseParam(const std::string& param, bool flag) {
         applyPath = value;
         apply = true;
         break;
+    case Option::Restore:
+        restorePath = value;
+        restore = true;
+        break;
     case Option::Colorize:
         colorizeSettings = value;
         colorize = true;
@@ -139,7 +147,8 @@ void CommandLine::ParseParam(const std::string& param, bool flag) {
         script = true;
         break;
     }
-    batch = snapshot || apply || colorize || script || insert || extract || decompile || compile;
+    batch = snapshot || apply || restore || colorize || script || insert || extract || decompile ||
+            compile;
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {

@@ -1,7 +1,7 @@
-// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply, Colorize,
-// Script) and their options. Flags start with "-" or "/"; option names ignore case; options that
-// take a value are prefixes ("-Output:folder"). A "/" argument is a flag only when it names an
-// option, so absolute paths stay file names.
+// The command line: batch modes (Compile, Decompile, Extract, Insert, SnapShot, Apply, Restore,
+// Colorize, Script) and their options. Flags start with "-" or "/"; option names ignore case;
+// options that take a value are prefixes ("-Output:folder"). A "/" argument is a flag only when it
+// names an option, so absolute paths stay file names.
 #pragma once
 
 #include <string>
@@ -20,10 +20,11 @@ struct CommandLine {
     bool insert = false;
     bool snapshot = false;
     bool apply = false;
+    bool restore = false;
     bool colorize = false;
     bool script = false;
-    bool batch =
-        false; // any of snapshot, apply, colorize, script, insert, extract, decompile, compile
+    bool batch = false; // any of snapshot, apply, restore, colorize, script, insert, extract,
+                        // decompile, compile
     int resourceType = 0;
     int resourceId = 0;
     int language = 1033;
@@ -32,6 +33,7 @@ struct CommandLine {
     std::string outputPath;
     std::string resourceName;
     std::string applyPath;        // the iconset "Apply:" names
+    std::string restorePath;      // the backup folder "Restore:" names
     std::string colorizeSettings; // the settings file "Colorize:" names
 
     std::string fileName;                 // the first plain parameter

@@ -92,6 +92,14 @@ public:
     virtual HRESULT ReadValueType(RootKey, std::string_view, std::string_view, std::uint32_t*) {
         return E_NOTIMPL;
     }
+    // Stores a string value of the given type (1 REG_SZ, 2 REG_EXPAND_SZ), creating the key when
+    // missing, so that a value can be put back exactly as it was.
+    virtual HRESULT WriteStringValue(RootKey, std::string_view, std::string_view, std::string_view,
+                                     std::uint32_t) {
+        return E_NOTIMPL;
+    }
+    // Deletes one value; a missing key or value is not an error.
+    virtual HRESULT DeleteValue(RootKey, std::string_view, std::string_view) { return E_NOTIMPL; }
 
     // The folder of a CSIDL, without a trailing backslash; fails for unknown identifiers.
     virtual HRESULT ShellFolder(int csidl, std::string* folder) = 0;
@@ -117,6 +125,14 @@ public:
     // (a new Desktop.ini is hidden so that the folder's listing leaves it out). Fails with
     // ERROR_FILE_EXISTS when the file is there.
     virtual HRESULT CreateHiddenFile(std::string_view, std::string_view) { return E_NOTIMPL; }
+    // Copies a file to a host path with its attributes (read-only, hidden, system), so that a
+    // backup copy can give them back.
+    virtual HRESULT SaveFileCopy(std::string_view, const std::string&) { return E_NOTIMPL; }
+    // Replaces a file's contents with a copy's, through a temporary file and a rename: a file
+    // that exists keeps its attributes, a missing one is created with the copy's.
+    virtual HRESULT RestoreFileCopy(const std::string&, std::string_view) { return E_NOTIMPL; }
+    // Deletes a file, read-only or not; a missing file is not an error.
+    virtual HRESULT RemoveFile(std::string_view) { return E_NOTIMPL; }
 
     // Shell shortcuts (.lnk), by Windows path. Setting the icon keeps everything else the
     // shortcut holds, its attributes included.

@@ -122,6 +122,31 @@ public:
         return FromStatus(status);
     }
 
+    HRESULT WriteStringValue(RootKey root, std::string_view key, std::string_view valueName,
+                             std::string_view value, std::uint32_t type) override {
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            return E_INVALIDARG;
+        Key k;
+        LSTATUS status = RegCreateKeyExA(RootHandle(root), std::string(key).c_str(), 0, nullptr, 0,
+                                         KEY_WRITE, nullptr, &k.handle, nullptr);
+        if (status != ERROR_SUCCESS)
+            return FromStatus(status);
+        std::string text(value);
+        status =
+            RegSetValueExA(k.handle, std::string(valueName).c_str(), 0, DWORD(type),
+                           reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+        return FromStatus(status);
+    }
+
+    HRESULT DeleteValue(RootKey root, std::string_view key, std::string_view valueName) override {
+        Key k;
+        LSTATUS status =
+            RegOpenKeyExA(RootHandle(root), std::string(key).c_str(), 0, KEY_SET_VALUE, &k.handle);
+        if (status == ERROR_SUCCESS)
+            status = RegDeleteValueA(k.handle, std::string(valueName).c_str());
+        return status == ERROR_FILE_NOT_FOUND ? S_OK : FromStatus(status);
+    }
+
     HRESULT CreateKey(RootKey root, std::string_view key) override {
         Key k;
         return FromStatus(RegCreateKeyExA(RootHandle(root), std::string(key).c_str(), 0, nullptr, 0,
@@ -232,6 +257,44 @@ public:
             return S_OK;
         DeleteFileA(std::string(path).c_str());
         return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
+    }
+
+    // CopyFile carries the attributes along.
+    HRESULT SaveFileCopy(std::string_view path, const std::string& hostCopy) override {
+        if (!CopyFileA(std::string(path).c_str(), hostCopy.c_str(), FALSE))
+            return HRESULT_FROM_WIN32(GetLastError());
+        return S_OK;
+    }
+
+    // Copied beside the file and moved over it; the old file's attributes (or, for a missing
+    // file, the copy's) are put on the new one.
+    HRESULT RestoreFileCopy(const std::string& hostCopy, std::string_view path) override {
+        std::string target(path);
+        std::string temp = target + ".vellum.tmp";
+        DWORD attributes = GetFileAttributesA(target.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            attributes = GetFileAttributesA(hostCopy.c_str());
+        if (!CopyFileA(hostCopy.c_str(), temp.c_str(), FALSE))
+            return HRESULT_FROM_WIN32(GetLastError());
+        SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        HRESULT hr = S_OK;
+        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            hr = HRESULT_FROM_WIN32(GetLastError());
+            DeleteFileA(temp.c_str());
+        }
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesA(target.c_str(), attributes);
+        return hr;
+    }
+
+    HRESULT RemoveFile(std::string_view path) override {
+        std::string target(path);
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(target.c_str()))
+            return S_OK;
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(error);
     }
 
     // The shell's own shortcut object reads the link; a failure to load is the caller's to

@@ -1,6 +1,7 @@
 // WinePrefix: registry, shell folders, environment and drive mapping of a Wine prefix.
 #include "platform/WinePrefix.h"
 
+#include "common/FileIo.h"
 #include "common/IniFile.h"
 #include "common/Path.h"
 #include "common/Strings.h"
@@ -129,13 +130,15 @@ HostAttributes SaveAttributes(const std::string& host) {
     return kept;
 }
 
+// The attribute before the permissions: a file without write permission refuses new extended
+// attributes to anyone but root.
 void RestoreAttributes(const std::string& host, const HostAttributes& kept) {
     if (!kept.exists)
         return;
-    std::error_code ec;
-    fs::permissions(host, kept.permissions, fs::perm_options::replace, ec);
     if (!kept.dosAttributes.empty())
         SetDosAttributes(host, kept.dosAttributes);
+    std::error_code ec;
+    fs::permissions(host, kept.permissions, fs::perm_options::replace, ec);
 }
 
 } // namespace
@@ -254,6 +257,32 @@ HRESULT WinePrefix::WriteString(RootKey root, std::string_view key, std::string_
         return hr;
     return EditHive(target.hive,
                     [&](WineRegistryFile& file) { file.SetString(target.key, valueName, value); });
+}
+
+HRESULT WinePrefix::WriteStringValue(RootKey root, std::string_view key, std::string_view valueName,
+                                     std::string_view value, std::uint32_t type) {
+    if (type != 1 && type != 2)
+        return E_INVALIDARG;
+    HiveKey target;
+    HRESULT hr = WriteTarget(root, key, &target);
+    if (FAILED(hr))
+        return hr;
+    return EditHive(target.hive, [&](WineRegistryFile& file) {
+        file.SetString(target.key, valueName, value, int(type));
+    });
+}
+
+HRESULT WinePrefix::DeleteValue(RootKey root, std::string_view key, std::string_view valueName) {
+    for (const HiveKey& where : Resolve(root, key)) {
+        const WineRegistryFile* file = Read(where.hive);
+        if (!file || !file->FindValue(where.key, valueName))
+            continue;
+        HRESULT hr =
+            EditHive(where.hive, [&](WineRegistryFile& f) { f.DeleteValue(where.key, valueName); });
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
 }
 
 HRESULT WinePrefix::CreateKey(RootKey root, std::string_view key) {
@@ -542,6 +571,48 @@ HRESULT WinePrefix::CreateHiddenFile(std::string_view path, std::string_view con
     }
     SetDosAttributes(host, "0x2");
     return S_OK;
+}
+
+// Written anew rather than copied, so that the DOS attributes can be set before a read-only
+// file's permissions would refuse them.
+HRESULT WinePrefix::SaveFileCopy(std::string_view path, const std::string& hostCopy) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    std::vector<std::uint8_t> bytes;
+    HRESULT hr = ReadWholeFile(host, bytes);
+    if (SUCCEEDED(hr))
+        hr = ReplaceFileContents(hostCopy, bytes.data(), bytes.size());
+    if (SUCCEEDED(hr))
+        RestoreAttributes(hostCopy, SaveAttributes(host));
+    return hr;
+}
+
+HRESULT WinePrefix::RestoreFileCopy(const std::string& hostCopy, std::string_view path) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    std::vector<std::uint8_t> bytes;
+    HRESULT hr = ReadWholeFile(hostCopy, bytes);
+    HostAttributes kept = SaveAttributes(host);
+    if (!kept.exists)
+        kept = SaveAttributes(hostCopy);
+    if (SUCCEEDED(hr))
+        hr = ReplaceFileContents(host, bytes.data(), bytes.size());
+    if (SUCCEEDED(hr))
+        RestoreAttributes(host, kept);
+    return hr;
+}
+
+// A read-only file (no write bits) is removed as any other: on POSIX that takes only the
+// folder's permission, as Windows' DeleteFile after clearing the attribute.
+HRESULT WinePrefix::RemoveFile(std::string_view path) {
+    std::string host = ToHostPath(path);
+    if (host.empty())
+        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+    std::error_code ec;
+    fs::remove(host, ec);
+    return ec ? HResultFromErrno(ec.value()) : S_OK;
 }
 
 HRESULT WinePrefix::ReadShortcut(std::string_view path, ShortcutInfo* info) {

@@ -38,6 +38,10 @@ public:
                             std::vector<std::string>* names) override;
     HRESULT ReadValueType(RootKey root, std::string_view key, std::string_view valueName,
                           std::uint32_t* type) override;
+    HRESULT WriteStringValue(RootKey root, std::string_view key, std::string_view valueName,
+                             std::string_view value, std::uint32_t type) override;
+    // For HKEY_CLASSES_ROOT the value goes from the user's key and the machine's alike.
+    HRESULT DeleteValue(RootKey root, std::string_view key, std::string_view valueName) override;
 
     HRESULT ShellFolder(int csidl, std::string* folder) override;
     std::string WindowsFolder() override;
@@ -51,6 +55,9 @@ public:
     HRESULT WriteProfileString(std::string_view path, std::string_view section,
                                std::string_view key, std::string_view value) override;
     HRESULT CreateHiddenFile(std::string_view path, std::string_view contents) override;
+    HRESULT SaveFileCopy(std::string_view path, const std::string& hostCopy) override;
+    HRESULT RestoreFileCopy(const std::string& hostCopy, std::string_view path) override;
+    HRESULT RemoveFile(std::string_view path) override;
     HRESULT ReadShortcut(std::string_view path, ShortcutInfo* info) override;
     HRESULT SetShortcutIcon(std::string_view path, std::string_view iconLocation,
                             int iconIndex) override;

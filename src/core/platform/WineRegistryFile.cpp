@@ -67,10 +67,6 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& i) {
     return cp;
 }
 
-void AppendEscapedUnit(std::string& out, std::uint32_t unit) {
-    out += Format("\\x%04x", unit);
-}
-
 bool ParseHexList(std::string_view data) {
     return data.find_first_not_of("0123456789abcdefABCDEF, \t\\") == std::string_view::npos;
 }
@@ -187,26 +183,38 @@ std::optional<std::size_t> UnescapeRegistryText(std::string_view text, char term
     return std::nullopt;
 }
 
+// As wineserver writes strings: a unit past ASCII as \x and its hex digits, four of them only
+// when an ASCII hex digit follows (so that it is not read as part of the number); a control
+// character as its C letter (\a \b \t \n \v \f \r \e) or in octal, three digits only when an
+// octal digit follows; DEL as it is.
 std::string EscapeRegistryText(std::string_view utf8, bool isKey) {
-    std::string out;
+    std::vector<std::uint32_t> units;
     for (std::size_t i = 0; i < utf8.size();) {
         std::uint32_t cp = NextCodePoint(utf8, i);
-        if (cp == '\\' || (!isKey && cp == '"') || (isKey && (cp == '[' || cp == ']'))) {
-            out += '\\';
-            out += char(cp);
-        } else if (cp == '\n') {
-            out += "\\n";
-        } else if (cp == '\r') {
-            out += "\\r";
-        } else if (cp == '\t') {
-            out += "\\t";
-        } else if (cp < 0x20 || (cp >= 0x7F && cp < 0x10000)) {
-            AppendEscapedUnit(out, cp);
-        } else if (cp >= 0x10000) {
-            AppendEscapedUnit(out, 0xD800 + ((cp - 0x10000) >> 10));
-            AppendEscapedUnit(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+        if (cp >= 0x10000) {
+            units.push_back(0xD800 + ((cp - 0x10000) >> 10));
+            units.push_back(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out += char(cp);
+            units.push_back(cp);
+        }
+    }
+    static const char kLetters[] = ".......abtnvfr.............e....";
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t unit = units[i];
+        std::uint32_t next = i + 1 < units.size() ? units[i + 1] : 0;
+        if (unit > 127) {
+            bool hexFollows = next < 128 && HexDigitValue(char(next)) >= 0;
+            out += Format(hexFollows ? "\\x%04x" : "\\x%x", unit);
+        } else if (unit < 32 && kLetters[unit] != '.') {
+            out += '\\';
+            out += kLetters[unit];
+        } else if (unit < 32) {
+            out += Format(next >= '0' && next <= '7' ? "\\%03o" : "\\%o", unit);
+        } else {
+            if (unit == '\\' || (!isKey && unit == '"') || (isKey && (unit == '[' || unit == ']')))
+                out += '\\';
+            out += char(unit);
         }
     }
     return out;
@@ -378,11 +386,12 @@ std::vector<std::string> WineRegistryFile::NewSectionLines(std::string_view key)
             Format("#time=%llx", static_cast<unsigned long long>(fileTime))};
 }
 
-void WineRegistryFile::SetString(std::string_view key, std::string_view name,
-                                 std::string_view text) {
+void WineRegistryFile::SetString(std::string_view key, std::string_view name, std::string_view text,
+                                 int type) {
     std::string cr = newline_ == "\r\n" ? "\r" : "";
     std::string line =
-        (name.empty() ? std::string("@") : "\"" + EscapeRegistryText(name, false) + "\"") + "=\"" +
+        (name.empty() ? std::string("@") : "\"" + EscapeRegistryText(name, false) + "\"") + "=" +
+        (type == 1 ? std::string() : Format("str(%x):", unsigned(type))) + "\"" +
         EscapeRegistryText(text, false) + "\"" + cr;
     CreateKey(key);
     const Section* s = FindSection(key);
@@ -401,6 +410,42 @@ void WineRegistryFile::SetString(std::string_view key, std::string_view name,
     Rebuild(std::move(lines));
 }
 
+void WineRegistryFile::DeleteValue(std::string_view key, std::string_view name) {
+    const Section* s = FindSection(key);
+    if (!s)
+        return;
+    for (const ValueLines& entry : ValuesOf(*s))
+        if (EqualsNoCase(entry.value.name, name)) {
+            std::vector<std::string> lines = lines_;
+            lines.erase(lines.begin() + std::ptrdiff_t(entry.first),
+                        lines.begin() + std::ptrdiff_t(entry.end));
+            return Rebuild(std::move(lines));
+        }
+}
+
+// Keys that exist keep their own spelling in a new subkey's path, as the registry keeps a key's
+// name as it was created: making "SOFTWARE\Microsoft\Foo" below "Software\Microsoft" gives
+// "Software\Microsoft\Foo".
+std::string WineRegistryFile::SpelledKey(std::string_view key) const {
+    std::size_t best = 0;
+    std::string spelling;
+    for (const Section& s : sections_) {
+        std::size_t i = 0;
+        for (;; ++i) {
+            bool keyEnd = i == key.size() || key[i] == '\\';
+            bool sectionEnd = i == s.key.size() || s.key[i] == '\\';
+            if (keyEnd && sectionEnd && i > best) {
+                best = i;
+                spelling = s.key.substr(0, i);
+            }
+            if (i == key.size() || i == s.key.size() ||
+                ToLowerAscii(key[i]) != ToLowerAscii(s.key[i]))
+                break;
+        }
+    }
+    return spelling + std::string(key.substr(best));
+}
+
 void WineRegistryFile::CreateKey(std::string_view key) {
     if (FindSection(key) || lines_.empty())
         return;
@@ -408,7 +453,7 @@ void WineRegistryFile::CreateKey(std::string_view key) {
     std::size_t at = lines.back().empty() ? lines.size() - 1 : lines.size();
     std::string cr = newline_ == "\r\n" ? "\r" : "";
     std::vector<std::string> added = {cr};
-    for (std::string& line : NewSectionLines(key))
+    for (std::string& line : NewSectionLines(SpelledKey(key)))
         added.push_back(line + cr);
     if (!lines.back().empty()) // the file lacked a final newline: end the old last line first
         added.push_back("");
@@ -428,6 +473,11 @@ void WineRegistryFile::DeleteKey(std::string_view key) {
     }
     if (next == 0)
         return;
+    // The blank line before a key separates it from the key above; with the file's last key
+    // gone, nothing follows to separate.
+    if (next == sections_.back().end)
+        while (!lines.empty() && IsBlank(lines.back()))
+            lines.pop_back();
     lines.insert(lines.end(), lines_.begin() + std::ptrdiff_t(next), lines_.end());
     Rebuild(std::move(lines));
 }

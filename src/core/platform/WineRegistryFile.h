@@ -52,8 +52,13 @@ public:
     // The direct subkeys of a key (of the root for an empty key), in file order, each once.
     std::vector<std::string> Subkeys(std::string_view key) const;
 
-    // Edits in memory; Save writes the result. Setting a value creates its key when missing.
-    void SetString(std::string_view key, std::string_view name, std::string_view text);
+    // Edits in memory; Save writes the result. Setting a value creates its key when missing and
+    // replaces a value of the name in its own place; `type` 1 is written as a plain quoted
+    // string, other string types as str(n):"...".
+    void SetString(std::string_view key, std::string_view name, std::string_view text,
+                   int type = 1);
+    // Removes the value's lines; the key stays, as do the other values.
+    void DeleteValue(std::string_view key, std::string_view name);
     void CreateKey(std::string_view key);
     // Removes the key and every key below it.
     void DeleteKey(std::string_view key);
@@ -80,6 +85,7 @@ private:
     std::vector<ValueLines> ValuesOf(const Section& section) const;
     void Rebuild(std::vector<std::string> lines);
     std::vector<std::string> NewSectionLines(std::string_view key) const;
+    std::string SpelledKey(std::string_view key) const;
 
     std::string path_;
     std::string text_;
