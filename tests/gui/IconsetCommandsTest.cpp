@@ -5,6 +5,7 @@
 #include "GuiFixture.h"
 #include "common/ErrorTrail.h"
 #include "dialogs/ApplyResultDialog.h"
+#include "dialogs/RestoreIconsDialog.h"
 #include "dialogs/WorkProgressDialog.h"
 #include "platform/WinePrefix.h"
 
@@ -12,8 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <QTreeWidget>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace vellum::test {
 namespace {
@@ -100,6 +104,10 @@ protected:
         QString backup;
     };
     Shown ApplyAndReadResult(const std::string& path) {
+        return ReadResult("apply-result.png",
+                          [&] { Window().Iconsets()->ApplyFile(QString::fromStdString(path)); });
+    }
+    template <typename Command> Shown ReadResult(const char* screenshot, Command command) {
         Shown shown;
         QTimer poll;
         poll.setInterval(10);
@@ -109,7 +117,7 @@ protected:
                 return;
             poll.stop();
             dialog->resize(720, 420);
-            dialog->grab().save(QString::fromStdString(ScreenshotPath("apply-result.png")));
+            dialog->grab().save(QString::fromStdString(ScreenshotPath(screenshot)));
             shown.title = dialog->windowTitle();
             shown.summary = dialog->findChild<QLabel*>("ApplySummary")->text();
             shown.pages = dialog->PageTitles();
@@ -119,7 +127,7 @@ protected:
             dialog->accept();
         });
         poll.start();
-        Window().Iconsets()->ApplyFile(QString::fromStdString(path));
+        command();
         return shown;
     }
 
@@ -196,6 +204,71 @@ TEST_F(IconsetCommandsTest, TheProgressDialogCannotBeClosedWhileItRuns) {
     EXPECT_EQ(percents, (std::vector<int>{0, 50, 100}));
     EXPECT_NE(TakeErrorTrail().value_or("").find("from the worker"), std::string::npos)
         << "the worker's trail reaches the window's thread";
+}
+
+TEST_F(IconsetCommandsTest, RestoreIconsPutsBackTheStateBeforeTheApply) {
+    std::string systemBefore = ReadFileText(scratch_ / "prefix/system.reg");
+    std::string userBefore = ReadFileText(scratch_ / "prefix/user.reg");
+    ApplyAndReadResult(scratch_ / "sets/Test.iconset");
+    ASSERT_NE(ReadFileText(scratch_ / "prefix/system.reg"), systemBefore);
+
+    // Tools > Restore Icons lists the apply's backup; Restore puts it back.
+    QStringList listed;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<gui::RestoreIconsDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->grab().save(QString::fromStdString(ScreenshotPath("restore-icons.png")));
+        for (int i = 0; i < dialog->List()->topLevelItemCount(); ++i)
+            listed << dialog->List()->topLevelItem(i)->text(1);
+        dialog->accept();
+    });
+    Shown shown =
+        ReadResult("restore-result.png", [&] { Window().Action("tools.restore")->trigger(); });
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_TRUE(listed[0].endsWith("Test.iconset")) << listed[0].toStdString();
+    EXPECT_EQ(shown.title, "Restore Icons");
+    EXPECT_EQ(ReadFileText(scratch_ / "prefix/system.reg"), systemBefore);
+    EXPECT_EQ(ReadFileText(scratch_ / "prefix/user.reg"), userBefore);
+    EXPECT_EQ(Read(RootKey::CurrentUser, "Software\\Test\\One", ""), "<none>");
+
+    // The restore saved the applied state first: it can be undone in turn.
+    ASSERT_FALSE(shown.backup.isEmpty());
+    ReadResult("restore-again.png",
+               [&] { Window().Iconsets()->RestoreBackup(shown.backup.toStdString()); });
+    EXPECT_NE(Read(RootKey::CurrentUser, "Software\\Test\\One", "").find("set.icl,1"),
+              std::string::npos);
+    EXPECT_TRUE(prompter_.Shown().empty());
+}
+
+bool WineServerInstalled() {
+    return std::system("command -v wineserver >/dev/null 2>&1") == 0;
+}
+
+TEST_F(IconsetCommandsTest, NothingChangesWhileWineRunsInThePrefix) {
+    if (!WineServerInstalled())
+        GTEST_SKIP() << "wineserver is not installed";
+    std::string prefix = scratch_ / "prefix";
+    std::string server = "WINEPREFIX='" + prefix + "' wineserver ";
+    ASSERT_EQ(std::system((server + "-p >/dev/null 2>&1").c_str()), 0);
+    for (int i = 0; i < 100 && RunningSystemBusyReason().empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Window().Iconsets()->ApplyFile(QString::fromStdString(scratch_ / "sets/Test.iconset"));
+    Window().Iconsets()->RestoreBackup(scratch_ / "data/Current.ico/Backup/none/");
+    std::system((server + "-k >/dev/null 2>&1; " + server + "-w >/dev/null 2>&1").c_str());
+    // Debian's wineserver keeps its folder in /tmp under the name the prefix's file gives.
+    std::string folder =
+        fs::exists(prefix + "/wineserver") ? ReadFileText(prefix + "/wineserver") : "";
+    folder = folder.substr(0, folder.find('\n'));
+    if (folder.rfind("wine-", 0) == 0 && folder.find('/') == std::string::npos)
+        fs::remove_all("/tmp/" + folder);
+
+    ASSERT_EQ(prompter_.Shown().size(), 2u);
+    for (const MessageDialog& shown : prompter_.Shown())
+        EXPECT_EQ(shown.message.rfind("Wine is running in " + prefix, 0), 0u) << shown.message;
+    // The server rewrote the registry files as it ended; their values are the old ones.
+    EXPECT_EQ(Read(RootKey::LocalMachine, kShellIcons, "3"), "old three");
+    EXPECT_FALSE(fs::exists(scratch_ / "data/Current.ico")) << "not even the working folder";
 }
 
 } // namespace

@@ -18,8 +18,7 @@
 #include "operations/FailureLog.h"
 #include "operations/Operations.h"
 #include "platform/DataFolder.h"
-#include "platform/WinePrefix.h"
-#include "platform/WineServer.h"
+#include "platform/WindowsSystem.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -281,17 +280,10 @@ bool RunningSystemMissing() {
 }
 
 bool RunningSystemBusy() {
-    std::string prefix = WinePrefix::DefaultFolder();
-    long pid = 0;
-    if (!WineServerRunning(prefix, &pid))
-        return false;
-    // A lock taken in another PID namespace names no process we could show.
-    std::string process = pid > 0 ? Format(" (wineserver, process %ld)", pid) : " (wineserver)";
-    std::fprintf(stderr,
-                 "vellum: Wine is running in %s%s; close its programs or run `wineserver -k`, "
-                 "then try again (`wineserver -w` waits for Wine to end).\n",
-                 prefix.c_str(), process.c_str());
-    return true;
+    std::string reason = RunningSystemBusyReason();
+    if (!reason.empty())
+        std::fprintf(stderr, "vellum: %s\n", reason.c_str());
+    return !reason.empty();
 }
 
 int RunBatch(const CommandLine& info, Prompter& prompter) {

@@ -150,5 +150,8 @@ std::unique_ptr<WindowsSystem> OpenRunningSystem();
 // Why the running system cannot be used, as a sentence for the user; empty when it can. On
 // Linux: no Wine prefix (a folder with system.reg) at $WINEPREFIX or ~/.wine.
 std::string RunningSystemProblem();
+// Why the running system must not be changed now, as a sentence for the user; empty when it may.
+// On Linux: a wineserver runs for the prefix, and would write its own copy of the registry back.
+std::string RunningSystemBusyReason();
 
 } // namespace vellum

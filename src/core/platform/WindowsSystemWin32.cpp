@@ -385,6 +385,10 @@ std::string RunningSystemProblem() {
     return {};
 }
 
+std::string RunningSystemBusyReason() {
+    return {};
+}
+
 } // namespace vellum
 
 #endif // _WIN32

@@ -6,6 +6,7 @@
 #include "common/Path.h"
 #include "common/Strings.h"
 #include "platform/ShellLinkFile.h"
+#include "platform/WineServer.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -536,6 +537,18 @@ std::string RunningSystemProblem() {
         return {};
     return "There is no Wine prefix at " + prefix +
            " (system.reg is missing). Set WINEPREFIX to a prefix made with wineboot.";
+}
+
+std::string RunningSystemBusyReason() {
+    std::string prefix = WinePrefix::DefaultFolder();
+    long pid = 0;
+    if (!WineServerRunning(prefix, &pid))
+        return {};
+    // A lock taken in another PID namespace names no process we could show.
+    std::string process = pid > 0 ? Format(" (wineserver, process %ld)", pid) : " (wineserver)";
+    return "Wine is running in " + prefix + process +
+           "; close its programs or run `wineserver -k`, then try again (`wineserver -w` waits "
+           "for Wine to end).";
 }
 #endif
 

@@ -13,7 +13,7 @@ struct CommandEntry {
     const char* shortcut;    // QKeySequence text, or null
 };
 
-inline constexpr std::array<CommandEntry, 19> kCommands{{
+inline constexpr std::array<CommandEntry, 20> kCommands{{
     {"file.new", "&New", "New", "Ctrl+N"},
     {"file.open", "&Open...", "Open...", "Ctrl+O"},
     {"file.save", "&Save", "Save", "Ctrl+S"},
@@ -28,6 +28,7 @@ inline constexpr std::array<CommandEntry, 19> kCommands{{
     {"resource.add", "&Add Resource. . .", "Add Resource. . .", nullptr},
     {"tools.snapshot", "&Icon Snapshot", "Icon Snapshot. . .", nullptr},
     {"tools.apply", "Apply Iconset. . .", "Apply Iconset. . .", nullptr},
+    {"tools.restore", "&Restore Icons...", nullptr, nullptr},
     {"tools.options", "&Options...", nullptr, nullptr},
     {"tools.debugMode", "&Debug Mode", nullptr, nullptr},
     {"view.toggleInsert", "Insert Mode", nullptr, "Ins"},
@@ -49,7 +50,8 @@ inline constexpr std::array<MenuEntry, 4> kMenus{{
      {"file.new", "file.open", "file.save", "file.saveAs", "", "resource.import", "", "file.exit"}},
     {"&Edit",
      {"edit.undo", "", "edit.cut", "edit.copy", "edit.paste", "", "edit.delete", "resource.add"}},
-    {"&Tools", {"tools.snapshot", "tools.apply", "", "tools.options", "tools.debugMode"}},
+    {"&Tools",
+     {"tools.snapshot", "tools.apply", "tools.restore", "", "tools.options", "tools.debugMode"}},
     {"&Help", {"help.website", "help.about"}},
 }};
 

@@ -2,7 +2,9 @@
 
 #include "common/ErrorTrail.h"
 #include "dialogs/ApplyResultDialog.h"
+#include "dialogs/RestoreIconsDialog.h"
 #include "dialogs/WorkProgressDialog.h"
+#include "iconset/ApplyRestore.h"
 #include "iconset/IconsetApplyJob.h"
 #include "operations/FailureLog.h"
 #include "platform/WindowsSystem.h"
@@ -36,6 +38,8 @@ void IconsetCommands::ApplyIconset() {
 bool IconsetCommands::SystemReady() {
     std::string problem = RunningSystemProblem();
     if (problem.empty())
+        problem = RunningSystemBusyReason();
+    if (problem.empty())
         return true;
     app_.prompter.Ask(problem, "Vellum", MB_OK | MB_ICONHAND);
     return false;
@@ -63,6 +67,44 @@ void IconsetCommands::ApplyFile(const QString& path) {
                    QString("Applied %1 (%2 icons).")
                        .arg(QDir::toNativeSeparators(path))
                        .arg(job.AppliedIcons()),
+                   result);
+    }
+    emit Finished(hr);
+}
+
+void IconsetCommands::RestoreIcons() {
+    if (!SystemReady())
+        return;
+    std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
+    std::string working = IconsetApplyJob(*system, app_.dataFolder).WorkingFolder();
+    RestoreIconsDialog dialog(ListApplyBackups(working), QString::fromStdString(working), window_);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Chosen())
+        return;
+    RestoreBackup(dialog.Chosen()->folder);
+}
+
+void IconsetCommands::RestoreBackup(const std::string& folder) {
+    if (!SystemReady()) {
+        emit Finished(E_FAIL);
+        return;
+    }
+    std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
+    std::string working = IconsetApplyJob(*system, app_.dataFolder).WorkingFolder();
+    ApplyResult result;
+    WorkProgressDialog progress("Restore Icons", window_);
+    HRESULT hr = progress.Run([&](ProgressSink& sink) {
+        sink.SetStatus("Restoring the icon settings saved in " + folder);
+        HRESULT restored = RestoreApplyBackup(*system, folder, working, &result);
+        sink.SetPercent(100);
+        return restored;
+    });
+    if (FAILED(hr)) {
+        LogFailure(app_.dataFolder, "Restore " + folder);
+        app_.ShowErrorTrail();
+    } else {
+        ShowResult("Restore Icons",
+                   QString("Put back the icon settings saved in %1.")
+                       .arg(QDir::toNativeSeparators(QString::fromStdString(folder))),
                    result);
     }
     emit Finished(hr);

@@ -27,12 +27,17 @@ public:
     // Applies the iconset with a progress dialog, then shows what was written, what was left
     // alone and where the previous state is saved.
     void ApplyFile(const QString& path);
+    // "Restore Icons": the saved states, newest first, then RestoreBackup for the chosen one.
+    void RestoreIcons();
+    // Puts back the state saved in `folder`, after saving the present one.
+    void RestoreBackup(const std::string& folder);
 
 signals:
     // A command finished; for tests and the status bar.
     void Finished(HRESULT result);
 
 private:
+    // The running system can be read and changed now; otherwise says why.
     bool SystemReady();
     void ShowResult(const QString& title, const QString& summary, const ApplyResult& result);
     QString InitialFolder();

@@ -83,6 +83,8 @@ void MainWindow::CreateActions() {
         addAction(action);
     }
     Action("tools.snapshot")->setStatusTip("Take a snapshot of the icons currently in use.");
+    Action("tools.restore")
+        ->setStatusTip("Put back the icons as they were before an iconset was applied.");
     Action("tools.debugMode")->setCheckable(true);
     Action("tools.debugMode")->setChecked(app_.debugMode);
 }
@@ -187,6 +189,8 @@ void MainWindow::ConnectCommands() {
     connect(Action("resource.import"), &QAction::triggered, this, &MainWindow::ShowImport);
     iconsets_ = new IconsetCommands(app_, this);
     connect(Action("tools.apply"), &QAction::triggered, iconsets_, &IconsetCommands::ApplyIconset);
+    connect(Action("tools.restore"), &QAction::triggered, iconsets_,
+            &IconsetCommands::RestoreIcons);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
             [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
