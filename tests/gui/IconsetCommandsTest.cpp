@@ -271,5 +271,27 @@ TEST_F(IconsetCommandsTest, NothingChangesWhileWineRunsInThePrefix) {
     EXPECT_FALSE(fs::exists(scratch_ / "data/Current.ico")) << "not even the working folder";
 }
 
+TEST_F(IconsetCommandsTest, AnIconsetGivenToTheProgramIsOfferedForApplying) {
+    std::string iconset = scratch_ / "sets/Test.iconset";
+    app_.reset();
+    prompter_.Answer(IDNO);
+    StartApp(ParseCommandLine({iconset}));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    EXPECT_EQ(prompter_.Shown()[0].title, "Apply Iconset");
+    EXPECT_NE(prompter_.Shown()[0].message.find(iconset), std::string::npos);
+    EXPECT_EQ(Read(RootKey::LocalMachine, kShellIcons, "3"), "old three") << "No applies nothing";
+    EXPECT_NE(Doc().PathName(), iconset) << "the window starts as it would without a file";
+
+    app_.reset();
+    prompter_.Answer(IDYES);
+    Shown shown = ReadResult("apply-from-start.png", [&] {
+        StartApp(ParseCommandLine({iconset}));
+        QCoreApplication::processEvents();
+    });
+    EXPECT_EQ(shown.title, "Apply Iconset");
+    EXPECT_NE(Read(RootKey::LocalMachine, kShellIcons, "3").find("set.icl,0"), std::string::npos);
+}
+
 } // namespace
 } // namespace vellum::test

@@ -87,11 +87,11 @@ TEST_F(GuiTest, DebugModeShowsTheSelectedResourcesOffsets) {
 // The IDs are what everything outside the window's own code finds a command by.
 TEST_F(GuiTest, CommandsAreFoundByTheirStableIds) {
     StartApp();
-    const QStringList ids{"file.new",      "file.open",      "file.save",        "file.saveAs",
-                          "file.exit",     "edit.copy",      "edit.cut",         "edit.paste",
-                          "edit.undo",     "edit.delete",    "resource.add",     "resource.import",
-                          "tools.options", "tools.snapshot", "tools.apply",      "tools.debugMode",
-                          "help.website",  "help.about",     "view.toggleInsert"};
+    const QStringList ids{"file.new",        "file.open",      "file.save",    "file.saveAs",
+                          "file.exit",       "edit.copy",      "edit.cut",     "edit.paste",
+                          "edit.undo",       "edit.delete",    "resource.add", "resource.import",
+                          "tools.options",   "tools.snapshot", "tools.apply",  "tools.restore",
+                          "tools.debugMode", "help.website",   "help.about",   "view.toggleInsert"};
     for (const QString& id : ids) {
         QAction* action = Window().Action(id);
         ASSERT_NE(action, nullptr) << id.toStdString();

@@ -9,12 +9,16 @@
 #include "cli/Version.h"
 #include "common/ErrorTrail.h"
 #include "common/TrailModules.h"
+#include "document/IconsetCommands.h"
 #include "document/MainWindow.h"
 #include "document/ProjectDocument.h"
+#include "iconset/IconLocation.h"
 #include "platform/DataFolder.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <filesystem>
+#include <utility>
 
 namespace vellum::gui {
 
@@ -60,8 +64,18 @@ bool VellumApp::Start(const CommandLine& info) {
     window_ = std::make_unique<MainWindow>(services_, *document_);
     window_->RestorePlacement();
     LoadEditors();
-    OpenStartDocument(info);
+    CommandLine start = info;
+    std::string iconset;
+    // An iconset given to the program (a double click on one) is offered for applying once the
+    // window is up; the window itself starts as it would without a file.
+    if (IsIconsetFile(info.fileName) || IsZippedIconset(info.fileName))
+        iconset = std::exchange(start.fileName, {});
+    OpenStartDocument(start);
     window_->show();
+    if (!iconset.empty())
+        QTimer::singleShot(0, window_.get(), [this, iconset] {
+            window_->Iconsets()->OfferToApply(QString::fromStdString(iconset));
+        });
     return true;
 }
 

@@ -72,6 +72,14 @@ void IconsetCommands::ApplyFile(const QString& path) {
     emit Finished(hr);
 }
 
+void IconsetCommands::OfferToApply(const QString& path) {
+    std::string question = "Apply the iconset\n\n" + QDir::toNativeSeparators(path).toStdString() +
+                           "\n\nto the icons the system shows? What it changes is saved first, "
+                           "so that Tools > Restore Icons can put it back.";
+    if (app_.prompter.Ask(question, "Apply Iconset", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        ApplyFile(path);
+}
+
 void IconsetCommands::RestoreIcons() {
     if (!SystemReady())
         return;

@@ -27,6 +27,8 @@ public:
     // Applies the iconset with a progress dialog, then shows what was written, what was left
     // alone and where the previous state is saved.
     void ApplyFile(const QString& path);
+    // An iconset opened from outside (a double click): asks first, then ApplyFile.
+    void OfferToApply(const QString& path);
     // "Restore Icons": the saved states, newest first, then RestoreBackup for the chosen one.
     void RestoreIcons();
     // Puts back the state saved in `folder`, after saving the present one.
