@@ -22,25 +22,6 @@ void PrintLines(std::FILE* out, const char* label, const std::vector<std::string
         std::fprintf(out, "  %s%s\n", label, line.c_str());
 }
 
-int Report(const IconsetApplyJob& job, const ApplyResult& result, const std::string& source,
-           const std::string& dataFolder) {
-    std::printf("Applied %s (%d icons).\n", source.c_str(), job.AppliedIcons());
-    PrintLines(stdout, "wrote ", result.done);
-    PrintLines(stdout, "skipped ", result.skipped);
-    PrintLines(stderr, "failed ", result.failed);
-    std::printf("The previous values are saved in %s: import registry.reg with regedit to put "
-                "them back; files.txt lists the copies of the changed files, and icons/ holds "
-                "the icon files they point to in Current.ico.\n",
-                result.backupFolder.c_str());
-    if (result.failed.empty())
-        return kExitSuccess;
-    std::string failed;
-    for (const std::string& line : result.failed)
-        failed += "\r\n" + line;
-    LogFailure(dataFolder, "Apply " + source + " (some changes)" + failed);
-    return kExitFailure;
-}
-
 } // namespace
 
 int RunApply(const CommandLine& info, const std::string& dataFolder) {
@@ -67,7 +48,27 @@ int RunApply(const CommandLine& info, const std::string& dataFolder) {
         PrintErrorTrail(dataFolder, "Apply " + source);
         return kExitFailure;
     }
-    return Report(job, result, source, dataFolder);
+    std::printf("Applied %s (%d icons).\n", source.c_str(), job.AppliedIcons());
+    int status = ReportChanges(result, "wrote ", "Apply " + source, dataFolder);
+    std::printf("The previous values are saved in %s: import registry.reg with regedit to put "
+                "them back, or run vellum -Restore:%s, which also puts back the changed files "
+                "(files.txt lists their copies) and the icon files of icons/ in Current.ico.\n",
+                result.backupFolder.c_str(), result.backupFolder.c_str());
+    return status;
+}
+
+int ReportChanges(const ApplyResult& result, const char* doneLabel, const std::string& operation,
+                  const std::string& dataFolder) {
+    PrintLines(stdout, doneLabel, result.done);
+    PrintLines(stdout, "skipped ", result.skipped);
+    PrintLines(stderr, "failed ", result.failed);
+    if (result.failed.empty())
+        return kExitSuccess;
+    std::string failed;
+    for (const std::string& line : result.failed)
+        failed += "\r\n" + line;
+    LogFailure(dataFolder, operation + " (some changes)" + failed);
+    return kExitFailure;
 }
 
 } // namespace vellum

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "iconset/ApplyPlan.h"
 
 #include <string>
 
@@ -13,5 +14,11 @@ namespace vellum {
 // it overwrites are saved first in "Current.ico/Backup/<date-time>/", and what was written is
 // printed. Returns the exit status: 0 success, 1 failure, 2 usage error.
 int RunApply(const CommandLine& info, const std::string& dataFolder);
+
+// Prints what an apply or a restore did, one line each: the changes made (after `doneLabel`), the
+// ones left alone, and on stderr those that failed, which also go to the data folder's log
+// under `operation`. Returns the exit status: 0 when every change was made, 1 otherwise.
+int ReportChanges(const ApplyResult& result, const char* doneLabel, const std::string& operation,
+                  const std::string& dataFolder);
 
 } // namespace vellum

@@ -1,23 +1,14 @@
 #include "cli/RestoreMode.h"
 
+#include "cli/ApplyMode.h"
 #include "cli/BatchDriver.h"
 #include "common/Path.h"
 #include "iconset/ApplyRestore.h"
-#include "operations/FailureLog.h"
 
 #include <cstdio>
 #include <filesystem>
 
 namespace vellum {
-
-namespace {
-
-void PrintLines(std::FILE* out, const char* label, const std::vector<std::string>& lines) {
-    for (const std::string& line : lines)
-        std::fprintf(out, "  %s%s\n", label, line.c_str());
-}
-
-} // namespace
 
 int RunRestore(const CommandLine& info, const std::string& dataFolder) {
     const std::string& folder = info.restorePath;
@@ -41,18 +32,10 @@ int RunRestore(const CommandLine& info, const std::string& dataFolder) {
         return kExitFailure;
     }
     std::printf("Restored %s.\n", folder.c_str());
-    PrintLines(stdout, "", result.done);
-    PrintLines(stdout, "skipped ", result.skipped);
-    PrintLines(stderr, "failed ", result.failed);
+    int status = ReportChanges(result, "", "Restore " + folder, dataFolder);
     std::printf("The state before this restore is saved in %s: vellum -Restore:%s undoes it.\n",
                 result.backupFolder.c_str(), result.backupFolder.c_str());
-    if (result.failed.empty())
-        return kExitSuccess;
-    std::string failed;
-    for (const std::string& line : result.failed)
-        failed += "\r\n" + line;
-    LogFailure(dataFolder, "Restore " + folder + " (some changes)" + failed);
-    return kExitFailure;
+    return status;
 }
 
 } // namespace vellum

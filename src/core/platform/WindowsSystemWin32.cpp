@@ -109,17 +109,7 @@ public:
 
     HRESULT WriteString(RootKey root, std::string_view key, std::string_view valueName,
                         std::string_view value) override {
-        Key k;
-        LSTATUS status = RegCreateKeyExA(RootHandle(root), std::string(key).c_str(), 0, nullptr, 0,
-                                         KEY_WRITE, nullptr, &k.handle, nullptr);
-        if (status != ERROR_SUCCESS)
-            return FromStatus(status);
-        std::string text(value);
-        // The stored length counts the terminating zero.
-        status =
-            RegSetValueExA(k.handle, std::string(valueName).c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
-        return FromStatus(status);
+        return WriteStringValue(root, key, valueName, value, REG_SZ);
     }
 
     HRESULT WriteStringValue(RootKey root, std::string_view key, std::string_view valueName,
@@ -132,6 +122,7 @@ public:
         if (status != ERROR_SUCCESS)
             return FromStatus(status);
         std::string text(value);
+        // The stored length counts the terminating zero.
         status =
             RegSetValueExA(k.handle, std::string(valueName).c_str(), 0, DWORD(type),
                            reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
