@@ -2,10 +2,8 @@
 #include "dialogs/SnapshotDialog.h"
 
 #include "common/ErrorTrail.h"
-#include "common/Path.h"
 #include "common/Strings.h"
 #include "operations/FailureLog.h"
-#include "platform/WinePrefix.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,13 +23,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <filesystem>
 
 namespace vellum::gui {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Category {
     const char* label;
@@ -171,18 +166,12 @@ QWidget* SnapshotDialog::MakeCategoryGroup() {
 }
 
 bool SnapshotDialog::Prepare() {
-#ifndef _WIN32
     // Without a prefix there is no system to take a snapshot of; making its folders would only
     // start an empty one.
-    std::string prefix = WinePrefix::DefaultFolder();
-    if (!fs::is_regular_file(JoinPath(prefix, "system.reg"))) {
-        app_.prompter.Ask(Format("There is no Wine prefix at %s (system.reg is missing). Set "
-                                 "WINEPREFIX to a prefix made with wineboot.",
-                                 prefix.c_str()),
-                          "Icon Snapshot", MB_OK | MB_ICONHAND);
+    if (std::string problem = RunningSystemProblem(); !problem.empty()) {
+        app_.prompter.Ask(problem, "Icon Snapshot", MB_OK | MB_ICONHAND);
         return false;
     }
-#endif
     system_ = OpenRunningSystem();
     if (std::optional<SnapshotMessage> failure =
             PrepareSnapshotFolders(*system_, app_.dataFolder, &folders_)) {
