@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -132,6 +131,7 @@ SnapshotDialog::SnapshotDialog(AppServices& app, std::function<void(const QStrin
     cancel_ = buttons->button(QDialogButtonBox::Cancel);
     connect(ok_, &QPushButton::clicked, this, &SnapshotDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &SnapshotDialog::CancelClicked);
+    connect(&worker_, &EngineWorker::Finished, this, &SnapshotDialog::Finish);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeCategoryGroup());
@@ -141,12 +141,9 @@ SnapshotDialog::SnapshotDialog(AppServices& app, std::function<void(const QStrin
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
+// A running snapshot stops at its next item; the worker waits for it.
 SnapshotDialog::~SnapshotDialog() {
-    if (worker_) {
-        RequestCancel();
-        worker_->wait();
-        delete worker_;
-    }
+    RequestCancel();
 }
 
 QWidget* SnapshotDialog::MakeCategoryGroup() {
@@ -210,13 +207,7 @@ void SnapshotDialog::accept() {
     sink_ = std::make_unique<Progress>(*this);
     cancelRequested_ = false;
     SetRunning(true);
-    // The error trail is per thread: the worker hands its trail over when it ends.
-    worker_ = QThread::create([this] {
-        result_ = job_->Run(workerPrompter_, *sink_);
-        workerTrail_ = TakeErrorTrail();
-    });
-    connect(worker_, &QThread::finished, this, &SnapshotDialog::Finish, Qt::QueuedConnection);
-    worker_->start();
+    worker_.Start([this] { return job_->Run(workerPrompter_, *sink_); });
 }
 
 void SnapshotDialog::reject() {
@@ -260,20 +251,15 @@ void SnapshotDialog::Report(std::optional<int> percent, std::optional<QString> s
     emit ProgressShown(progress_->value(), status_->text());
 }
 
-void SnapshotDialog::Finish() {
-    worker_->wait();
-    worker_->deleteLater();
-    worker_ = nullptr;
+void SnapshotDialog::Finish(HRESULT result) {
     SetRunning(false);
-    AppendErrorTrail(workerTrail_);
-    workerTrail_.reset();
-    if (result_ == E_ABORT) {
+    if (result == E_ABORT) {
         // Stopped by the user: the job removed its files; the choices stay for another try.
         ClearErrorTrail();
         Report(0, QString());
         return;
     }
-    if (FAILED(result_)) {
+    if (FAILED(result)) {
         LogFailure(app_.dataFolder, "Icon Snapshot " + job_->Names().resultPath);
         app_.ShowErrorTrail();
         return;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "application/AppServices.h"
+#include "dialogs/EngineWorker.h"
 #include "dialogs/UiThreadPrompter.h"
 #include "iconset/SnapshotJob.h"
 
@@ -26,7 +27,6 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class QThread;
 
 namespace vellum::gui {
 
@@ -56,7 +56,7 @@ public:
 
     SnapshotChoices Choices() const;
     const SnapshotFolders& Folders() const { return folders_; }
-    bool IsRunning() const { return worker_ != nullptr; }
+    bool IsRunning() const { return worker_.IsRunning(); }
     // Asks a running snapshot to stop at its next item; safe from any thread.
     void RequestCancel() { cancelRequested_ = true; }
     // Called on the worker thread with every progress report, before the dialog sees it.
@@ -83,7 +83,7 @@ private:
     void SetRunning(bool running);
     void Report(std::optional<int> percent, std::optional<QString> status);
     void CancelClicked();
-    void Finish();
+    void Finish(HRESULT result);
     void OfferToOpen();
 
     AppServices& app_;
@@ -93,11 +93,10 @@ private:
     SnapshotFolders folders_;
     std::unique_ptr<SnapshotJob> job_;
     std::unique_ptr<Progress> sink_;
-    QThread* worker_ = nullptr;
-    HRESULT result_ = S_OK;
-    std::optional<std::string> workerTrail_;
     std::atomic<bool> cancelRequested_{false};
     std::function<void(int, std::string_view)> hook_;
+    // Last, so that it is destroyed first: it waits for a running worker, which uses the above.
+    EngineWorker worker_;
 
     std::vector<QCheckBox*> categories_;
     QCheckBox* keepColors_ = nullptr;

@@ -1,15 +1,12 @@
 #include "dialogs/WorkProgressDialog.h"
 
-#include "common/ErrorTrail.h"
+#include "dialogs/EngineWorker.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QLabel>
 #include <QProgressBar>
-#include <QThread>
 #include <QVBoxLayout>
-#include <optional>
 
 namespace vellum::gui {
 
@@ -52,24 +49,13 @@ HRESULT WorkProgressDialog::Run(const Work& work) {
             Qt::QueuedConnection);
     connect(&bridge, &ProgressBridge::StatusChanged, this, &WorkProgressDialog::ShowStatus,
             Qt::QueuedConnection);
-    HRESULT result = E_FAIL;
-    std::optional<std::string> trail;
-    QThread* thread = QThread::create([&] {
-        result = work(bridge);
-        trail = TakeErrorTrail();
-    });
-    QEventLoop loop;
-    connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    EngineWorker worker;
     running_ = true;
     show();
-    thread->start();
-    loop.exec();
-    thread->wait();
-    delete thread;
+    HRESULT result = worker.Run([&] { return work(bridge); });
     // The last steps may still be queued.
     QCoreApplication::sendPostedEvents(this);
     running_ = false;
-    AppendErrorTrail(trail);
     hide();
     return result;
 }
