@@ -41,6 +41,21 @@ struct Key {
     }
 };
 
+// Moves `temp` over `target` and gives the result `attributes` (when valid); a failed move
+// removes `temp` and leaves `target` as it was.
+HRESULT MoveOverKeepingAttributes(const std::string& temp, const std::string& target,
+                                  DWORD attributes) {
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HRESULT hr = S_OK;
+    if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        hr = HRESULT_FROM_WIN32(GetLastError());
+        DeleteFileA(temp.c_str());
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(target.c_str(), attributes);
+    return hr;
+}
+
 std::wstring Wide(std::string_view text) {
     std::string input(text);
     int size = MultiByteToWideChar(CP_ACP, 0, input.c_str(), -1, nullptr, 0);
@@ -268,15 +283,7 @@ public:
         if (!CopyFileA(hostCopy.c_str(), temp.c_str(), FALSE))
             return HRESULT_FROM_WIN32(GetLastError());
         SetFileAttributesA(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        HRESULT hr = S_OK;
-        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            hr = HRESULT_FROM_WIN32(GetLastError());
-            DeleteFileA(temp.c_str());
-        }
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(target.c_str(), attributes);
-        return hr;
+        return MoveOverKeepingAttributes(temp, target, attributes);
     }
 
     HRESULT RemoveFile(std::string_view path) override {
@@ -326,15 +333,7 @@ public:
             DeleteFileA(temp.c_str());
             return hr;
         }
-        DWORD attributes = GetFileAttributesA(target.c_str());
-        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            hr = HRESULT_FROM_WIN32(GetLastError());
-            DeleteFileA(temp.c_str());
-        }
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesA(target.c_str(), attributes);
-        return hr;
+        return MoveOverKeepingAttributes(temp, target, GetFileAttributesA(target.c_str()));
     }
 
     void RefreshDesktop() override {
