@@ -140,6 +140,8 @@ TEST_F(SnapshotDialogTest, ZippedSnapshotRunsOffTheWindowThreadAndOpensFromTheAr
                          }
                      });
     dialog_->NameEdit()->setText("snap");
+    std::filesystem::create_directories(dataFolder_ + "unzip");
+    test::WriteFileText(dataFolder_ + "unzip/stale.icl", "from an earlier opening");
     prompter_.Answer(IDYES);
     EXPECT_EQ(ClickOk(), "");
     // Running: the choices are locked and nothing but Cancel closes the dialog.
@@ -163,6 +165,8 @@ TEST_F(SnapshotDialogTest, ZippedSnapshotRunsOffTheWindowThreadAndOpensFromTheAr
     EXPECT_EQ(prompter_.Shown().size(), 1u) << "icons that could not be read are no failure";
     EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(Doc().PathName(), dataFolder_ + "unzip/snap.icl");
+    EXPECT_FALSE(std::filesystem::exists(dataFolder_ + "unzip/stale.icl"))
+        << "the unzip folder is emptied before the archive is extracted";
 
     // The bar moves through collecting (0-5), extracting (5-85) and building, never back.
     auto phase = [&](const char* prefix, int low, int high) {

@@ -81,6 +81,18 @@ std::string_view RootKeyName(RootKey root) {
     return "HKEY_CLASSES_ROOT";
 }
 
+std::string ValueDescription(RootKey root, std::string_view key, std::string_view valueName) {
+    std::string name = valueName.empty() ? "@" : "\"" + std::string(valueName) + "\"";
+    return std::string(RootKeyName(root)) + "\\" + std::string(key) + " " + name;
+}
+
+void ApplyResult::Record(HRESULT hr, const std::string& what) {
+    if (SUCCEEDED(hr))
+        done.push_back(what);
+    else
+        failed.push_back(what + Format(" (error 0x%08X)", unsigned(hr)));
+}
+
 HRESULT ApplyBackup::NewFolder(const std::string& parent, std::string* folder) {
     HRESULT hr = CreateFolders(parent);
     if (FAILED(hr))

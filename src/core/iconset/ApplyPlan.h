@@ -46,9 +46,14 @@ struct ApplyResult {
     std::vector<std::string> failed;
     std::vector<std::string> skipped;
     std::string backupFolder;
+
+    // Lists the change under `done`, or under `failed` with the error code.
+    void Record(HRESULT hr, const std::string& what);
 };
 
 // "HKEY_CLASSES_ROOT" and the like, as registry files and messages write them.
 std::string_view RootKeyName(RootKey root);
+// A value as the result lines name it: "HKEY_...\key \"name\"", "@" for the default value.
+std::string ValueDescription(RootKey root, std::string_view key, std::string_view valueName);
 
 } // namespace vellum

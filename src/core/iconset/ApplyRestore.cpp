@@ -115,17 +115,12 @@ HRESULT ReadBackupFolder(WindowsSystem& system, const std::string& folder,
     return ReadIcons(folder, contents);
 }
 
-std::string ValueText(RootKey root, const std::string& key, const std::string& name) {
-    return std::string(RootKeyName(root)) + "\\" + key + " " +
-           (name.empty() ? std::string("@") : "\"" + name + "\"");
-}
-
 std::string Describe(const RegistryChange& c) {
     switch (c.kind) {
     case Change::SetValue:
-        return ValueText(c.root, c.key, c.name) + " = " + c.text;
+        return ValueDescription(c.root, c.key, c.name) + " = " + c.text;
     case Change::DeleteValue:
-        return "deleted " + ValueText(c.root, c.key, c.name);
+        return "deleted " + ValueDescription(c.root, c.key, c.name);
     case Change::CreateKey:
         return "created " + std::string(RootKeyName(c.root)) + "\\" + c.key;
     case Change::DeleteKey:
@@ -311,18 +306,12 @@ HRESULT ApplyChange(WindowsSystem& system, const RegistryChange& c) {
 }
 
 void MakeChanges(WindowsSystem& system, const RestorePlan& plan, ApplyResult& result) {
-    auto note = [&](HRESULT hr, const std::string& what) {
-        if (SUCCEEDED(hr))
-            result.done.push_back(what);
-        else
-            result.failed.push_back(what + Format(" (error 0x%08X)", unsigned(hr)));
-    };
     for (const RegistryChange& change : plan.registry)
-        note(ApplyChange(system, change), Describe(change));
+        result.Record(ApplyChange(system, change), Describe(change));
     for (const FileChange& change : plan.files)
-        note(change.remove ? system.RemoveFile(change.path)
-                           : system.RestoreFileCopy(change.copy, change.path),
-             (change.remove ? "deleted " : "put back ") + change.path);
+        result.Record(change.remove ? system.RemoveFile(change.path)
+                                    : system.RestoreFileCopy(change.copy, change.path),
+                      (change.remove ? "deleted " : "put back ") + change.path);
 }
 
 // The present icon files make way for the backup's.

@@ -91,8 +91,7 @@ std::string WindowsFileName(std::string_view path) {
 }
 
 std::string Describe(const RegistryWrite& w) {
-    std::string name = w.valueName.empty() ? "@" : "\"" + w.valueName + "\"";
-    return std::string(RootKeyName(w.root)) + "\\" + w.key + " " + name + " = " + w.value;
+    return ValueDescription(w.root, w.key, w.valueName) + " = " + w.value;
 }
 
 std::string Describe(const ShellFileChange& change) {
@@ -486,10 +485,7 @@ void IconsetApplier::MakeChanges(const ApplyPlan& plan, ApplyResult& result, Pro
     progress.SetPhase("Applying icons");
     auto note = [&](HRESULT hr, const std::string& what) {
         progress.Advance();
-        if (SUCCEEDED(hr))
-            result.done.push_back(what);
-        else
-            result.failed.push_back(what + Format(" (error 0x%08X)", unsigned(hr)));
+        result.Record(hr, what);
     };
     for (const std::string& key : plan.deletedKeys)
         note(system_.DeleteKey(RootKey::LocalMachine, key), "deleted HKEY_LOCAL_MACHINE\\" + key);

@@ -10,6 +10,7 @@
 #include "iconset/IconsetEngine.h"
 #include "iconset/SnapshotPackage.h"
 #include "iconset/ZipArchiveFile.h"
+#include "platform/DataFolder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,14 +52,6 @@ SnapshotMessage InvalidName(const std::string& stored) {
 std::string FullPath(const SnapshotChoices& choices, const SnapshotNames& names) {
     bool inSubfolder = choices.individualIcons && choices.packaging == SnapshotPackaging::Iconset;
     return JoinPath(inSubfolder ? names.subfolder : names.targetFolder, names.storedName);
-}
-
-// The files of a folder (not its folders) are removed; the folder itself stays.
-void RemoveFilesIn(const std::string& folder) {
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec))
-        if (!entry.is_directory(ec))
-            fs::remove(entry.path(), ec);
 }
 
 // The work folder is the snapshot's own; what an earlier snapshot left there must not mix in.
@@ -334,7 +327,7 @@ HRESULT PrepareSnapshotOpening(const SnapshotJob& job, const std::string& dataFo
         ReportError(kModule, __LINE__, hr, "Failed to create directory\n\n%s\n\n", unzip.c_str());
         return hr;
     }
-    RemoveFilesIn(unzip);
+    GuardedFolderDelete(unzip, false, dataFolder); // what an earlier opening extracted
     try {
         ZipArchiveFile zip;
         zip.Open(names.resultPath, ZipArchiveFile::Mode::ReadOnly);
