@@ -4,6 +4,7 @@
 #include "cli/BatchDriver.h"
 #include "common/Path.h"
 #include "iconset/ApplyRestore.h"
+#include "iconset/IconsetApplyJob.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -25,7 +26,7 @@ int RunRestore(const CommandLine& info, const std::string& dataFolder) {
     if (dataFolder.empty() || RunningSystemMissing() || RunningSystemBusy())
         return kExitFailure;
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
-    std::string working = WithTrailingSeparator(JoinPath(dataFolder, "Current.ico"));
+    std::string working = ApplyWorkingFolder(dataFolder);
     ApplyResult result;
     if (FAILED(RestoreApplyBackup(*system, folder, working, &result))) {
         PrintErrorTrail(dataFolder, "Restore " + folder);

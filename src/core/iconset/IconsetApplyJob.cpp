@@ -86,8 +86,8 @@ HRESULT CopyIntoWorkingFolder(const std::string& source, const std::string& work
 IconsetApplyJob::IconsetApplyJob(WindowsSystem& system, std::string dataFolder)
     : system_(system), dataFolder_(std::move(dataFolder)) {}
 
-std::string IconsetApplyJob::WorkingFolder() const {
-    return WithTrailingSeparator(JoinPath(dataFolder_, "Current.ico"));
+std::string ApplyWorkingFolder(const std::string& dataFolder) {
+    return WithTrailingSeparator(JoinPath(dataFolder, "Current.ico"));
 }
 
 HRESULT IconsetApplyJob::TrialLoad(const std::string& source, ProgressSink& progress) {
@@ -124,7 +124,7 @@ HRESULT IconsetApplyJob::Run(const std::string& source, ProgressSink& progress,
         return hr;
     progress.SetPercent(10);
     progress.SetStatus("Copying the iconset");
-    std::string working = WorkingFolder();
+    std::string working = ApplyWorkingFolder(dataFolder_);
     std::string backupFolder, destination;
     hr = ApplyBackup::NewFolder(JoinPath(working, "Backup"), &backupFolder);
     if (SUCCEEDED(hr))

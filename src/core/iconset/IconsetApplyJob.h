@@ -18,12 +18,12 @@
 
 namespace vellum {
 
+// "<data folder>/Current.ico/": the applied icons live here, and the backups in its Backup/.
+std::string ApplyWorkingFolder(const std::string& dataFolder);
+
 class IconsetApplyJob {
 public:
     IconsetApplyJob(WindowsSystem& system, std::string dataFolder);
-
-    // "<data folder>/Current.ico/"
-    std::string WorkingFolder() const;
 
     // Applies `source` (an iconset file, a zip archive, or "System Cache"). Fails when the iconset
     // gives nothing to apply (LoadFailed() is then set and LoadFailedText says why; nothing was

@@ -83,8 +83,7 @@ void IconsetCommands::OfferToApply(const QString& path) {
 void IconsetCommands::RestoreIcons() {
     if (!SystemReady())
         return;
-    std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
-    std::string working = IconsetApplyJob(*system, app_.dataFolder).WorkingFolder();
+    std::string working = ApplyWorkingFolder(app_.dataFolder);
     RestoreIconsDialog dialog(ListApplyBackups(working), QString::fromStdString(working), window_);
     if (dialog.exec() != QDialog::Accepted || !dialog.Chosen())
         return;
@@ -97,7 +96,7 @@ void IconsetCommands::RestoreBackup(const std::string& folder) {
         return;
     }
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
-    std::string working = IconsetApplyJob(*system, app_.dataFolder).WorkingFolder();
+    std::string working = ApplyWorkingFolder(app_.dataFolder);
     ApplyResult result;
     WorkProgressDialog progress("Restore Icons", window_);
     HRESULT hr = progress.Run([&](ProgressSink& sink) {

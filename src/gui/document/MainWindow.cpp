@@ -1,6 +1,7 @@
 // Building the main window and wiring its commands.
 #include "document/MainWindow.h"
 
+#include "application/AppIdentity.h"
 #include "application/Settings.h"
 #include "cli/Version.h"
 #include "common/ErrorBox.h"
@@ -34,7 +35,6 @@ namespace vellum::gui {
 
 namespace {
 
-constexpr const char* kWebSite = "https://quillon.example/vellum";
 constexpr int kToolbarIconSize = 24;
 
 } // namespace
@@ -193,7 +193,7 @@ void MainWindow::ConnectCommands() {
             &IconsetCommands::RestoreIcons);
     connect(Action("view.toggleInsert"), &QAction::triggered, this, &MainWindow::ToggleInsertMode);
     connect(Action("help.website"), &QAction::triggered, this,
-            [] { QDesktopServices::openUrl(QUrl(kWebSite)); });
+            [] { QDesktopServices::openUrl(QUrl(kWebSiteUrl)); });
     connect(Action("help.about"), &QAction::triggered, this, [this] {
         AboutDialog dialog(app_, this);
         dialog.exec();
