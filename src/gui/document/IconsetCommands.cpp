@@ -46,10 +46,8 @@ bool IconsetCommands::SystemReady() {
 }
 
 void IconsetCommands::ApplyFile(const QString& path) {
-    if (!SystemReady()) {
-        emit Finished(E_FAIL);
+    if (!SystemReady())
         return;
-    }
     std::string source = path.toStdString();
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
     IconsetApplyJob job(*system, app_.dataFolder);
@@ -69,7 +67,6 @@ void IconsetCommands::ApplyFile(const QString& path) {
                        .arg(job.AppliedIcons()),
                    result);
     }
-    emit Finished(hr);
 }
 
 void IconsetCommands::OfferToApply(const QString& path) {
@@ -91,10 +88,8 @@ void IconsetCommands::RestoreIcons() {
 }
 
 void IconsetCommands::RestoreBackup(const std::string& folder) {
-    if (!SystemReady()) {
-        emit Finished(E_FAIL);
+    if (!SystemReady())
         return;
-    }
     std::unique_ptr<WindowsSystem> system = OpenRunningSystem();
     std::string working = ApplyWorkingFolder(app_.dataFolder);
     ApplyResult result;
@@ -114,7 +109,6 @@ void IconsetCommands::RestoreBackup(const std::string& folder) {
                        .arg(QDir::toNativeSeparators(QString::fromStdString(folder))),
                    result);
     }
-    emit Finished(hr);
 }
 
 void IconsetCommands::ShowResult(const QString& title, const QString& summary,

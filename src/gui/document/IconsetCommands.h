@@ -3,7 +3,6 @@
 #pragma once
 
 #include "application/AppServices.h"
-#include "common/Result.h"
 
 #include <QObject>
 #include <QString>
@@ -33,10 +32,6 @@ public:
     void RestoreIcons();
     // Puts back the state saved in `folder`, after saving the present one.
     void RestoreBackup(const std::string& folder);
-
-signals:
-    // A command finished; for tests and the status bar.
-    void Finished(HRESULT result);
 
 private:
     // The running system can be read and changed now; otherwise says why.
