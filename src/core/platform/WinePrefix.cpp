@@ -252,12 +252,7 @@ HRESULT WinePrefix::WriteTarget(RootKey root, std::string_view key, HiveKey* tar
 
 HRESULT WinePrefix::WriteString(RootKey root, std::string_view key, std::string_view valueName,
                                 std::string_view value) {
-    HiveKey target;
-    HRESULT hr = WriteTarget(root, key, &target);
-    if (FAILED(hr))
-        return hr;
-    return EditHive(target.hive,
-                    [&](WineRegistryFile& file) { file.SetString(target.key, valueName, value); });
+    return WriteStringValue(root, key, valueName, value, 1); // REG_SZ
 }
 
 HRESULT WinePrefix::WriteStringValue(RootKey root, std::string_view key, std::string_view valueName,
