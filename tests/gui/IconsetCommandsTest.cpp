@@ -166,6 +166,19 @@ TEST_F(IconsetCommandsTest, AnIconsetWithoutIconsIsRefusedAndChangesNothing) {
     EXPECT_EQ(ReadFileText(scratch_ / "prefix/system.reg"), before);
 }
 
+TEST_F(IconsetCommandsTest, AnIconsetThatIsGoneIsNamedAndNothingChanges) {
+    std::string gone = scratch_ / "sets/Gone.iconzip"; // as a double click on a moved file
+    std::string before = ReadFileText(scratch_ / "prefix/system.reg");
+    Window().Iconsets()->ApplyFile(QString::fromStdString(gone));
+    ASSERT_EQ(prompter_.Shown().size(), 1u);
+    const MessageDialog& shown = prompter_.Shown()[0];
+    EXPECT_NE((shown.message + shown.details).find("The iconset " + gone + " does not exist."),
+              std::string::npos)
+        << shown.message << shown.details;
+    EXPECT_EQ(ReadFileText(scratch_ / "prefix/system.reg"), before);
+    EXPECT_FALSE(fs::exists(dataFolder_ + "Current.ico"));
+}
+
 TEST_F(IconsetCommandsTest, WithoutAPrefixTheCommandSaysWhy) {
     setenv("WINEPREFIX", (scratch_ / "nowhere").c_str(), 1);
     Window().Iconsets()->ApplyFile(QString::fromStdString(scratch_ / "sets/Test.iconset"));

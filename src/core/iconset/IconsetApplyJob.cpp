@@ -92,6 +92,12 @@ std::string ApplyWorkingFolder(const std::string& dataFolder) {
 
 HRESULT IconsetApplyJob::TrialLoad(const std::string& source, ProgressSink& progress) {
     progress.SetStatus("Loading " + std::string(FileNameOf(source)));
+    std::error_code ec;
+    if (source != kSystemCache && !fs::is_regular_file(source, ec)) {
+        HRESULT missing = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+        ReportError(kModule, __LINE__, missing, "The iconset %s does not exist.\n", source.c_str());
+        return missing;
+    }
     std::string trial;
     HRESULT hr = CreateUniqueFolder(dataFolder_, "apply-", &trial);
     if (FAILED(hr)) {
