@@ -4,6 +4,7 @@
 # DefaultIcon values, `winepath` checks that each names an existing file, and `wine reg import`
 # of the backup puts the previous values back. Skipped (exit 77) without Wine.
 set -euo pipefail
+source "$(dirname "$0")/wine_reg.sh"
 vellum=$1 data=$2 work=$3
 command -v wineboot >/dev/null && command -v wine >/dev/null && command -v winepath >/dev/null ||
   { echo "wine not installed"; exit 77; }
@@ -19,7 +20,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 query() {
   local key=$1 value=$2 args=(/v "$2")
   [[ -z $value ]] && args=(/ve)
-  wine reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
+  wine_reg query "$key" "${args[@]}" 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *.*REG_\(EXPAND_\)\{0,1\}SZ *//p' | sed 's/^(value not set)$//' || true
 }
 # The file part of an icon location exists on the host.
@@ -64,7 +65,7 @@ wineserver -w
 
 # The backup undoes the registry changes.
 backup=$(ls -d "$work"/data/Current.ico/Backup/*/ | head -n 1)
-wine reg import "$backup/registry.reg" > "$work/import.txt" 2>&1 || fail "reg import: $(cat "$work/import.txt")"
+wine_reg import "$backup/registry.reg" > "$work/import.txt" 2>&1 || fail "reg import: $(cat "$work/import.txt")"
 [[ -z $(query "$shellicons" 15) ]] || fail "Shell Icons 15 survived the undo"
 [[ $(query "HKCR\\$recycle" "") == "$before_recycle" ]] || fail "recycle bin default changed"
 [[ $(query "$computer" "") == "$before_computer" ]] || fail "My Computer's icon was not put back"

@@ -6,6 +6,7 @@
 # .scf file the same bytes, permissions and DOS attributes. Also: -Restore: and -Apply: refuse
 # while a wineserver runs in the prefix. Skipped (exit 77) without Wine.
 set -euo pipefail
+source "$(dirname "$0")/wine_reg.sh"
 vellum=$1 data=$2 work=$3
 command -v wineboot >/dev/null && command -v wine >/dev/null && command -v wineserver >/dev/null &&
   command -v python3 >/dev/null && command -v iconv >/dev/null || { echo "wine not installed"; exit 77; }
@@ -32,7 +33,7 @@ wineboot -i > "$work/wineboot.log" 2>&1 || { echo "wineboot failed"; cat "$work/
 
 folder() { # a shell folder's host path
   local win
-  win=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+  win=$(wine_reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
     /v "$1" | tr -d '\r' | sed -n 's/^ *.*REG_SZ *//p')
   winepath -u "$win" | tr -d '\r'
 }
@@ -118,19 +119,19 @@ mapfile -t keys < <(iconv -f UTF-16 -t UTF-8 "$backup/registry.reg" | tr -d '\r'
 (( ${#keys[@]} >= 4 )) || fail "the backup names only ${#keys[@]} keys"
 # Straight into files, not through pipes: the services Wine starts inherit the output and outlive
 # the query while the server is kept running.
-read_keys() { # prefix, output folder
+read_keys() ( # prefix, output folder
+  export WINEPREFIX=$1
   mkdir -p "$2"
-  WINEPREFIX=$1 wineserver -p
+  wineserver -p
   local n=0
   for key in "${keys[@]}"; do
     n=$((n + 1))
-    WINEPREFIX=$1 wine reg query "$key" /s > "$2/query.$n" 2>&1 || echo "exit $?" >> "$2/query.$n"
-    WINEPREFIX=$1 wine reg export "$key" "$2/export.$n" /y > /dev/null 2>&1 ||
-      echo missing > "$2/export.$n"
+    wine_reg query "$key" /s > "$2/query.$n" 2>&1 || echo "exit $?" >> "$2/query.$n"
+    wine_reg export "$key" "$2/export.$n" /y > /dev/null 2>&1 || echo missing > "$2/export.$n"
   done
-  WINEPREFIX=$1 wineserver -k
-  WINEPREFIX=$1 wineserver -w
-}
+  wineserver -k
+  wineserver -w
+)
 read_keys "$work/before" "$work/read.before"
 read_keys "$WINEPREFIX" "$work/read.after"
 for n in $(seq 1 ${#keys[@]}); do

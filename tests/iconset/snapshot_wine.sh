@@ -6,6 +6,7 @@
 # Shell Icons and DefaultIcon values that each name an existing icon file. Skipped (exit 77)
 # without wine, icoutils or unzip.
 set -euo pipefail
+source "$(dirname "$0")/wine_reg.sh"
 vellum=$1 work=$2
 for tool in wine wineboot wineserver winepath wrestool unzip; do
   command -v $tool >/dev/null || { echo "$tool not installed"; exit 77; }
@@ -37,7 +38,7 @@ wineserver -w
 "$vellum" "-Apply:$work/out/snap.iconzip" >"$work/apply.txt" 2>&1 || fail "apply: $(cat "$work/apply.txt")"
 # Every REG_SZ value of a key: "name<TAB>data" lines.
 values() {
-  wine reg query "$1" 2>/dev/null | tr -d '\r' |
+  wine_reg query "$1" 2>/dev/null | tr -d '\r' |
     sed -n 's/^    \(.*\)    REG_\(EXPAND_\)\{0,1\}SZ    \(.*\)$/\1\t\3/p' || true
 }
 checked=0
