@@ -4,6 +4,7 @@
 # and find and load the icon (exit 0) after. python3-pefile checks that only the resource section
 # is new. Skipped (exit 77) without wine or pefile.
 set -euo pipefail
+source "$(dirname "$0")/../common/wine.sh"
 vellum=$1 data=$2 work=$3
 command -v wine >/dev/null && command -v wineboot >/dev/null || { echo "wine not installed"; exit 77; }
 /usr/bin/python3 -c 'import pefile' 2>/dev/null || { echo "pefile not installed"; exit 77; }
@@ -38,3 +39,4 @@ PY
 status=0; wine "$work/noicon.exe" >/dev/null 2>&1 || status=$?
 [[ $status -eq 0 ]] || fail "after the insert noicon.exe exits $status (2: no group, 3: LoadImage failed)"
 echo "noicon.exe finds and loads the inserted icon group under Wine"
+remove_prefix "$WINEPREFIX"

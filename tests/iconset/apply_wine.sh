@@ -4,7 +4,7 @@
 # DefaultIcon values, `winepath` checks that each names an existing file, and `wine reg import`
 # of the backup puts the previous values back. Skipped (exit 77) without Wine.
 set -euo pipefail
-source "$(dirname "$0")/wine_reg.sh"
+source "$(dirname "$0")/../common/wine.sh"
 vellum=$1 data=$2 work=$3
 command -v wineboot >/dev/null && command -v wine >/dev/null && command -v winepath >/dev/null ||
   { echo "wine not installed"; exit 77; }
@@ -70,5 +70,5 @@ wine_reg import "$backup/registry.reg" > "$work/import.txt" 2>&1 || fail "reg im
 [[ $(query "HKCR\\$recycle" "") == "$before_recycle" ]] || fail "recycle bin default changed"
 [[ $(query "$computer" "") == "$before_computer" ]] || fail "My Computer's icon was not put back"
 [[ -z $(query "HKCR\\$recycle" Full) ]] || fail "the new Full value survived the undo"
-wineserver -w
 echo "$checked values checked, backup imported"
+remove_prefix "$WINEPREFIX"

@@ -6,27 +6,18 @@
 # .scf file the same bytes, permissions and DOS attributes. Also: -Restore: and -Apply: refuse
 # while a wineserver runs in the prefix. Skipped (exit 77) without Wine.
 set -euo pipefail
-source "$(dirname "$0")/wine_reg.sh"
+source "$(dirname "$0")/../common/wine.sh"
 vellum=$1 data=$2 work=$3
 command -v wineboot >/dev/null && command -v wine >/dev/null && command -v wineserver >/dev/null &&
   command -v python3 >/dev/null && command -v iconv >/dev/null || { echo "wine not installed"; exit 77; }
 # Folders of their own in HOME, which the profile's Desktop, Music and Pictures then link to.
 rm -rf "$work" && mkdir -p "$work/home/Desktop" "$work/home/Music" "$work/home/Pictures" "$work/set"
 export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all VELLUM_DATA_DIR=$work/data
-# Debian's wineserver keeps a private folder in /tmp per prefix, named in the prefix's "wineserver".
-cleanup() {
-  local p name
-  for p in "$WINEPREFIX" "$work/before"; do
-    name=$(cat "$p/wineserver" 2>/dev/null || true)
-    [[ $name =~ ^wine-[A-Za-z0-9]{6}$ ]] && rm -rf "/tmp/$name"
-  done
-  return 0
-}
+# A failed run keeps both prefixes to look at.
 fail() {
   echo "FAIL: $*"
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
-  cleanup
+  end_prefix "$WINEPREFIX"
+  end_prefix "$work/before"
   exit 1
 }
 wineboot -i > "$work/wineboot.log" 2>&1 || { echo "wineboot failed"; cat "$work/wineboot.log"; exit 1; }
@@ -141,5 +132,5 @@ for n in $(seq 1 ${#keys[@]}); do
   cmp -s "$work/read.before/export.$n" "$work/read.after/export.$n" || fail "reg export $key differs"
 done
 echo "restore_wine passed: ${#keys[@]} keys and $(wc -l < "$work/files.before") shell files as before"
-cleanup
-rm -rf "$work/before" "$work/prefix"
+remove_prefix "$work/before"
+remove_prefix "$WINEPREFIX"

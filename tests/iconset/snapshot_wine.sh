@@ -6,7 +6,7 @@
 # Shell Icons and DefaultIcon values that each name an existing icon file. Skipped (exit 77)
 # without wine, icoutils or unzip.
 set -euo pipefail
-source "$(dirname "$0")/wine_reg.sh"
+source "$(dirname "$0")/../common/wine.sh"
 vellum=$1 work=$2
 for tool in wine wineboot wineserver winepath wrestool unzip; do
   command -v $tool >/dev/null || { echo "$tool not installed"; exit 77; }
@@ -56,5 +56,6 @@ shell_values=$checked
 [[ $shell_values -ge 5 ]] || fail "only $shell_values Shell Icons values"
 check_values 'HKCU\Software\Classes\CLSID\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\DefaultIcon'
 [[ $checked -gt $shell_values ]] || fail "My Computer's DefaultIcon was not written"
-wineserver -w
 echo "applied to a second prefix: $checked values checked"
+remove_prefix "$work/prefix"
+remove_prefix "$work/prefix2"
