@@ -95,6 +95,17 @@ TEST(Compiler, AnUnchangedProjectRebuildsTheSameResourceBytes) {
     EXPECT_EQ(out, original) << "the test image's section has the builder's own layout";
 }
 
+// Sections of one name (as packers and old linkers write them) each keep their own bytes.
+TEST(Compiler, SectionsOfOneNameKeepTheirOwnBytes) {
+    Bytes original = BuildPe({{".text", Bytes(0x10, 'a')},
+                              {".text", Bytes(0x20, 'b')},
+                              {".TEXT", Bytes(0x30, 'c')},
+                              {"NTHEADER", Bytes(0x40, 'd')}});
+    Project project(original);
+    ASSERT_EQ(project.Compile(), S_OK);
+    EXPECT_EQ(ReadFileBytes(project.dir / "out.dll"), original);
+}
+
 TEST(Compiler, MissingSectionFileStopsAndKeepsTheOldOutput) {
     Project project(ImageWithRelocations());
     WriteFileText(project.dir / "out.dll", "previous build");

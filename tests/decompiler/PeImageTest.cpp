@@ -2,6 +2,7 @@
 
 #include "support/PeBuilder.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace vellum;
@@ -55,4 +56,18 @@ TEST(PeImage, SectionsAndNames) {
     Put16(lying, 0x46, 60000); // more sections than the file holds
     ASSERT_EQ(pe.Parse(ByteView(lying.data(), lying.size())), S_OK);
     EXPECT_LT(pe.Sections().size(), 60000u);
+}
+
+// Packers and old linkers repeat section names; every section still needs a file of its own,
+// also where the file system ignores case and beside the header files.
+TEST(PeImage, SectionFilesNeverShareAName) {
+    std::vector<SectionHeader> sections;
+    for (const char* name : {".text", ".text", "TEXT", "text_2", "NTHEADER", ".overlay", "", ""}) {
+        SectionHeader section;
+        std::memcpy(section.name, name, std::strlen(name)); // 8 bytes at most, no NUL needed
+        sections.push_back(section);
+    }
+    EXPECT_EQ(SectionFileNames(sections),
+              (std::vector<std::string>{"text.BIN", "text_2.BIN", "TEXT_3.BIN", "text_2_4.BIN",
+                                        "NTHEADER_5.BIN", "overlay_6.BIN", "_.BIN", "__8.BIN"}));
 }

@@ -251,11 +251,15 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
 // their files; those behind the resource section move by what it grew or shrank.
 HRESULT Compiler::AppendSections(XmlDocument& manifest, NtHeaders& nt) {
     Shift shift;
-    for (unsigned i = 0; i < nt.AvailableSections(); ++i) {
-        SectionHeader s = nt.Section(i);
+    std::vector<SectionHeader> sections;
+    for (unsigned i = 0; i < nt.AvailableSections(); ++i)
+        sections.push_back(nt.Section(i));
+    std::vector<std::string> files = SectionFileNames(sections);
+    for (unsigned i = 0; i < sections.size(); ++i) {
+        const SectionHeader& s = sections[i];
         Trace("SECTION: %s\n", s.Name().c_str());
         HRESULT hr = NameIsNoCase(s, ".rsrc") ? AppendResourceSection(manifest, nt, i, shift)
-                                              : AppendCopiedSection(nt, i, shift);
+                                              : AppendCopiedSection(nt, i, files[i], shift);
         if (FAILED(hr))
             return hr;
     }
@@ -265,12 +269,13 @@ HRESULT Compiler::AppendSections(XmlDocument& manifest, NtHeaders& nt) {
     return S_OK;
 }
 
-HRESULT Compiler::AppendCopiedSection(NtHeaders& nt, unsigned i, const Shift& shift) {
+HRESULT Compiler::AppendCopiedSection(NtHeaders& nt, unsigned i, const std::string& file,
+                                      const Shift& shift) {
     SectionHeader s = nt.Section(i);
     std::uint64_t expected = s.pointerToRawData + (shift.resourceDone ? shift.raw : 0);
     if (s.pointerToRawData && image_.size() < expected)
         PadTo(expected); // keep a gap the source file had
-    if (HRESULT hr = AppendFile(SectionFileName(s), nullptr); FAILED(hr))
+    if (HRESULT hr = AppendFile(file, nullptr); FAILED(hr))
         return hr;
     PadTo(AlignUp(image_.size(), FileAlignment(nt)));
     if (!shift.resourceDone)

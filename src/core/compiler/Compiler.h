@@ -42,7 +42,8 @@ private:
 
     HRESULT Assemble(const std::string& manifestPath);
     HRESULT AppendSections(XmlDocument& manifest, NtHeaders& nt);
-    HRESULT AppendCopiedSection(NtHeaders& nt, unsigned i, const Shift& shift);
+    HRESULT AppendCopiedSection(NtHeaders& nt, unsigned i, const std::string& file,
+                                const Shift& shift);
     HRESULT AppendResourceSection(XmlDocument& manifest, NtHeaders& nt, unsigned i, Shift& shift);
     static std::uint32_t FileAlignment(const NtHeaders& nt);
     HRESULT AppendFile(const std::string& name, std::vector<std::uint8_t>* copy);

@@ -165,12 +165,13 @@ HRESULT ExeDumper::WriteNtFiles() {
         std::max<std::uint64_t>(image_.SizeOfHeaders(), tableEnd), file_.Size());
     ByteView headers = file_.Sub(image_.NtOffset(), end - image_.NtOffset());
     HRESULT hr = WriteProjectFile("NTHEADER.BIN", headers.Data(), headers.Size());
-    for (const SectionHeader& section : image_.Sections()) {
-        if (FAILED(hr))
-            break;
+    const std::vector<SectionHeader>& sections = image_.Sections();
+    std::vector<std::string> names = SectionFileNames(sections);
+    for (std::size_t i = 0; i < sections.size() && SUCCEEDED(hr); ++i) {
+        const SectionHeader& section = sections[i];
         if (section.NameIs(".rsrc"))
             continue;
-        std::string name = SectionFileName(section);
+        const std::string& name = names[i];
         writer_->Reserve(name);
         ByteView raw = file_.From(section.pointerToRawData);
         raw = raw.Sub(0, std::min<std::uint64_t>(section.sizeOfRawData, raw.Size()));

@@ -99,4 +99,24 @@ std::string SectionFileName(const SectionHeader& section) {
     return MakeSafeFileName(name) + ".BIN";
 }
 
+std::vector<std::string> SectionFileNames(const std::vector<SectionHeader>& sections) {
+    std::vector<std::string> taken = {"dosheader.bin", "ntheader.bin", "overlay.bin"};
+    auto isTaken = [&taken](const std::string& name) {
+        return std::any_of(taken.begin(), taken.end(),
+                           [&name](const std::string& t) { return EqualsNoCase(t, name); });
+    };
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < sections.size(); ++i) {
+        std::string name = SectionFileName(sections[i]);
+        std::string stem = name.substr(0, name.size() - 4);
+        while (isTaken(name)) {
+            stem += "_" + std::to_string(i + 1);
+            name = stem + ".BIN";
+        }
+        taken.push_back(name);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
 } // namespace vellum

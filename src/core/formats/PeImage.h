@@ -65,7 +65,13 @@ private:
 };
 
 // "text.BIN" for ".text": the section name with one leading full stop dropped, made safe as a file
-// name, plus ".BIN". The compiler finds section files by the same rule.
+// name, plus ".BIN".
 std::string SectionFileName(const SectionHeader& section);
+
+// The project file of each section, in table order; the decompiler writes and the compiler reads
+// them by this rule. A section whose SectionFileName another file already has (an earlier
+// section's, or DOSHEADER.BIN, NTHEADER.BIN, OVERLAY.BIN; compared without case, as Windows file
+// systems do) gets its 1-based number as well, "text_2.BIN", so that no file serves two sections.
+std::vector<std::string> SectionFileNames(const std::vector<SectionHeader>& sections);
 
 } // namespace vellum
