@@ -123,6 +123,30 @@ TEST(Compiler, MissingSectionFileStopsAndKeepsTheOldOutput) {
     EXPECT_EQ(ReadFileText(project.dir / "out.dll"), "previous build");
 }
 
+// A damaged NTHEADER.BIN may ask for gigabytes of padding; the compiler refuses instead of
+// writing them, says why, and keeps the previous output.
+TEST(Compiler, HeadersAskingForMoreThanAnExecutableHoldsAreRefused) {
+    constexpr std::size_t kFileAlignment = 24 + 36;         // in NTHEADER.BIN
+    constexpr std::size_t kFirstRawPointer = 24 + 224 + 20; // the first section's
+    const std::pair<std::size_t, std::uint32_t> damages[] = {{kFileAlignment, 0x7F000200},
+                                                             {kFirstRawPointer, 0xFFFFFF00}};
+    for (auto [offset, value] : damages) {
+        Project project(BuildPe({{".text", Bytes(0x10, 0xC3)}, {".data", Bytes(0x20, 'd')}}));
+        WriteFileText(project.dir / "out.dll", "previous build");
+        Bytes nt = ReadFileBytes(project.dir / "NTHEADER.BIN");
+        Put32(nt, offset, value);
+        WriteFileBytes(project.dir / "NTHEADER.BIN", nt);
+        ClearErrorTrail();
+        EXPECT_EQ(project.Compile(), E_FAIL) << offset;
+        std::string trail = TakeErrorTrail().value_or("");
+        EXPECT_TRUE(trail.find("the largest an executable can have is 0x10000") !=
+                        std::string::npos ||
+                    trail.find("places data beyond 4 GB") != std::string::npos)
+            << trail;
+        EXPECT_EQ(ReadFileText(project.dir / "out.dll"), "previous build");
+    }
+}
+
 TEST(Compiler, OverlayComesBackAndCertificatesAreDropped) {
     Bytes image = ImageWithRelocations();
     std::size_t end = image.size();

@@ -25,6 +25,11 @@ constexpr const char* kModule = trail::kCompiler;
 // IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ, as linkers mark .rsrc.
 constexpr std::uint32_t kResourceCharacteristics = 0x40000040;
 constexpr std::uint32_t kNoRawData = 0xFFFFFFFF;
+// File offsets in a PE file are 32 bits wide, and the format's largest file alignment is 64 KB.
+// A project whose headers ask for more (a damaged or hand-edited NTHEADER.BIN) is refused before
+// gigabytes of padding are written.
+constexpr std::uint64_t kMaxImageSize = 0xFFFFFFFF;
+constexpr std::uint32_t kMaxFileAlignment = 0x10000;
 
 std::uint64_t AlignUp(std::uint64_t value, std::uint32_t alignment) {
     return alignment ? (value + alignment - 1) / alignment * alignment : value;
@@ -168,8 +173,34 @@ void Compiler::WriteBytes(const void* data, std::size_t size) {
 }
 
 void Compiler::PadTo(std::uint64_t size) {
-    if (image_.size() < size)
+    if (size > kMaxImageSize)
+        tooLarge_ = true;
+    else if (image_.size() < size)
         image_.resize(std::size_t(size), 0);
+}
+
+// Gaps and alignment come from NTHEADER.BIN; sizes beyond the format are refused, not padded.
+HRESULT Compiler::CheckLayout(const NtHeaders& nt) const {
+    std::uint32_t alignment = nt.Optional(pe::kFileAlignment);
+    if (alignment > kMaxFileAlignment) {
+        ReportError(kModule, __LINE__, E_FAIL,
+                    "NTHEADER.BIN gives a file alignment of 0x%X; the largest an executable can "
+                    "have is 0x%X.\n",
+                    alignment, kMaxFileAlignment);
+        return E_FAIL;
+    }
+    bool beyond = tooLarge_ || image_.size() > kMaxImageSize;
+    for (unsigned i = 0; i < nt.AvailableSections() && !beyond; ++i) {
+        SectionHeader s = nt.Section(i);
+        beyond = std::uint64_t(s.pointerToRawData) + s.sizeOfRawData > kMaxImageSize;
+    }
+    if (beyond) {
+        ReportError(kModule, __LINE__, E_FAIL,
+                    "The section table in NTHEADER.BIN places data beyond 4 GB, further than an "
+                    "executable can reach.\n");
+        return E_FAIL;
+    }
+    return S_OK;
 }
 
 HRESULT Compiler::AppendFile(const std::string& name, std::vector<std::uint8_t>* copy) {
@@ -199,6 +230,7 @@ HRESULT Compiler::Fail(HRESULT hr) {
 HRESULT Compiler::Compile(const std::string& manifestPath) {
     image_.clear();
     missingFiles_ = false;
+    tooLarge_ = false;
     HRESULT hr = Assemble(manifestPath);
     if (FAILED(hr))
         return Fail(hr);
@@ -228,6 +260,8 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
     NtHeaders nt;
     if (FAILED(hr = AppendFile("NTHEADER.BIN", &nt.bytes)))
         return hr;
+    if (FAILED(hr = CheckLayout(nt)))
+        return hr;
     std::uint64_t headersEnd = image_.size();
     const NtHeaders original = nt;
     std::uint32_t first = FirstRawData(nt);
@@ -238,7 +272,7 @@ HRESULT Compiler::Assemble(const std::string& manifestPath) {
     Trace("Must pad %8X\n", std::uint32_t(first - headersEnd));
     if (first != kNoRawData && first > headersEnd)
         PadTo(first);
-    if (FAILED(hr = AppendSections(manifest, nt)))
+    if (FAILED(hr = AppendSections(manifest, nt)) || FAILED(hr = CheckLayout(nt)))
         return hr;
     if (newSection)
         nt.SetOptional(pe::kSizeOfImage, std::max(nt.Optional(pe::kSizeOfImage), SectionsEnd(nt)));

@@ -49,6 +49,7 @@ private:
     HRESULT AppendFile(const std::string& name, std::vector<std::uint8_t>* copy);
     void WriteBytes(const void* data, std::size_t size);
     void PadTo(std::uint64_t size);
+    HRESULT CheckLayout(const NtHeaders& nt) const;
     HRESULT Fail(HRESULT hr);
     void Trace(const char* format, ...) VELLUM_PRINTF_FORMAT(2, 3);
 
@@ -58,6 +59,7 @@ private:
     std::string outputName_;
     std::vector<std::uint8_t> image_; // the output, written to disk at the end
     bool missingFiles_ = false;
+    bool tooLarge_ = false; // a pad asked for more than a PE file can hold
 };
 
 } // namespace vellum
