@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <new>
 
 namespace vellum {
 
@@ -231,7 +232,15 @@ HRESULT Compiler::Compile(const std::string& manifestPath) {
     image_.clear();
     missingFiles_ = false;
     tooLarge_ = false;
-    HRESULT hr = Assemble(manifestPath);
+    HRESULT hr = E_OUTOFMEMORY;
+    // The whole output is assembled in memory; a large file on a small machine is refused.
+    try {
+        hr = Assemble(manifestPath);
+    } catch (const std::bad_alloc&) {
+        image_ = {};
+        ReportError(kModule, __LINE__, hr, "Not enough memory to assemble %s.\n",
+                    OutputPath().c_str());
+    }
     if (FAILED(hr))
         return Fail(hr);
     hr = ReplaceFileContents(OutputPath(), image_.data(), image_.size());
