@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,12 @@ int main(int argc, char** argv) {
     }
     if (info.batch || !info.unknownFlags.empty()) {
         vellum::ConsolePrompter prompter;
-        return vellum::RunBatch(info, prompter);
+        try {
+            return vellum::RunBatch(info, prompter);
+        } catch (const std::bad_alloc&) {
+            std::fputs("vellum: there was not enough memory to finish.\n", stderr);
+            return vellum::kExitFailure;
+        }
     }
 #ifdef VELLUM_HAVE_GUI
     if (DisplayMissing()) {

@@ -2,6 +2,7 @@
 #include "application/VellumApp.h"
 
 #include "application/AppIdentity.h"
+#include "application/GuardedApplication.h"
 #include "application/MessageDialogBox.h"
 #include "application/QSettingsStore.h"
 #include "application/Settings.h"
@@ -130,9 +131,10 @@ bool VellumApp::OpenOrBlank(const std::string& path) {
 }
 
 int RunWindow(int argc, char** argv, const CommandLine& info) {
-    QApplication application(argc, argv);
+    GuardedApplication application(argc, argv);
     SetApplicationIdentity();
     QtPrompter prompter;
+    application.SetPrompter(&prompter);
     VellumApp app(prompter);
     if (!app.Initialize(info))
         return 1;
