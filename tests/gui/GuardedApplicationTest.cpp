@@ -1,7 +1,10 @@
-// Exceptions out of event handlers and slots: the window program stays up and says what happened.
+// Exceptions out of event handlers, slots and worker jobs: the window program stays up and says
+// what happened.
 #include "application/GuardedApplication.h"
 
+#include "common/ErrorTrail.h"
 #include "common/Prompter.h"
+#include "dialogs/EngineWorker.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -57,6 +60,20 @@ TEST(GuardedApplication, AnEventOrSlotThatThrowsIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(prompter.Shown()[1].message,
               "An unexpected error stopped this operation: resource index out of range");
     EXPECT_EQ(prompter.Shown()[2].message, memory);
+}
+
+TEST(EngineWorker, AJobThatThrowsFailsWithItsReasonInTheTrail) {
+    ClearErrorTrail();
+    gui::EngineWorker worker;
+    EXPECT_EQ(worker.Run([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
+    std::string trail = TakeErrorTrail().value_or("");
+    EXPECT_NE(trail.find("There was not enough memory to finish the job."), std::string::npos)
+        << trail;
+    EXPECT_EQ(worker.Run([]() -> HRESULT { throw std::runtime_error("zip entry too large"); }),
+              E_FAIL);
+    trail = TakeErrorTrail().value_or("");
+    EXPECT_NE(trail.find("The job stopped: zip entry too large"), std::string::npos) << trail;
+    EXPECT_EQ(worker.Run([] { return S_OK; }), S_OK) << "the worker is usable again";
 }
 
 } // namespace vellum::test

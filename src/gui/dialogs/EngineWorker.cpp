@@ -1,9 +1,12 @@
 #include "dialogs/EngineWorker.h"
 
 #include "common/ErrorTrail.h"
+#include "common/TrailModules.h"
 
 #include <QEventLoop>
 #include <QThread>
+#include <exception>
+#include <new>
 #include <utility>
 
 namespace vellum::gui {
@@ -19,7 +22,17 @@ EngineWorker::~EngineWorker() {
 
 void EngineWorker::Start(Work work) {
     thread_ = QThread::create([this, work = std::move(work)] {
-        result_ = work();
+        // An exception would end the program from this thread; it becomes a failed job instead.
+        try {
+            result_ = work();
+        } catch (const std::bad_alloc&) {
+            result_ = E_OUTOFMEMORY;
+            ReportError(trail::kVellum, __LINE__, result_,
+                        "There was not enough memory to finish the job.");
+        } catch (const std::exception& e) {
+            result_ = E_FAIL;
+            ReportError(trail::kVellum, __LINE__, result_, "The job stopped: %s", e.what());
+        }
         trail_ = TakeErrorTrail();
     });
     // Queued, so that what the worker posted before it ended (progress) is seen first.
