@@ -24,8 +24,9 @@ TEST_F(GuiTest, OpeningADllFillsTheTreeWithTypesResourcesAndLanguages) {
     EXPECT_EQ(bitmaps.first(), "BANNER.BMP (1033)");
     EXPECT_TRUE(bitmaps.contains("1 (1033)"));
     EXPECT_TRUE(ChildLabels("Icon Group").contains("APP (1033)"));
-    // One child per language of the string blocks, in block order.
-    EXPECT_EQ(ChildLabels("String Table"), QStringList({"1031", "1033"}));
+    // One child per language of the string blocks, in block order; 1049 is only a block's second
+    // language.
+    EXPECT_EQ(ChildLabels("String Table"), QStringList({"1031", "1033", "1049"}));
 }
 
 TEST_F(GuiTest, ReopeningReplacesTheTreeAndAFailedOpenKeepsTheTargetForTheNextSave) {

@@ -82,3 +82,41 @@ TEST_F(GuiTest, SavingCompilesAFileThatPefileReads) {
 }
 
 } // namespace vellum::test
+
+namespace vellum::test {
+
+// Every language of a resource is an item of its own: it can be selected, Delete takes only that
+// language, and the saved file keeps the others.
+TEST_F(GuiTest, EachLanguageIsAnItemAndDeleteTakesOnlyThatLanguage) {
+    StartApp();
+    OpenFixture("localized.dll");
+    EXPECT_EQ(ChildLabels("Bitmap"), QStringList({"DUO.BMP (1031)", "DUO.BMP (1041)"}));
+    EXPECT_EQ(ChildLabels("Dialog"), QStringList({"100 (1031)", "100 (1041)"}));
+    EXPECT_EQ(ChildLabels("String Table"), QStringList({"1031", "1041"}));
+    QTreeWidgetItem* japanese = Select("Dialog", "100 (1041)");
+    ASSERT_NE(japanese, nullptr);
+    XmlNode* language = gui::ResourceTreeWidget::NodeOf(japanese);
+    EXPECT_EQ(Project::Int(language, "ID"), 1041) << "the item holds its own language";
+
+    prompter_.Answer(IDYES);
+    ASSERT_TRUE(View().DeleteResource());
+    EXPECT_EQ(prompter_.Shown().back().message, "Remove resource \"100 (1041)\"\n");
+    EXPECT_EQ(ChildLabels("Dialog"), QStringList({"100 (1031)"}));
+    EXPECT_EQ(Tree().currentItem()->text(0), "String Table") << "the next item is selected";
+
+    std::string target = scratch_ / "saved.dll";
+    Doc().chooseSavePath = [&](const std::string&) { return target; };
+    prompter_.Answer(IDYES);
+    ASSERT_TRUE(Doc().SaveAs());
+    EXPECT_EQ(ChildLabels("Dialog"), QStringList({"100 (1031)"}));
+    EXPECT_EQ(ChildLabels("Bitmap"), QStringList({"DUO.BMP (1031)", "DUO.BMP (1041)"}));
+    if (std::system("/usr/bin/python3 -c 'import pefile' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-pefile is not installed";
+    std::string script = "import pefile,sys; pe=pefile.PE(sys.argv[1]); "
+                         "langs=lambda t: sorted(l.id for e in pe.DIRECTORY_ENTRY_RESOURCE.entries "
+                         "if e.id==t for n in e.directory.entries for l in n.directory.entries); "
+                         "sys.exit(0 if langs(5)==[1031] and langs(2)==[1031,1041] else 1)";
+    EXPECT_EQ(std::system(("/usr/bin/python3 -c '" + script + "' '" + target + "'").c_str()), 0);
+}
+
+} // namespace vellum::test

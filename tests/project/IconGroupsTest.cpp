@@ -271,3 +271,45 @@ TEST(RemoveEntry, CountsFollowAndEmptyTypesClimbAway) {
 
 } // namespace
 } // namespace vellum::test
+
+namespace vellum::test {
+
+// One language of a group in two languages goes on its own, with the plain question: the other
+// language still lists the members, so none of them goes. The last language takes the group.
+TEST(DeleteLanguage, OneLanguageOfAGroupGoesAloneAndTheLastTakesTheResource) {
+    std::string group = "<Entry ID='1' Directory='1'><Directory Type='1' Named_Entries='0' "
+                        "ID_Entries='2'><Entry ID='1031' Directory='0'><File Name='G-1031' "
+                        "Size='20'/></Entry><Entry ID='1033' Directory='0'><File Name='G' "
+                        "Size='20'/></Entry></Directory></Entry>\r\n";
+    ProjectFixture f(ManifestXml(0, 2,
+                                 TypeXml("ID", "3", 0, 1, IdResourceXml(1, "Icon00001.ICO")) +
+                                     TypeXml("ID", "14", 0, 1, group)));
+    XmlNode* groupEntry = f.project.ResourcesOf(f.project.FindType(14)).at(0);
+    std::vector<XmlNode*> languages = Project::LanguagesOf(groupEntry);
+    ASSERT_EQ(languages.size(), 2u);
+    f.tree.InsertResourceItem("Icon Group", "1 (1031)", languages[0]);
+    f.tree.InsertResourceItem("Icon Group", "1 (1033)", languages[1]);
+
+    std::optional<DeleteTarget> target = LocateDeleteTarget(languages[0]);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->kind, DeleteKind::Language);
+    DeleteQuestion question = QuestionFor(*target, "1 (1031)");
+    EXPECT_EQ(question.text, "Remove resource \"1 (1031)\"\n");
+    EXPECT_EQ(question.style, unsigned(MB_YESNO));
+    bool removed = false;
+    ASSERT_EQ(ApplyDeleteAnswer(f.project, *target, IDYES, &removed), S_OK);
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(Project::LanguagesOf(groupEntry), std::vector<XmlNode*>{languages[1]});
+    EXPECT_EQ(f.project.Int(groupEntry->firstChild, "ID_Entries"), 1);
+    EXPECT_EQ(Ids(f.project, 3), std::vector<int>{1}) << "the member stays";
+    EXPECT_EQ(f.tree.ItemLabels("Icon Group"), std::vector<std::string>{"1 (1033)"});
+
+    target = LocateDeleteTarget(languages[1]);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->kind, DeleteKind::Group) << "a single language keeps the group rules";
+    ASSERT_EQ(ApplyDeleteAnswer(f.project, *target, IDYES, &removed), S_OK);
+    EXPECT_EQ(f.project.FindType(14), nullptr);
+    EXPECT_TRUE(f.tree.Types().empty());
+}
+
+} // namespace vellum::test

@@ -27,11 +27,16 @@ std::optional<DeleteTarget> LocateDeleteTarget(XmlNode* itemNode) {
     XmlNode* type = GrandParent(resource);
     if (!resource || !type)
         return std::nullopt;
-    DeleteTarget target{resource, type, Project::Int(type, "ID"), Project::Int(resource, "ID"),
-                        DeleteKind::Other};
+    DeleteTarget target{
+        itemNode,         resource, type, Project::Int(type, "ID"), Project::Int(resource, "ID"),
+        DeleteKind::Other};
     bool namedType = !type->FindAttribute("ID");
-    if (!namedType &&
-        (target.typeId == kResourceIconGroup || target.typeId == kResourceCursorGroup))
+    // A string-table item stands for a language of many blocks and keeps the block rule.
+    if (Project::LanguagesOf(resource).size() > 1 &&
+        (namedType || target.typeId != int(rt::kStringTable)))
+        target.kind = DeleteKind::Language;
+    else if (!namedType &&
+             (target.typeId == kResourceIconGroup || target.typeId == kResourceCursorGroup))
         target.kind = DeleteKind::Group;
     else if (!namedType && (target.typeId == kResourceIcon || target.typeId == kResourceCursor))
         target.kind = DeleteKind::Member;
@@ -60,6 +65,11 @@ HRESULT ApplyDeleteAnswer(Project& project, const DeleteTarget& target, int answ
     *removed = false;
     if (answer != IDYES && !(target.kind == DeleteKind::Member && answer == IDNO))
         return S_OK;
+    if (target.kind == DeleteKind::Language) {
+        project.RemoveLanguage(target.language);
+        *removed = true;
+        return S_OK;
+    }
     GroupEditor groups(project);
     if (target.kind == DeleteKind::Group)
         groups.DeleteGroupMembers(target.resource);

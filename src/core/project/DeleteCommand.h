@@ -10,9 +10,12 @@
 
 namespace vellum {
 
-enum class DeleteKind { Group, Member, Other };
+// Language: one of several languages of a resource; only that language goes, whatever the type
+// (its other languages still stand for the resource, in groups too).
+enum class DeleteKind { Group, Member, Other, Language };
 
 struct DeleteTarget {
+    XmlNode* language = nullptr; // the item's language entry
     XmlNode* resource = nullptr; // the resource entry
     XmlNode* type = nullptr;     // its type entry
     int typeId = 0;

@@ -106,6 +106,15 @@ XmlNode* Project::FirstLanguageOf(XmlNode* resourceEntry) {
     return directory ? directory->firstChild : nullptr;
 }
 
+std::vector<XmlNode*> Project::LanguagesOf(XmlNode* resourceEntry) {
+    std::vector<XmlNode*> languages;
+    XmlNode* directory = resourceEntry ? resourceEntry->firstChild : nullptr;
+    for (XmlNode* language : ChildrenOf(directory))
+        if (IsEntry(language))
+            languages.push_back(language);
+    return languages;
+}
+
 XmlNode* Project::FileOf(XmlNode* resourceEntry) {
     XmlNode* language = FirstLanguageOf(resourceEntry);
     return language ? language->firstChild : nullptr;
@@ -136,10 +145,14 @@ std::string Project::EntryLabel(XmlNode* node) {
 }
 
 std::string Project::ResourceLabel(XmlNode* resourceEntry) {
+    return LanguageLabel(FirstLanguageOf(resourceEntry));
+}
+
+std::string Project::LanguageLabel(XmlNode* language) {
+    XmlNode* resourceEntry = ResourceOfLanguage(language);
     std::string name = Text(resourceEntry, "Name");
     if (name.empty())
         name = Text(resourceEntry, "ID");
-    XmlNode* language = FirstLanguageOf(resourceEntry);
     std::string languageLabel = Text(language, "Name");
     if (languageLabel.empty())
         languageLabel = Text(language, "ID");
@@ -202,8 +215,20 @@ void Project::RemoveEntry(XmlNode* entry) {
 
 void Project::RemoveResource(XmlNode* resourceEntry) {
     if (tree_)
-        tree_->RemoveResourceItem(FirstLanguageOf(resourceEntry));
+        for (XmlNode* language : LanguagesOf(resourceEntry))
+            tree_->RemoveResourceItem(language);
     RemoveEntry(resourceEntry);
+}
+
+void Project::RemoveLanguage(XmlNode* languageEntry) {
+    XmlNode* resourceEntry = ResourceOfLanguage(languageEntry);
+    if (LanguagesOf(resourceEntry).size() <= 1) {
+        RemoveResource(resourceEntry);
+        return;
+    }
+    if (tree_)
+        tree_->RemoveResourceItem(languageEntry);
+    RemoveEntry(languageEntry);
 }
 
 // ---- insertion ---------------------------------------------------------------------------
@@ -310,8 +335,8 @@ void Project::ShowItem(XmlNode* typeEntry, XmlNode* resourceEntry) {
     std::string type = Text(typeEntry, "Name");
     if (type.empty())
         type = Text(typeEntry, "ID");
-    tree_->InsertResourceItem(TypeItemLabel(type), ResourceLabel(resourceEntry),
-                              FirstLanguageOf(resourceEntry));
+    for (XmlNode* language : LanguagesOf(resourceEntry))
+        tree_->InsertResourceItem(TypeItemLabel(type), LanguageLabel(language), language);
 }
 
 bool Project::HasResourceNamed(XmlNode* typeEntry, std::string_view name) {

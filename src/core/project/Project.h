@@ -79,14 +79,20 @@ public:
     void Set(XmlNode* node, std::string_view attribute, const std::string& value);
     // The tree label of a resource: "NAME (LANG)" from its name or ID and its first language.
     std::string ResourceLabel(XmlNode* resourceEntry);
+    // The same for one language entry of a resource: "NAME (LANG)" with that language.
+    std::string LanguageLabel(XmlNode* languageEntry);
+    // The language entries of a resource, in manifest order.
+    static std::vector<XmlNode*> LanguagesOf(XmlNode* resourceEntry);
 
     // ---- removing ---------------------------------------------------------------------------
     // Unlinks the entry and lowers its Directory's ID_Entries (for an entry with an ID) or
     // Named_Entries; a Directory left with no entries takes its owning entry with it, up to the
     // type entries under the root.
     void RemoveEntry(XmlNode* entry);
-    // Removes a resource entry and its tree item.
+    // Removes a resource entry and its tree items.
     void RemoveResource(XmlNode* resourceEntry);
+    // Removes one language of a resource and its tree item; the last language takes the resource.
+    void RemoveLanguage(XmlNode* languageEntry);
     // The Start and End of the node's first child.
     EntryRange GetEntryRange(XmlNode* node);
 

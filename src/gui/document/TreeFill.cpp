@@ -1,5 +1,6 @@
 // Walks the manifest from its root Directory. Elements other than Entry only pass their children
-// on; an Entry at the root is a type, an Entry below a type is a resource and ends the descent.
+// on; an Entry at the root is a type, an Entry below a type is a resource and ends the descent
+// with an item for each of its languages.
 #include "document/TreeFill.h"
 
 #include <set>
@@ -18,14 +19,19 @@ public:
             if (label.empty())
                 Fill(child, items, underType);
             else if (underType)
-                items.push_back(
-                    {project_.ResourceLabel(child), Project::FirstLanguageOf(child), {}});
+                AddResource(child, items);
             else
                 items.push_back(TypeItem(child, label));
         }
     }
 
 private:
+    // One item per language, so that every language can be shown and edited.
+    void AddResource(XmlNode* resourceEntry, std::vector<TreeFillItem>& items) {
+        for (XmlNode* language : Project::LanguagesOf(resourceEntry))
+            items.push_back({project_.LanguageLabel(language), language, {}});
+    }
+
     TreeFillItem TypeItem(XmlNode* entry, const std::string& label) {
         TreeFillItem item{TypeItemLabel(label), entry, {}};
         if (label == "6")
@@ -38,12 +44,10 @@ private:
     // String tables are stored per language, so the tree lists the languages of the blocks.
     void AddLanguages(XmlNode* typeEntry, std::vector<TreeFillItem>& items) {
         std::set<std::string> seen;
-        for (XmlNode* block : project_.ResourcesOf(typeEntry)) {
-            XmlNode* language = Project::FirstLanguageOf(block);
-            std::string id = project_.Text(language, "ID");
-            if (language && seen.insert(id).second)
-                items.push_back({id, language, {}});
-        }
+        for (XmlNode* block : project_.ResourcesOf(typeEntry))
+            for (XmlNode* language : Project::LanguagesOf(block))
+                if (seen.insert(project_.Text(language, "ID")).second)
+                    items.push_back({project_.Text(language, "ID"), language, {}});
     }
 
     Project& project_;
