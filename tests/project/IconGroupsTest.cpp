@@ -304,6 +304,17 @@ TEST(DeleteLanguage, OneLanguageOfAGroupGoesAloneAndTheLastTakesTheResource) {
     EXPECT_EQ(Ids(f.project, 3), std::vector<int>{1}) << "the member stays";
     EXPECT_EQ(f.tree.ItemLabels("Icon Group"), std::vector<std::string>{"1 (1033)"});
 
+    // A resource that goes as a whole takes the items of all its languages.
+    XmlNode* extra = f.project.ResourcesOf(f.project.FindType(3)).at(0);
+    std::vector<XmlNode*> iconLanguages = Project::LanguagesOf(extra);
+    ASSERT_EQ(iconLanguages.size(), 1u);
+    XmlNode* second = f.project.Manifest().InsertElement(extra->firstChild, nullptr, "Entry");
+    f.project.Manifest().SetAttribute("ID", "1031");
+    f.tree.InsertResourceItem("Icon", "1 (1033)", iconLanguages[0]);
+    f.tree.InsertResourceItem("Icon", "1 (1031)", second);
+    f.project.RemoveResource(extra);
+    EXPECT_TRUE(f.tree.ItemLabels("Icon").empty());
+
     target = LocateDeleteTarget(languages[1]);
     ASSERT_TRUE(target);
     EXPECT_EQ(target->kind, DeleteKind::Group) << "a single language keeps the group rules";
